@@ -1,0 +1,256 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "CategoryStore.h"
+
+#include "ESQLiteException.h"
+#include "Win1252.h"
+
+#include <QFile>
+
+using namespace Qt::Literals::StringLiterals;
+
+CategoryStore::CategoryStore(const CategoryDescriptor& category, const QString& programFolder, int busyTimeoutMs)
+    : m_category(category)
+    , m_programFolder(programFolder)
+    , m_busyTimeoutMs(busyTimeoutMs)
+{
+}
+
+QString CategoryStore::DatabasePath() const
+{
+    QString folder = m_programFolder;
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return (folder + m_category.databaseFileName).trimmed();
+}
+
+QString CategoryStore::CreateTableSql() const
+{
+    QString sql = "CREATE TABLE "_L1 + m_category.tableName + " (ID INTEGER PRIMARY KEY,"_L1;
+    for (const CardField& f : CardFields::All)
+        sql += f.column + " BLOB,"_L1;
+    sql += " Picture BLOB COLLATE NOCASE,Ext TEXT)"_L1;
+    return sql;
+}
+
+QString CategoryStore::QueryFirst() const
+{
+    return "SELECT * FROM "_L1 + m_category.tableName + " LIMIT 1 OFFSET 0"_L1;
+}
+
+QString CategoryStore::QueryPrevious(qint64 id) const
+{
+    return "SELECT * FROM "_L1 + m_category.tableName + " WHERE ID <= "_L1 + QString::number(id) +
+           " ORDER BY ID DESC LIMIT 1 OFFSET 1"_L1;
+}
+
+QString CategoryStore::QueryNext(qint64 id) const
+{
+    return "SELECT * FROM "_L1 + m_category.tableName + " WHERE ID > "_L1 + QString::number(id) +
+           " ORDER BY ID LIMIT 1"_L1;
+}
+
+QString CategoryStore::QueryLast() const
+{
+    return "SELECT * FROM "_L1 + m_category.tableName + " WHERE ID = (SELECT MAX(ID) FROM "_L1 +
+           m_category.tableName + ")"_L1;
+}
+
+QString CategoryStore::QueryById(qint64 id) const
+{
+    return "SELECT * FROM "_L1 + m_category.tableName + " WHERE ID="_L1 + QString::number(id);
+}
+
+QString CategoryStore::QueryAll() const
+{
+    return "SELECT * FROM "_L1 + m_category.tableName;
+}
+
+bool CategoryStore::OpenArchive(const QString& positioningSql)
+{
+    // The old connection goes first, rolling back anything it left open, so the new one sees the file
+    // as it is.
+    m_db.reset();
+    m_db = std::make_unique<TSQLiteDatabase>(DatabasePath(), m_busyTimeoutMs);
+    if (!m_db->HasTable(QString(m_category.tableName))) {
+        m_db->ExecuteStatement(CreateTableSql());
+        return false;
+    }
+    Query(positioningSql);
+    return true;
+}
+
+TSQLiteTable& CategoryStore::Query(const QString& sql)
+{
+    TSQLiteDatabase& db = requireDatabase();
+    m_cursor.reset();
+    m_cursor = db.OpenQuery(sql);
+    return *m_cursor;
+}
+
+TSQLiteDatabase& CategoryStore::requireDatabase() const
+{
+    if (!m_db)
+        throw ESQLiteException(u"Archive not open: "_s + DatabasePath());
+    return *m_db;
+}
+
+QByteArray CategoryStore::TrimValue(const QByteArray& value)
+{
+    qsizetype begin = 0;
+    qsizetype end = value.size();
+    while (begin < end && quint8(value.at(begin)) <= 32)
+        ++begin;
+    while (end > begin && quint8(value.at(end - 1)) <= 32)
+        --end;
+    return value.mid(begin, end - begin);
+}
+
+QList<QByteArray> CategoryStore::encodeValues(const CardValues& values) const
+{
+    QList<QByteArray> encoded;
+    encoded.reserve(CardFields::Count);
+    for (int i = 0; i < CardFields::Count; ++i) {
+        const auto bytes = Win1252::Encode(values[std::size_t(i)]);
+        if (!bytes)
+            throw ESQLiteException("Text not representable in Windows-1252 in column "_L1 +
+                                   CardFields::All[std::size_t(i)].column);
+        encoded.append(TrimValue(*bytes));
+    }
+    return encoded;
+}
+
+void CategoryStore::insertRow(const QList<QByteArray>& values)
+{
+    QString columns = "ID"_L1;
+    QString params = "NULL"_L1;
+    for (const CardField& f : CardFields::All) {
+        columns += ','_L1 + f.column;
+        params += ",?"_L1;
+    }
+    requireDatabase().ExecuteStatement("INSERT INTO "_L1 + m_category.tableName + '('_L1 + columns +
+                                           ",Ext) VALUES ("_L1 + params + ",'JPG');"_L1,
+                                       values);
+}
+
+void CategoryStore::updateRow(qint64 id, const QList<QByteArray>& values)
+{
+    QString assignments;
+    for (const CardField& f : CardFields::All) {
+        if (!assignments.isEmpty())
+            assignments += ','_L1;
+        assignments += f.column + "=?"_L1;
+    }
+    requireDatabase().ExecuteStatement("UPDATE "_L1 + m_category.tableName + " SET "_L1 + assignments +
+                                           " WHERE ID="_L1 + QString::number(id) + ';'_L1,
+                                       values);
+}
+
+QString CategoryStore::pictureSql(qint64 id) const
+{
+    return "UPDATE "_L1 + m_category.tableName + " SET picture = ? WHERE ID = "_L1 + QString::number(id);
+}
+
+qint64 CategoryStore::InsertCard(const CardValues& values)
+{
+    const QList<QByteArray> encoded = encodeValues(values);
+    TSQLiteDatabase& db = requireDatabase();
+    db.StartTransaction();
+    insertRow(encoded);
+    db.CommitTransaction();
+    return db.LastRowId();
+}
+
+void CategoryStore::UpdateCard(qint64 id, const CardValues& values)
+{
+    const QList<QByteArray> encoded = encodeValues(values);
+    TSQLiteDatabase& db = requireDatabase();
+    db.StartTransaction();
+    updateRow(id, encoded);
+    db.CommitTransaction();
+}
+
+QByteArray CategoryStore::ReadPictureFile(const QString& filePath)
+{
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        throw ESQLiteException(u"Cannot open picture file \"%1\" : %2"_s.arg(filePath, file.errorString()));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw ESQLiteException(u"Cannot read picture file \"%1\" : %2"_s.arg(filePath, file.errorString()));
+    if (bytes.isEmpty())
+        throw ESQLiteException(u"Picture file \"%1\" is empty"_s.arg(filePath));
+    return bytes;
+}
+
+void CategoryStore::StorePicture(qint64 id, const QString& filePath)
+{
+    // The file is read whole before any statement runs, so a file that cannot be read changes nothing.
+    const QByteArray bytes = ReadPictureFile(filePath);
+    requireDatabase().StoreBlob(pictureSql(id), bytes);
+}
+
+qint64 CategoryStore::SaveCard(std::optional<qint64> id, const CardValues& values, const QString& photoPath)
+{
+    const QList<QByteArray> encoded = encodeValues(values);
+    const QByteArray photo = photoPath.trimmed().isEmpty() ? QByteArray() : ReadPictureFile(photoPath.trimmed());
+    TSQLiteDatabase& db = requireDatabase();
+    db.StartTransaction();
+    try {
+        if (id) {
+            updateRow(*id, encoded);
+            if (db.Changes() == 0)
+                throw ESQLiteException(u"The card %1 is no longer in the archive"_s.arg(*id));
+        } else {
+            insertRow(encoded);
+            id = db.LastRowId();
+        }
+        if (!photo.isEmpty())
+            db.StoreBlob(pictureSql(*id), photo);
+        db.CommitTransaction();
+    } catch (...) {
+        try {
+            db.RollbackTransaction();
+        } catch (const ESQLiteException&) {
+            // The connection is replaced at the next OpenArchive, which rolls back all the same.
+        }
+        throw;
+    }
+    return *id;
+}
+
+void CategoryStore::DeleteCard(qint64 id)
+{
+    requireDatabase().ExecuteStatement("DELETE FROM "_L1 + m_category.tableName + " WHERE ID="_L1 +
+                                       QString::number(id));
+    Query(QueryFirst());
+}
+
+void CategoryStore::CompactArchive()
+{
+    TSQLiteDatabase& db = requireDatabase();
+    // VACUUM builds a copy of the whole archive in temporary storage: on disk, so that a large archive
+    // does not have to fit in memory.
+    db.ExecuteStatement(u"PRAGMA temp_store = FILE;"_s);
+    struct RestoreMemoryTempStore
+    {
+        TSQLiteDatabase& db;
+        ~RestoreMemoryTempStore()
+        {
+            try {
+                db.ExecuteStatement(u"PRAGMA temp_store = MEMORY;"_s);
+            } catch (const ESQLiteException&) {
+                // Only this connection's temporary storage is affected, and it is replaced at the next open.
+            }
+        }
+    } restore{db};
+    db.ExecuteStatement(u"VACUUM;"_s);
+}
+
+CardValues CategoryStore::ReadCard(const TSQLiteTable& row)
+{
+    CardValues values;
+    for (int i = 0; i < CardFields::Count; ++i)
+        values[std::size_t(i)] =
+            Win1252::Decode(row.BlobText(row.ColumnIndexOf(QString(CardFields::All[std::size_t(i)].column))));
+    return values;
+}

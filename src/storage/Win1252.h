@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// Card texts are stored as Windows-1252 bytes. These are the only conversions between them and the
+// screens' Unicode text; every byte value round-trips, the five undefined ones included.
+namespace Win1252 {
+
+// The bytes of text, or nothing when text holds a character Windows-1252 cannot represent. Such a
+// character is never dropped or replaced; firstBadIndex, when given, receives its position in text.
+std::optional<QByteArray> Encode(const QString& text, qsizetype* firstBadIndex = nullptr);
+QString Decode(const QByteArray& bytes);
+
+} // namespace Win1252

@@ -1,0 +1,304 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "storage/CategoryStore.h"
+#include "storage/ESQLiteException.h"
+#include "support/TestFiles.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sqlite3.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const CategoryDescriptor& amici()
+{
+    return *Categories::ByKey(u"Amici"_s);
+}
+
+CardValues card(const QString& name)
+{
+    CardValues v;
+    v[CardFields::Nome] = name;
+    return v;
+}
+
+qint64 countCards(CategoryStore& store)
+{
+    return store.Database()->OpenQuery(u"SELECT count(*) FROM amici"_s)->IntegerValue(0);
+}
+
+QString raisedMessage(const std::function<void()>& body)
+{
+    try {
+        body();
+    } catch (const ESQLiteException& e) {
+        return e.message();
+    }
+    return {};
+}
+
+} // namespace
+
+class TestCategoryStore : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<CategoryStore> m_store;
+
+    // A store whose archive holds cards named after ids.
+    void addCards(std::initializer_list<const char*> names)
+    {
+        for (const char* n : names)
+            m_store->InsertCard(card(QString::fromUtf8(n)));
+    }
+
+    qint64 shownId()
+    {
+        TSQLiteTable* t = m_store->Cursor();
+        return t->RowCount() ? t->IntegerValue(t->ColumnIndexOf(u"ID"_s)) : -1;
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_store = std::make_unique<CategoryStore>(amici(), m_dir->path(), 200);
+    }
+
+    void openArchive_createsTheTableOnce()
+    {
+        QCOMPARE(m_store->DatabasePath(), m_dir->filePath(u"Cavalli.db"_s));
+        QVERIFY(!m_store->OpenArchive(m_store->QueryFirst()));
+        QVERIFY(!m_store->Cursor());
+        QCOMPARE(TestFiles::RunSqliteTool(m_store->DatabasePath(), u"SELECT sql FROM sqlite_master"_s),
+                 u"CREATE TABLE amici (ID INTEGER PRIMARY KEY,varNome BLOB,varRazza BLOB,varSesso BLOB,"
+                 "varDataNasc BLOB,varLuogoNasc BLOB,varProprietario BLOB,varMedico BLOB,varAltezza BLOB,"
+                 "varLunghezza BLOB,varTaglia BLOB,varPeso BLOB,varColore BLOB,varPelo BLOB,varSegni BLOB,"
+                 "varPassaporto BLOB,varMicrochip BLOB,varTatuaggio BLOB,varSterilizzato BLOB,"
+                 "varCertificato BLOB,varAlimentazione BLOB,varVaccinazioni BLOB,varProfilo BLOB,"
+                 "varAddestratore BLOB,varTelefono BLOB,varPrezzo BLOB,varSpecialita BLOB,varNote BLOB,"
+                 "varDidascalia BLOB,varFile01 BLOB,varFile02 BLOB,varFile03 BLOB,varDesc01 BLOB,"
+                 "varDesc02 BLOB,varDesc03 BLOB,varCartella BLOB,varCartellaDesc BLOB, Picture BLOB "
+                 "COLLATE NOCASE,Ext TEXT)"_s);
+        QVERIFY(m_store->OpenArchive(m_store->QueryFirst()));
+        QCOMPARE(m_store->Cursor()->RowCount(), 0u);
+    }
+
+    void values_areStoredTrimmedAndAsTyped()
+    {
+        m_store->OpenArchive(m_store->QueryFirst());
+        CardValues v;
+        v[CardFields::Nome] = u"  Rex  "_s;
+        v[CardFields::Razza] = u"varRazza"_s;                 // the name of a column is only a text
+        v[CardFields::Sesso] = u"l'apostrofo; \"virgolette\""_s; // the card cleans these; the store keeps them
+        v[CardFields::Note] = u"\r\n riga 1\r\nriga 2 %_ \t"_s;
+        v[CardFields::Prezzo] = u"\u20ac 1.200"_s;
+        v[CardFields::CartellaDesc] = u"ultima"_s;
+        const qint64 id = m_store->InsertCard(v);
+        QCOMPARE(id, 1);
+        m_store->Query(m_store->QueryById(id));
+        const CardValues back = CategoryStore::ReadCard(*m_store->Cursor());
+        QCOMPARE(back[CardFields::Nome], u"Rex"_s);
+        QCOMPARE(back[CardFields::Razza], u"varRazza"_s);
+        QCOMPARE(back[CardFields::Sesso], u"l'apostrofo; \"virgolette\""_s);
+        QCOMPARE(back[CardFields::Note], u"riga 1\r\nriga 2 %_"_s);
+        QCOMPARE(back[CardFields::Prezzo], u"\u20ac 1.200"_s);
+        QCOMPARE(back[CardFields::CartellaDesc], u"ultima"_s);
+        QCOMPARE(back[CardFields::DataNasc], QString());
+
+        // The same statement updates: a value equal to a column name stays a text.
+        v[CardFields::Nome] = u"varNome"_s;
+        v[CardFields::Razza] = u"Arabo"_s;
+        m_store->UpdateCard(id, v);
+        m_store->Query(m_store->QueryById(id));
+        QCOMPARE(CategoryStore::ReadCard(*m_store->Cursor())[CardFields::Nome], u"varNome"_s);
+        // Stored as TEXT values of Windows-1252 bytes, picture NULL, Ext JPG, empty fields empty strings.
+        QCOMPARE(TestFiles::RunSqliteTool(m_store->DatabasePath(),
+                                          u"SELECT typeof(varNome), hex(varPrezzo), quote(varTaglia), "
+                                          "typeof(Picture), Ext FROM amici"_s),
+                 u"text|8020312E323030|''|null|JPG"_s);
+    }
+
+    void unrepresentableText_storesNothing()
+    {
+        m_store->OpenArchive(m_store->QueryFirst());
+        CardValues v = card(u"Micio"_s);
+        v[CardFields::Razza] = u"\u732b"_s;
+        QVERIFY(raisedMessage([&] { m_store->InsertCard(v); }).contains(u"varRazza"_s));
+        QCOMPARE(countCards(*m_store), 0);
+        QVERIFY(!m_store->Database()->InTransaction());
+    }
+
+    void queries_walkInIdOrder()
+    {
+        m_store->OpenArchive(m_store->QueryFirst());
+        QVERIFY(m_store->OpenArchive(m_store->QueryLast()));
+        QCOMPARE(m_store->Cursor()->RowCount(), 0u); // empty archive: no last card
+        addCards({"a", "b", "c", "d"});
+        m_store->DeleteCard(2);
+        QCOMPARE(shownId(), 1); // a delete leaves the first card in the result set
+        m_store->OpenArchive(m_store->QueryFirst());
+        QCOMPARE(shownId(), 1);
+        m_store->OpenArchive(m_store->QueryNext(1));
+        QCOMPARE(shownId(), 3);
+        m_store->OpenArchive(m_store->QueryPrevious(3));
+        QCOMPARE(shownId(), 1);
+        m_store->OpenArchive(m_store->QueryPrevious(1));
+        QCOMPARE(shownId(), -1);
+        m_store->OpenArchive(m_store->QueryNext(4));
+        QCOMPARE(shownId(), -1);
+        m_store->OpenArchive(m_store->QueryLast());
+        QCOMPARE(shownId(), 4);
+        // The id of a deleted last card is given again.
+        m_store->DeleteCard(4);
+        QCOMPARE(m_store->InsertCard(card(u"e"_s)), 4);
+    }
+
+    void pictures_areStoredWhole()
+    {
+        m_store->OpenArchive(m_store->QueryFirst());
+        const qint64 id = m_store->InsertCard(card(u"Rex"_s));
+        const QByteArray jpeg = TestFiles::MakeJpeg(QSize(64, 48));
+        const QString file = m_dir->filePath(u"foto.jpg"_s);
+        QVERIFY(TestFiles::WriteFile(file, jpeg));
+        m_store->StorePicture(id, file);
+        m_store->Query(m_store->QueryById(id));
+        TSQLiteTable& row = *m_store->Cursor();
+        QCOMPARE(*row.BlobStream(row.ColumnIndexOf(u"picture"_s)), jpeg);
+
+        // A file that cannot be read changes nothing.
+        const QString missing = m_dir->filePath(u"missing.jpg"_s);
+        QVERIFY(raisedMessage([&] { m_store->StorePicture(id, missing); }).contains(missing));
+        QVERIFY(TestFiles::WriteFile(m_dir->filePath(u"empty.jpg"_s), {}));
+        QVERIFY(!raisedMessage([&] { m_store->StorePicture(id, m_dir->filePath(u"empty.jpg"_s)); }).isEmpty());
+        m_store->Query(m_store->QueryById(id));
+        QCOMPARE(*m_store->Cursor()->BlobStream(m_store->Cursor()->ColumnIndexOf(u"Picture"_s)), jpeg);
+    }
+
+    void saveCard_isAllOrNothing()
+    {
+        m_store->OpenArchive(m_store->QueryFirst());
+        const QString photo = m_dir->filePath(u"foto.jpg"_s);
+        QVERIFY(TestFiles::WriteFile(photo, TestFiles::MakeJpeg(QSize(32, 32))));
+        const qint64 id = m_store->SaveCard(std::nullopt, card(u"Rex"_s), photo);
+        QCOMPARE(countCards(*m_store), 1);
+
+        // The photo vanished before the save: neither the new card nor its texts are stored.
+        QVERIFY(!raisedMessage([&] { m_store->SaveCard(std::nullopt, card(u"Fido"_s), photo + u"x"_s); })
+                     .isEmpty());
+        QCOMPARE(countCards(*m_store), 1);
+        QVERIFY(!m_store->Database()->InTransaction());
+
+        // Updating a card that another copy deleted stores nothing and says so.
+        m_store->DeleteCard(id);
+        QVERIFY(raisedMessage([&] { m_store->SaveCard(id, card(u"Rex 2"_s), photo); }).contains(u"no longer"_s));
+        QCOMPARE(countCards(*m_store), 0);
+
+        // A picture that SQLite refuses rolls back the texts stored just before it.
+        const qint64 second = m_store->SaveCard(std::nullopt, card(u"Bella"_s), {});
+        m_store->Database()->ExecuteStatement(
+            u"CREATE TRIGGER nopic BEFORE UPDATE OF Picture ON amici BEGIN SELECT RAISE(ABORT, 'no'); END"_s);
+        QVERIFY(raisedMessage([&] { m_store->SaveCard(second, card(u"Bella 2"_s), photo); }).endsWith(u"no"_s));
+        m_store->Query(m_store->QueryById(second));
+        QCOMPARE(CategoryStore::ReadCard(*m_store->Cursor())[CardFields::Nome], u"Bella"_s);
+    }
+
+    void lockedArchive_raisesAndKeepsTheCard()
+    {
+        m_store->OpenArchive(m_store->QueryFirst());
+        const qint64 id = m_store->InsertCard(card(u"Rex"_s));
+        TSQLiteDatabase other(m_store->DatabasePath());
+        other.ExecuteStatement(u"BEGIN EXCLUSIVE"_s);
+        QVERIFY(raisedMessage([&] { m_store->SaveCard(id, card(u"Rex 2"_s), {}); }).contains(u"locked"_s));
+        QVERIFY(raisedMessage([&] { m_store->OpenArchive(m_store->QueryFirst()); }).contains(u"locked"_s));
+        other.ExecuteStatement(u"COMMIT"_s);
+        m_store->OpenArchive(m_store->QueryFirst());
+        QCOMPARE(CategoryStore::ReadCard(*m_store->Cursor())[CardFields::Nome], u"Rex"_s);
+    }
+
+    void badFolders_raise()
+    {
+        CategoryStore nowhere(amici(), m_dir->filePath(u"missing/folder"_s));
+        QVERIFY(raisedMessage([&] { nowhere.OpenArchive(nowhere.QueryFirst()); })
+                    .startsWith(u"Failed to open database"_s));
+        QVERIFY(raisedMessage([&] { nowhere.InsertCard(card(u"x"_s)); }).startsWith(u"Archive not open"_s));
+        if (TestFiles::RunningAsRoot())
+            return; // file permissions do not bind the superuser
+        const QString readOnly = m_dir->filePath(u"ro"_s);
+        QDir().mkpath(readOnly);
+        QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner);
+        CategoryStore store(amici(), readOnly);
+        QVERIFY(!raisedMessage([&] { store.OpenArchive(store.QueryFirst()); }).isEmpty());
+        QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    void foreignArchive_readsBackByteForByte()
+    {
+        // An archive written by another program to the same schema, with Windows-1252 texts.
+        const QByteArray jpeg = TestFiles::MakeJpeg(QSize(40, 30));
+        sqlite3* raw = nullptr;
+        QCOMPARE(sqlite3_open(m_store->DatabasePath().toUtf8().constData(), &raw), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(raw, m_store->CreateTableSql().toUtf8().constData(), nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        const QByteArray insert = "INSERT INTO amici (ID, varNome, varRazza, varNote, Picture, Ext) VALUES "
+                                  "(7, 'Perch\xe9 \xe8 cos\xec', '\x80 1.200', '\xc7" "a va', ?, 'JPG')";
+        sqlite3_stmt* st = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(raw, insert.constData(), -1, &st, nullptr), SQLITE_OK);
+        sqlite3_bind_blob(st, 1, jpeg.constData(), int(jpeg.size()), SQLITE_STATIC);
+        QCOMPARE(sqlite3_step(st), SQLITE_DONE);
+        sqlite3_finalize(st);
+        sqlite3_close(raw);
+
+        QVERIFY(m_store->OpenArchive(m_store->QueryFirst()));
+        TSQLiteTable& row = *m_store->Cursor();
+        const CardValues values = CategoryStore::ReadCard(row);
+        QCOMPARE(values[CardFields::Nome], u"Perch\u00e9 \u00e8 cos\u00ec"_s);
+        QCOMPARE(values[CardFields::Razza], u"\u20ac 1.200"_s);
+        QCOMPARE(values[CardFields::Note], u"\u00c7a va"_s);
+        QCOMPARE(values[CardFields::Sesso], QString()); // NULL reads as empty
+        QCOMPARE(*row.BlobStream(row.ColumnIndexOf(u"Picture"_s)), jpeg);
+
+        // Saved again by the store, the bytes are the same for the bare tool.
+        m_store->UpdateCard(7, values);
+        QCOMPARE(TestFiles::RunSqliteTool(m_store->DatabasePath(),
+                                          u"SELECT hex(varNome), hex(varRazza), hex(varNote), length(Picture) "
+                                          "FROM amici"_s),
+                 u"%1|%2|%3|%4"_s.arg(QString::fromLatin1("Perch\xe9 \xe8 cos\xec"_ba.toHex().toUpper()),
+                                      QString::fromLatin1("\x80 1.200"_ba.toHex().toUpper()),
+                                      QString::fromLatin1("\xc7" "a va"_ba.toHex().toUpper()))
+                     .arg(jpeg.size()));
+    }
+
+    void compact_keepsMemoryBounded()
+    {
+        m_store->OpenArchive(m_store->QueryFirst());
+        // About 24 MB of pictures, then half of them deleted.
+        QByteArray noise(800 * 1024, Qt::Uninitialized);
+        for (qsizetype i = 0; i < noise.size(); ++i)
+            noise[i] = char((i * 2654435761u) >> 13);
+        const QString file = m_dir->filePath(u"big.jpg"_s);
+        for (int i = 0; i < 30; ++i) {
+            noise[0] = char(i);
+            QVERIFY(TestFiles::WriteFile(file, noise));
+            m_store->SaveCard(std::nullopt, card(u"card %1"_s.arg(i)), file);
+        }
+        m_store->Database()->ExecuteStatement(u"DELETE FROM amici WHERE ID % 2 = 0"_s);
+        const qint64 before = QFileInfo(m_store->DatabasePath()).size();
+        if (sqlite3_memory_used() == 0)
+            QSKIP("this SQLite keeps no memory statistics");
+        sqlite3_memory_highwater(1);
+        m_store->CompactArchive();
+        const qint64 peak = sqlite3_memory_highwater(0);
+        QVERIFY(QFileInfo(m_store->DatabasePath()).size() < before * 2 / 3);
+        QVERIFY2(peak < 8 * 1024 * 1024, qPrintable(u"peak %1 bytes"_s.arg(peak)));
+        // The connection is back to memory for its other temporary work.
+        QCOMPARE(m_store->Database()->OpenQuery(u"PRAGMA temp_store"_s)->IntegerValue(0), 2);
+        QCOMPARE(countCards(*m_store), 15);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCategoryStore)
+#include "tst_categorystore.moc"
