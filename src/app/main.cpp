@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/StartWindow.h"
-
-#include <QApplication>
+#include "shell/CodazzurraApplication.h"
+#include "shell/Screens.h"
+#include "shell/TfrmPassword.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Codazzurra"));
-    StartWindow w;
-    w.show();
+    CodazzurraApplication app(argc, argv);
+    Screens screens(QCoreApplication::applicationDirPath());
+    screens.Password()->show();
     return app.exec();
 }

@@ -96,13 +96,7 @@ TSQLiteDatabase& CategoryStore::requireDatabase() const
 
 QByteArray CategoryStore::TrimValue(const QByteArray& value)
 {
-    qsizetype begin = 0;
-    qsizetype end = value.size();
-    while (begin < end && quint8(value.at(begin)) <= 32)
-        ++begin;
-    while (end > begin && quint8(value.at(end - 1)) <= 32)
-        --end;
-    return value.mid(begin, end - begin);
+    return Win1252::Trimmed(value);
 }
 
 QList<QByteArray> CategoryStore::encodeValues(const CardValues& values) const

@@ -46,4 +46,15 @@ QString Decode(const QByteArray& bytes)
     return decoder.decode(bytes);
 }
 
+QByteArray Trimmed(const QByteArray& bytes)
+{
+    qsizetype begin = 0;
+    qsizetype end = bytes.size();
+    while (begin < end && quint8(bytes.at(begin)) <= 32)
+        ++begin;
+    while (end > begin && quint8(bytes.at(end - 1)) <= 32)
+        --end;
+    return bytes.mid(begin, end - begin);
+}
+
 } // namespace Win1252

@@ -14,4 +14,7 @@ namespace Win1252 {
 std::optional<QByteArray> Encode(const QString& text, qsizetype* firstBadIndex = nullptr);
 QString Decode(const QByteArray& bytes);
 
+// bytes without the characters of codes 0 to 32 at either end (inner ones stay).
+QByteArray Trimmed(const QByteArray& bytes);
+
 } // namespace Win1252

@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+class QWidget;
+
+// Everything a screen asks of the desktop: message boxes, choosers, opening addresses and paths with
+// their default handlers, and ending the program. Tests install a fake that records and answers.
+class Desktop
+{
+public:
+    enum class Icon { None, Information, Warning, Stop };
+
+    virtual ~Desktop() = default;
+
+    // A task-modal box with an OK button.
+    virtual void Message(QWidget* parent, Icon icon, const QString& title, const QString& text) = 0;
+    // Yes and No, no icon; true for Yes.
+    virtual bool Question(QWidget* parent, const QString& title, const QString& text) = 0;
+    // Empty when the user cancels. filter is in Qt's form ("Name (*.a *.b);;Other (*)").
+    virtual QString ChooseFileToOpen(QWidget* parent, const QString& title, const QString& filter) = 0;
+    // Asks before replacing an existing file.
+    virtual QString ChooseFileToSave(QWidget* parent, const QString& title, const QString& filter) = 0;
+    virtual QString ChooseFolder(QWidget* parent, const QString& prompt) = 0;
+    // Opens a web or mailto address, a file or a folder with the desktop's default handler, without
+    // waiting for it. False when nothing can handle it.
+    virtual bool Open(const QUrl& url) = 0;
+    // Ends the event loop; every screen is destroyed afterwards.
+    virtual void Quit() = 0;
+
+    // The application's message styles.
+    void Warning(QWidget* parent, const QString& title, const QString& text);
+    void Information(QWidget* parent, const QString& title, const QString& text);
+    // The plain message: OK, no icon, the application title as caption.
+    void Plain(QWidget* parent, const QString& text);
+    // The default error box: the message (with a full stop when needed), stop icon, application title.
+    void Error(QWidget* parent, const QString& message);
+};
+
+// The desktop the program talks to. SetDesktop does not take ownership; nullptr restores the real one.
+Desktop& desktop();
+void SetDesktop(Desktop* replacement);

@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "GuideTexts.h"
+
+#include <QStringList>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace GuideTexts {
+
+namespace {
+
+QString joinParagraphs(const QStringList& paragraphs)
+{
+    return paragraphs.join(u"\r\n\r\n"_s);
+}
+
+} // namespace
+
+GuideTopic StartMenu()
+{
+    return {u"Uno sguardo ad Codazzurra"_s, joinParagraphs(StartMenuParagraphs())};
+}
+
+QStringList StartMenuParagraphs()
+{
+    return {
+    u"Codazzurra è l'archivio fotografico degli animali con cui si convive: funziona anche da una chiavetta USB ed è pensato pure per allevatori e negozi di animali. Gli animali sono raccolti in dieci categorie: cani, gatti, cavalli, uccelli, tartarughe, pesci, criceti, conigli, rettili e tutte le altre specie."_s,
+    u"Lo slideshow mostra a tutto schermo e in sequenza le foto archiviate, con il nome di ciascun animale sopra la sua foto: è ideale anche per la vetrina di un negozio."_s,
+    u"Ogni scheda raccoglie nome, razza, sesso, data e luogo di nascita, proprietario e medico veterinario, altezza, lunghezza, taglia, peso, colore e tipologia del mantello (del piumaggio, della corazza, della pelle o delle squame, secondo la specie), segni particolari, numero di passaporto, codice del microchip, descrizione del tatuaggio, sterilizzazione, certificato genealogico, note sull'alimentazione, vaccinazioni, profilo caratteriale, addestratore, telefono della persona responsabile, prezzo se l'animale è in vendita e specialità."_s,
+    u"Il campo Note accoglie qualsiasi altra informazione utile; una ricerca sul campo Note elenca tutte le schede che contengono la chiave cercata."_s,
+    u"La foto della scheda viene ridotta in scala per entrare nel riquadro di anteprima; l'icona dello zoom la mostra a tutto schermo. Ogni foto Jpeg in archivio può essere salvata su disco in qualsiasi momento."_s,
+    u"Il Visualizzatore foto sfoglia le foto di una categoria con le frecce (successiva, precedente, prima e ultima), mostra il nome dell'animale sopra ogni foto e la didascalia sotto, e offre anch'esso lo zoom."_s,
+    u"Lo slideshow presenta tutte le foto della categoria scelta a tutto schermo, una ogni sei secondi; dopo l'ultima foto ricomincia dalla prima e si chiude con un clic in un punto qualsiasi dello schermo."_s,
+    u"Con più monitor si possono mostrare categorie diverse contemporaneamente; il programma può funzionare su più computer oppure essere condiviso in una rete locale."_s,
+    u"A ogni scheda si possono allegare file di qualsiasi tipo e associare una cartella, con un numero illimitato di file, da aprire con pochi clic."_s,
+    u"Le ricerche funzionano anche con chiave parziale, cioè indicando una o più parole consecutive contenute in un campo, e possono usare uno o più campi contemporaneamente."_s,
+    u"Una scheda già salvata può essere duplicata in un nuovo record, per conservare più foto dello stesso animale."_s,
+    u"Tutti i dati e tutte le foto sono custoditi in file che si trovano nella cartella del programma: copiare quella cartella significa farne una copia di sicurezza completa, e ricopiarla al suo posto significa ripristinarla."_s,
+    u"I dati testuali di un archivio possono essere inviati a un foglio di Microsoft Excel, per condividerli con chi non possiede il programma, mentre una singola scheda, foto compresa, può essere inviata a un documento di Microsoft Word."_s,
+    u"L'accesso è protetto da una password che si può cambiare in qualsiasi momento; si consiglia di sceglierne una di almeno otto caratteri. Per il primo accesso la password è \"riconoscimento\"."_s,
+    u"Il programma funziona da una chiavetta USB o da una cartella condivisa: basta copiare la cartella del programma e avviare l'eseguibile che contiene."_s,
+    u"Codazzurra si impara in pochi minuti: buon lavoro!"_s,
+    };
+}
+
+GuideTopic RecordCard()
+{
+    return {u"Gestione degli archivi degli animali domestici"_s, joinParagraphs(RecordCardParagraphs())};
+}
+
+QStringList RecordCardParagraphs()
+{
+    return {
+    u"La finestra per la gestione degli archivi fotografici degli animali domestici permette di descrivere ciascuna scheda utilizzando i campi di testo a disposizione ed allegando una foto in formato Jpeg."_s,
+    u"La foto di ciascun animale domestico può essere commentata con varie informazioni indicando il nome, la razza, il sesso, la data e il luogo di nascita, i dati del proprietario e del medico veterinario, l'altezza, la lunghezza, la taglia, il peso, il colore del mantello e la tipologia di pelo (per cani, gatti, cavalli, criceti, conigli e altri animali con pelo), il colore del piumaggio e la tipologia di piume (per gli uccelli), il colore della corazza e la tipologia di pelle (per le tartarughe), il colore della pelle e la tipologia di scaglie (per i pesci), la tipologia di squame per i rettili, la presenza di eventuali segni particolari, il numero di passaporto, il codice del microchip, una descrizione del tatuaggio (ove presente), se l'animale è stato sterilizzato o castrato, gli estremi del certificato genealogico, informazioni o avvertenze sull'alimentazione dell'animale, le vaccinazioni effettuate o da effettuare, il profilo caratteriale, il nome dell'addestratore, il numero di telefono della persona responsabile dell'animale, il prezzo dell'animale se in vendita, la specialità dell'animale (ad esempio, cane cercatore di tartufi, cavallo abile nelle corse di trotto, eccetera)."_s,
+    u"Il campo Note potrebbe essere sfruttato anche per registrare qualsiasi informazione aggiuntiva utile ad un allevatore o al gestore di un negozio di animali domestici per identificare l'animale in archivio tramite l'avanzata funzione di ricerca messa a disposizione dal programma. A titolo di esempio, si potrebbe annotare il canile in cui era custodito il proprio cane, i nomi dei precedenti proprietari dell'animale, ulteriori informazioni sul pedigree e così via. A questo punto, se si effettua una ricerca in base al campo Note, si ottiene l'elenco di tutte le schede degli animali domestici contenenti la chiave di ricerca utilizzata. "_s,
+    u"Per inserire una nuova scheda, bisogna innanzitutto fare clic sull'icona Nuovo, compilare i campi di testo che interessano, caricare una foto e premere Salva. Codazzurra provvede automaticamente ad effettuare una copia della foto importata, che sarà salvata nel file di archivio unitamente ai dati testuali."_s,
+    u"Si tenga presente che, dopo il caricamento, la foto appare ridotta in scala se le sue dimensioni eccedono quelle del riquadro di anteprima. Per visualizzare la foto a schermo intero, bisogna fare clic sull'icona dello zoom presente nell'angolo inferiore destro del riquadro dell'immagine. Tutte le immagini Jpeg in archivio possono essere salvate su disco in qualsiasi momento utilizzando l'apposito pulsante."_s,
+    u"Per visualizzare una scheda, è possibile utilizzare le frecce per lo scorrimento dei record oppure effettuare una ricerca in archivio. Le ricerche avanzate funzionano anche con chiave parziale, ossia indicando una o più parole consecutive contenute in un qualsiasi campo. Per ogni ricerca è possibile utilizzare uno o più campi contemporaneamente."_s,
+    u"Per aggiornare una scheda esistente, basta visualizzarla nella schermata di lavoro, effettuare le modifiche e premere Salva."_s,
+    u"La funzione Visualizzatore foto permette di sfogliare le immagini di ciascuna categoria di animali domestici usando apposite frecce che consentono di mostrare la foto successiva o precedente a quella corrente, oppure la prima o l'ultima foto in archivio. Ogni foto è accompagnata dal nome dell'animale mostrato in cima e dalla didascalia in calce. Anche in questo ambiente è possibile visualizzare le foto a tutto schermo attraverso l'icona dello zoom. Il Visualizzatore foto può essere sfruttato dal personale del pet shop o da un allevatore come listino elettronico per mostrare gli animali disponibili ai potenziali acquirenti."_s,
+    u"Il pulsante Slideshow mostra in sequenza ad intervalli di sei secondi e a schermo intero tutte le foto della categoria di animali domestici selezionata. Una volta visualizzata l'ultima foto in archivio, la presentazione riprende dal principio. Per uscire dalla modalità Slideshow è sufficiente fare clic su un punto qualsiasi della schermata."_s,
+    u"Ciascuna scheda (foto inclusa) può essere esportata in un file di Microsoft Word mentre è possibile esportare l'intero archivio testuale in un foglio di Microsoft Excel."_s,
+    u"Se si ha la necessità di inserire in archivio diverse foto riguardanti lo stesso animale domestico, dopo aver salvato la prima scheda è possibile duplicare i dati creando un nuovo record. A questo punto bisognerà soltanto caricare la nuova foto, effettuare le modifiche o integrazioni dei dati desiderate e salvare la nuova scheda."_s,
+    u"L'icona Allega file permette di allegare a ciascuna scheda fino a tre file esterni di qualsiasi genere, che potranno essere aperti senza uscire dal programma. L'utente ha anche la possibilità di associare una cartella alla scheda di ciascun animale domestico la quale può contenere un numero illimitato di file. Tale cartella può essere aperta con pochi clic per consultare, aggiungere o cancellare i file collegati alla scheda dell'animale domestico."_s,
+    u"Per eliminare una scheda, basta richiamarla nella schermata di lavoro e fare clic sull'icona del cestino. Tale funzione deve essere utilizzata con molta cautela dal momento che il software non consente di recuperare una scheda cancellata."_s,
+    u"Per chiudere la schermata per la gestione delle schede, basta fare clic sull'icona Esci. Così facendo, si torna nella finestra di partenza del programma."_s,
+    };
+}
+
+} // namespace GuideTexts

@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "QtDesktop.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace {
+
+QMessageBox::Icon boxIcon(Desktop::Icon icon)
+{
+    switch (icon) {
+    case Desktop::Icon::Information:
+        return QMessageBox::Information;
+    case Desktop::Icon::Warning:
+        return QMessageBox::Warning;
+    case Desktop::Icon::Stop:
+        return QMessageBox::Critical;
+    case Desktop::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// Whether the desktop has a default handler for a MIME type (x-scheme-handler/mailto, image/jpeg...).
+// xdg-open itself answers success even when nothing can open the address.
+bool hasDefaultHandler(const QString& mimeType)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty())
+        return false;
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), mimeType});
+    if (!query.waitForFinished(3000))
+        return false;
+    return query.exitCode() == 0 && !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
+} // namespace
+
+void QtDesktop::Message(QWidget* parent, Icon icon, const QString& title, const QString& text)
+{
+    QMessageBox box(boxIcon(icon), title, text, QMessageBox::Ok, parent);
+    box.setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
+    box.exec();
+}
+
+bool QtDesktop::Question(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString QtDesktop::ChooseFileToOpen(QWidget* parent, const QString& title, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parent, title, QString(), filter);
+}
+
+QString QtDesktop::ChooseFileToSave(QWidget* parent, const QString& title, const QString& filter)
+{
+    return QFileDialog::getSaveFileName(parent, title, QString(), filter);
+}
+
+QString QtDesktop::ChooseFolder(QWidget* parent, const QString& prompt)
+{
+    return QFileDialog::getExistingDirectory(parent, prompt, QString(), QFileDialog::ShowDirsOnly);
+}
+
+bool QtDesktop::Open(const QUrl& url)
+{
+    if (url.isLocalFile()) {
+        const QFileInfo info(url.toLocalFile());
+        if (!info.exists())
+            return false;
+    } else if (!hasDefaultHandler(QStringLiteral("x-scheme-handler/") + url.scheme())) {
+        return false;
+    }
+    return QDesktopServices::openUrl(url);
+}
+
+void QtDesktop::Quit()
+{
+    QApplication::quit();
+}

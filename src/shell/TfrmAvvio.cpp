@@ -1,0 +1,159 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "TfrmAvvio.h"
+
+#include "Desktop.h"
+#include "GuideTexts.h"
+#include "MakerInfo.h"
+#include "ScreenKit.h"
+#include "Screens.h"
+#include "TfrmInfo.h"
+#include "TfrmSplash.h"
+#include "card/RecordCard.h"
+#include "storage/CategoryDescriptor.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMovie>
+
+using namespace Qt::Literals::StringLiterals;
+
+QSize OuterSize(const QWidget* window)
+{
+    const QRect frame = window->frameGeometry();
+    return frame.isValid() && frame.size() != QSize(0, 0) ? frame.size() : window->size();
+}
+
+TfrmAvvio::TfrmAvvio(Screens& screens)
+    : QWidget(nullptr)
+    , m_screens(screens)
+{
+    setObjectName(u"TfrmAvvio"_s);
+    setWindowTitle(u"Codazzurra - Archivio fotografico degli animali domestici"_s);
+    setWindowIcon(ScreenKit::Picture(u"app_icon"_s));
+    setMinimumSize(1022, 704);
+    ScreenKit::TileBackground(this, ScreenKit::Picture(u"pattern"_s));
+
+    m_container = new QWidget(this);
+    m_container->setObjectName(u"grpContainer"_s);
+    m_container->resize(ContainerSize);
+
+    auto* logo = new QLabel(m_container);
+    logo->setObjectName(u"imgLogo"_s);
+    logo->setPixmap(ScreenKit::Picture(u"logo"_s));
+    logo->setGeometry((ContainerSize.width() - 420) / 2, 6, 420, 90);
+
+    auto* slogan = new QLabel(u"Archivio fotografico per registrare tutte le informazioni riguardanti gli "
+                              "animali con cui si convive."_s,
+                              m_container);
+    slogan->setObjectName(u"lblSlogan"_s);
+    slogan->setAlignment(Qt::AlignCenter);
+    slogan->setGeometry(17, 104, 961, 30);
+    slogan->setAutoFillBackground(true);
+    QPalette sp = slogan->palette();
+    sp.setColor(QPalette::Window, QColor(58, 142, 86));
+    sp.setColor(QPalette::WindowText, Qt::white);
+    slogan->setPalette(sp);
+    QFont sf(u"Verdana"_s);
+    sf.setPixelSize(14);
+    sf.setBold(true);
+    slogan->setFont(sf);
+
+    static constexpr int Columns[5] = {17, 211, 405, 599, 793};
+    for (int i = 0; i < int(Categories::All.size()); ++i) {
+        const CategoryDescriptor& c = Categories::All[std::size_t(i)];
+        const int x = Columns[i % 5];
+        const int y = i < 5 ? 150 : 380;
+        const QString key = QString(c.key);
+        auto* tile = new CommandPicture(u"img"_s + key, ScreenKit::Picture(u"tile_"_s + c.tableName), m_container);
+        tile->setGeometry(x, y, 185, 157);
+        tile->setAccessibleName(QString(c.title));
+        auto* caption =
+            new CommandPicture(u"btn"_s + key, ScreenKit::Picture(u"caption_"_s + c.tableName), m_container);
+        caption->setGeometry(x + (185 - 180) / 2, y + 162, 180, 36);
+        caption->setAccessibleName(QString(c.title));
+        connect(tile, &CommandPicture::clicked, this, [this, i] { OpenCategory(i); });
+        connect(caption, &CommandPicture::clicked, this, [this, i] { OpenCategory(i); });
+    }
+
+    QLabel* status = nullptr; // the start menu shows its hints as tool tips
+
+    auto* info = new CommandPicture(u"imgInfo"_s, ScreenKit::Picture(u"icon_info"_s), m_container);
+    info->setGeometry(12, 12, 48, 48);
+    info->SetHint(u" Informazioni su... "_s, status);
+    info->setToolTip(u"Informazioni su..."_s);
+    auto* guide = new CommandPicture(u"imgGuida"_s, ScreenKit::Picture(u"icon_guide"_s), m_container);
+    guide->setGeometry(ContainerSize.width() - 60, 12, 48, 48);
+    guide->SetHint(u" Guida "_s, status);
+    guide->setToolTip(u"Guida"_s);
+    auto* credits = new CommandPicture(u"imgCrediti"_s, ScreenKit::Picture(u"icon_credits"_s), m_container);
+    credits->setGeometry(12, ContainerSize.height() - 60, 48, 48);
+    credits->SetHint(u" Riconoscimenti "_s, status);
+    credits->setToolTip(u"Riconoscimenti"_s);
+    auto* quit = new CommandPicture(u"imgEsci"_s, ScreenKit::Picture(u"icon_exit"_s), m_container);
+    quit->setGeometry(ContainerSize.width() - 60, ContainerSize.height() - 60, 48, 48);
+    quit->SetHint(u" Esci "_s, status);
+    quit->setToolTip(u"Esci"_s);
+
+    m_strip = new QLabel(m_container);
+    m_strip->setObjectName(u"imgAnimata"_s);
+    m_strip->setGeometry((ContainerSize.width() - 451) / 2, 604, 451, 10);
+
+    auto* web = new LinkLabel(u"lblWeb"_s, MakerInfo::CreditLine(), QColor(20, 60, 120), QColor(200, 0, 0),
+                              m_container);
+    QFont wf(u"Verdana"_s);
+    wf.setPixelSize(12);
+    web->setFont(wf);
+    const QSize ws = web->sizeHint();
+    web->setGeometry((ContainerSize.width() - ws.width()) / 2, 628, ws.width(), ws.height());
+    web->setToolTip(u"  Visita il sito Internet dell'autore "_s);
+    web->SetHint(u"  Visita il sito Internet dell'autore "_s, status);
+
+    connect(info, &CommandPicture::clicked, this, [this] { m_screens.Info()->exec(); });
+    connect(guide, &CommandPicture::clicked, this,
+            [this] { m_screens.ShowGuideTopic(GuideTexts::StartMenu()); });
+    connect(credits, &CommandPicture::clicked, this, [this] { m_screens.Splash()->exec(); });
+    connect(quit, &CommandPicture::clicked, this, [] { desktop().Quit(); });
+    connect(web, &LinkLabel::clicked, this, [this] { m_screens.OpenMakerWebSite(); });
+}
+
+QPoint TfrmAvvio::ContainerPosition(QSize outerSize)
+{
+    return {outerSize.width() / 2 - ContainerSize.width() / 2 - 4,
+            outerSize.height() / 2 - ContainerSize.height() / 2 - 18};
+}
+
+void TfrmAvvio::OpenCategory(int index)
+{
+    ScreenKit::ShowMaximised(m_screens.Card(Categories::All.at(std::size_t(index))));
+    hide();
+}
+
+void TfrmAvvio::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The strip animation is loaded afresh each time and plays while the menu is shown.
+    delete m_movie;
+    m_movie = new QMovie(u":/art/RESNAME.gif"_s, QByteArray(), this);
+    m_strip->setMovie(m_movie);
+    m_movie->start();
+    m_container->move(ContainerPosition(OuterSize(this)));
+}
+
+void TfrmAvvio::hideEvent(QHideEvent* event)
+{
+    if (m_movie)
+        m_movie->stop();
+    QWidget::hideEvent(event);
+}
+
+void TfrmAvvio::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_container->move(ContainerPosition(OuterSize(this)));
+}
+
+void TfrmAvvio::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    desktop().Quit();
+}

@@ -1,0 +1,129 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "TfrmCambiaPassword.h"
+
+#include "Crypt.h"
+#include "Desktop.h"
+#include "PasswordFile.h"
+#include "ScreenKit.h"
+#include "Screens.h"
+#include "TfrmPassword.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+TfrmCambiaPassword::TfrmCambiaPassword(Screens& screens)
+    : QWidget(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
+    , m_screens(screens)
+{
+    setObjectName(u"TfrmCambiaPassword"_s);
+    setWindowTitle(u" Cambia password"_s);
+    setWindowIcon(ScreenKit::Picture(u"app_icon"_s));
+    setFixedSize(430, 230);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, ScreenKit::Silver);
+    setPalette(pal);
+
+    auto* picture = new QLabel(this);
+    picture->setPixmap(ScreenKit::Picture(u"password"_s));
+    picture->setGeometry(20, 24, 72, 72);
+
+    auto addField = [this](const QString& name, const QString& caption, int y) {
+        auto* label = new QLabel(caption, this);
+        label->setGeometry(108, y + 4, 130, 22);
+        QLineEdit* edit = MakePasswordInput(name, this);
+        edit->setGeometry(236, y, 172, 30);
+        label->setBuddy(edit);
+        edit->setAccessibleName(QString(caption).remove(u':'));
+        connect(edit, &QLineEdit::textChanged, this, &TfrmCambiaPassword::updateOk);
+        return edit;
+    };
+    m_old = addField(u"txtPasswordOld"_s, u"Vecchia password:"_s, 20);
+    m_new = addField(u"txtPasswordNew"_s, u"Nuova password:"_s, 62);
+    m_confirm = addField(u"txtConferma"_s, u"Conferma nuova pw:"_s, 104);
+
+    m_ok = new QPushButton(u"OK"_s, this);
+    m_ok->setObjectName(u"cmdOK"_s);
+    m_ok->setEnabled(false);
+    m_ok->setGeometry(236, 170, 80, 30);
+    auto* quit = new QPushButton(u"Esci"_s, this);
+    quit->setObjectName(u"cmdEsci"_s);
+    quit->setGeometry(328, 170, 80, 30);
+
+    ScreenKit::OnEnter(m_old, [this] { m_new->setFocus(); });
+    ScreenKit::OnEnter(m_new, [this] { m_confirm->setFocus(); });
+    ScreenKit::OnEnter(m_confirm, [this] {
+        if (m_ok->isEnabled())
+            m_ok->setFocus();
+        else
+            m_old->setFocus();
+    });
+    connect(m_ok, &QPushButton::clicked, this, &TfrmCambiaPassword::changePassword);
+    connect(quit, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void TfrmCambiaPassword::updateOk()
+{
+    m_ok->setEnabled(!m_old->text().trimmed().isEmpty() && !m_new->text().trimmed().isEmpty() &&
+                     !m_confirm->text().trimmed().isEmpty());
+}
+
+void TfrmCambiaPassword::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_centred) {
+        CentreOnDesktop(this);
+        m_centred = true;
+    }
+    m_old->clear();
+    m_new->clear();
+    m_confirm->clear();
+    m_old->setFocus();
+}
+
+void TfrmCambiaPassword::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    m_screens.Password()->Reopen();
+}
+
+void TfrmCambiaPassword::changePassword()
+{
+    const PasswordFile file(m_screens.ProgramFile(QString::fromLatin1(PasswordFile::FileName)));
+    try {
+        if (!file.Matches(m_old->text())) {
+            desktop().Plain(this, u"Attenzione: vecchia password errata."_s);
+            m_old->clear();
+            m_old->setFocus();
+            return;
+        }
+        if (m_new->text().trimmed() != m_confirm->text().trimmed()) {
+            desktop().Plain(this, u"Attenzione: la nuova password non \u00e8 stata confermata correttamente. "
+                                  "E' necessario reinserire entrambi i valori."_s);
+            m_new->clear();
+            m_confirm->clear();
+            m_new->setFocus();
+            return;
+        }
+        const auto stored = PasswordFile::Normalise(m_new->text());
+        if (!stored) {
+            desktop().Plain(this, u"Attenzione: la nuova password contiene caratteri non ammessi. "
+                                  "E' necessario reinserire entrambi i valori."_s);
+            m_new->clear();
+            m_confirm->clear();
+            m_new->setFocus();
+            return;
+        }
+        file.WriteValue(Crypt::Scramble(*stored));
+    } catch (const std::exception&) {
+        desktop().Plain(this, u"Attenzione: si \u00e8 verificato un errore durante la procedura di modifica della "
+                              "password. Si consiglia di reinstallare il software."_s);
+        return;
+    }
+    desktop().Plain(this, u"Modifica della password avvenuta con successo."_s);
+    close();
+}

@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "TfrmHelpForm.h"
+
+#include "Desktop.h"
+#include "GuideTexts.h"
+#include "ScreenKit.h"
+#include "Screens.h"
+#include "TfrmPassword.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+using namespace Qt::Literals::StringLiterals;
+
+TfrmHelpForm::TfrmHelpForm(Screens& screens)
+    : QDialog(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
+    , m_screens(screens)
+{
+    setObjectName(u"TfrmHelpForm"_s);
+    setWindowTitle(u" Guida in linea"_s);
+    setFixedSize(561, 459);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, ScreenKit::Navy);
+    setPalette(pal);
+    QFont verdana(u"Verdana"_s);
+    verdana.setPixelSize(13);
+
+    auto* logo = new QLabel(this);
+    logo->setObjectName(u"imgLogo"_s);
+    logo->setPixmap(ScreenKit::Picture(u"help_logo"_s));
+    logo->setGeometry(0, 0, 561, 70);
+
+    m_title = new QLabel(this);
+    m_title->setObjectName(u"panTitle"_s);
+    m_title->setGeometry(0, 70, 561, 26);
+    m_title->setAutoFillBackground(true);
+    QPalette tp = m_title->palette();
+    tp.setColor(QPalette::Window, Qt::black);
+    tp.setColor(QPalette::WindowText, Qt::white);
+    m_title->setPalette(tp);
+    QFont bold = verdana;
+    bold.setBold(true);
+    m_title->setFont(bold);
+    m_title->setIndent(10);
+
+    m_topic = new QPlainTextEdit(this);
+    m_topic->setObjectName(u"memTopic"_s);
+    m_topic->setGeometry(10, 104, 541, 296);
+    m_topic->setReadOnly(true);
+    m_topic->setFrameShape(QFrame::NoFrame);
+    m_topic->setFont(verdana);
+    m_topic->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QPalette mp = m_topic->palette();
+    mp.setColor(QPalette::Base, ScreenKit::Navy);
+    mp.setColor(QPalette::Text, Qt::white);
+    m_topic->setPalette(mp);
+    m_topic->setAccessibleName(u"Testo della guida"_s);
+
+    auto* pdfIcon = new CommandPicture(u"imgPDF"_s, ScreenKit::Picture(u"icon_pdf"_s), this);
+    pdfIcon->setGeometry(12, 412, 32, 32);
+    pdfIcon->setAccessibleName(u"Visualizza guida in formato PDF"_s);
+    m_pdfLink = new LinkLabel(u"lblPDF"_s, u"Visualizza guida in formato PDF"_s, Qt::white, Qt::red, this);
+    m_pdfLink->setFont(verdana);
+    m_pdfLink->setGeometry(52, 418, 280, 20);
+
+    auto* ok = new QPushButton(u"OK"_s, this);
+    ok->setObjectName(u"cmdOK"_s);
+    ok->setGeometry(461, 414, 86, 30);
+    ok->setDefault(true);
+
+    // The link is red while the pointer is on it or on its icon, white again over the rest.
+    connect(pdfIcon, &CommandPicture::hovered, this, [this] { m_pdfLink->SetColour(Qt::red); });
+    connect(pdfIcon, &CommandPicture::left, this, [this] { m_pdfLink->SetColour(Qt::white); });
+    m_topic->viewport()->installEventFilter(this);
+    installEventFilter(this);
+    connect(pdfIcon, &CommandPicture::clicked, this, &TfrmHelpForm::openPdf);
+    connect(m_pdfLink, &LinkLabel::clicked, this, &TfrmHelpForm::openPdf);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+bool TfrmHelpForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
+        m_pdfLink->SetColour(Qt::white);
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmHelpForm::SetTopic(const GuideTopic& topic)
+{
+    m_title->setText(topic.title);
+    QString text = topic.text;
+    text.replace(u"\r\n"_s, u"\n"_s);
+    m_topic->setPlainText(text);
+    m_topic->moveCursor(QTextCursor::Start);
+    m_topic->verticalScrollBar()->setValue(0);
+}
+
+QString TfrmHelpForm::Title() const
+{
+    return m_title->text();
+}
+
+QString TfrmHelpForm::Text() const
+{
+    return m_topic->toPlainText();
+}
+
+void TfrmHelpForm::openPdf()
+{
+    BusyCursor busy;
+    desktop().Open(QUrl::fromLocalFile(m_screens.ProgramFile(u"Guida.pdf"_s)));
+}

@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "TfrmInfo.h"
+
+#include "Desktop.h"
+#include "MakerInfo.h"
+#include "ScreenKit.h"
+#include "Screens.h"
+
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+TfrmInfo::TfrmInfo(Screens& screens)
+    : QDialog(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
+    , m_screens(screens)
+{
+    setObjectName(u"TfrmInfo"_s);
+    setWindowTitle(u" "_s);
+    setFixedSize(472, 511);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, ScreenKit::Silver);
+    setPalette(pal);
+
+    auto* group = new QGroupBox(this);
+    group->setObjectName(u"grpInfo"_s);
+    group->setGeometry(12, 8, 448, 398);
+    auto* logo = new QLabel(group);
+    logo->setObjectName(u"imgLogo"_s);
+    logo->setPixmap(ScreenKit::Picture(u"logo"_s).scaledToWidth(400, Qt::SmoothTransformation));
+    logo->setGeometry(24, 10, 400, 86);
+    auto* panel = new QLabel(group);
+    panel->setObjectName(u"imgPannello"_s);
+    panel->setPixmap(ScreenKit::Picture(u"info_panel"_s));
+    panel->setGeometry(14, 100, 420, 286);
+
+    QFont link(u"Verdana"_s);
+    link.setPixelSize(13);
+    link.setBold(true);
+    auto* emailIcon = new CommandPicture(u"imgEmail"_s, ScreenKit::Picture(u"icon_email"_s), this);
+    emailIcon->setGeometry(24, 418, 32, 32);
+    emailIcon->setAccessibleName(u"Invia e-mail"_s);
+    m_email = new LinkLabel(u"lblEmail"_s, u"Invia e-mail"_s, ScreenKit::Navy, QColor(), this);
+    m_email->setFont(link);
+    m_email->setGeometry(62, 424, 150, 20);
+    auto* webIcon = new CommandPicture(u"imgWeb"_s, ScreenKit::Picture(u"icon_web"_s), this);
+    webIcon->setGeometry(24, 460, 32, 32);
+    webIcon->setAccessibleName(u"Visita sito Internet"_s);
+    m_web = new LinkLabel(u"lblWeb"_s, u"Visita sito Internet"_s, ScreenKit::Navy, QColor(), this);
+    m_web->setFont(link);
+    m_web->setGeometry(62, 466, 180, 20);
+
+    auto* ok = new QPushButton(u"OK"_s, this);
+    ok->setObjectName(u"cmdOK"_s);
+    ok->setGeometry(362, 462, 90, 30);
+    ok->setDefault(true);
+
+    // One link is red while the pointer is on it or its icon; both are navy over the rest.
+    auto overEmail = [this] {
+        m_email->SetColour(Qt::red);
+        m_web->SetColour(ScreenKit::Navy);
+    };
+    auto overWeb = [this] {
+        m_web->SetColour(Qt::red);
+        m_email->SetColour(ScreenKit::Navy);
+    };
+    connect(emailIcon, &CommandPicture::hovered, this, overEmail);
+    connect(m_email, &LinkLabel::hovered, this, overEmail);
+    connect(webIcon, &CommandPicture::hovered, this, overWeb);
+    connect(m_web, &LinkLabel::hovered, this, overWeb);
+    auto overBackground = [this] {
+        m_email->SetColour(ScreenKit::Navy);
+        m_web->SetColour(ScreenKit::Navy);
+    };
+    for (auto* link : {m_email, m_web})
+        connect(link, &LinkLabel::left, this, overBackground);
+    for (auto* icon : {emailIcon, webIcon})
+        connect(icon, &CommandPicture::left, this, overBackground);
+    installEventFilter(this);
+    group->installEventFilter(this);
+
+    connect(emailIcon, &CommandPicture::clicked, this, &TfrmInfo::sendEmail);
+    connect(m_email, &LinkLabel::clicked, this, &TfrmInfo::sendEmail);
+    connect(webIcon, &CommandPicture::clicked, this, [this] { m_screens.OpenMakerWebSite(); });
+    connect(m_web, &LinkLabel::clicked, this, [this] { m_screens.OpenMakerWebSite(); });
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+bool TfrmInfo::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
+        m_email->SetColour(ScreenKit::Navy);
+        m_web->SetColour(ScreenKit::Navy);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+QString TfrmInfo::MailAddress()
+{
+    return u"mailto:"_s + MakerInfo::SupportEmail() + u"?subject="_s + u"Software Codazzurra"_s + u"&body="_s +
+           u"Salve, desidererei avere le seguenti informazioni sul software in oggetto:"_s;
+}
+
+void TfrmInfo::sendEmail()
+{
+    bool opened;
+    {
+        BusyCursor busy;
+        opened = desktop().Open(QUrl(MailAddress()));
+    }
+    if (!opened)
+        desktop().Plain(this, u"Invio e-mail non riuscito."_s);
+}

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "TfrmZoom.h"
+
+#include "PictureBox.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+
+using namespace Qt::Literals::StringLiterals;
+
+TfrmZoom::TfrmZoom(QWidget* owner)
+    : QDialog(owner, Qt::Window | Qt::FramelessWindowHint)
+{
+    setObjectName(u"TfrmZoom"_s);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    setCursor(Qt::PointingHandCursor);
+    m_picture = new PictureBox(u"imgZoom"_s, this);
+    connect(m_picture, &PictureBox::clicked, this, &QDialog::accept);
+    setWindowState(Qt::WindowMaximized);
+}
+
+void TfrmZoom::SetPicture(const QImage& image, QSize pictureSize)
+{
+    m_picture->SetPicture(image, pictureSize);
+}
+
+QRect TfrmZoom::PictureArea(QSize display)
+{
+    const int w = display.width() - 4, h = display.height() - 4;
+    return QRect(display.width() / 2 - w / 2, display.height() / 2 - h / 2, w, h);
+}
+
+void TfrmZoom::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    QScreen* display = screen() ? screen() : QGuiApplication::primaryScreen();
+    m_picture->setGeometry(PictureArea(display ? display->size() : size()));
+}
+
+void TfrmZoom::mouseReleaseEvent(QMouseEvent* event)
+{
+    accept();
+    QDialog::mouseReleaseEvent(event);
+}

@@ -1,0 +1,377 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "card/RecordCard.h"
+#include "shell/CodazzurraApplication.h"
+#include "shell/Crypt.h"
+#include "shell/ErrorText.h"
+#include "shell/GuideTexts.h"
+#include "shell/PasswordFile.h"
+#include "shell/PictureBox.h"
+#include "shell/ScreenKit.h"
+#include "shell/Screens.h"
+#include "shell/TfrmAvvio.h"
+#include "shell/TfrmCambiaPassword.h"
+#include "shell/TfrmHelpForm.h"
+#include "shell/TfrmInfo.h"
+#include "shell/TfrmPassword.h"
+#include "shell/TfrmSplash.h"
+#include "shell/TfrmZoom.h"
+#include "support/FakeDesktop.h"
+#include "support/TestFiles.h"
+#include "support/TestGui.h"
+
+#include <QAccessible>
+#include <QLineEdit>
+#include <QMovie>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+class TestShellScreens : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakeDesktop> m_desktop;
+    std::unique_ptr<Screens> m_screens;
+
+    QString passwordPath() const { return m_dir->filePath(QString::fromLatin1(PasswordFile::FileName)); }
+    void storePassword(const QString& password)
+    {
+        PasswordFile(passwordPath()).WriteValue(Crypt::Scramble(*PasswordFile::Normalise(password)));
+    }
+    template <typename T = QWidget> T* find(QWidget* screen, const QString& name)
+    {
+        auto* w = screen->findChild<T*>(name);
+        if (!w)
+            qFatal("no control %s", qPrintable(name));
+        return w;
+    }
+    void login(const QString& typed)
+    {
+        auto* edit = find<QLineEdit>(m_screens->Password(), u"txtPassword"_s);
+        edit->setText(typed);
+        find<QPushButton>(m_screens->Password(), u"cmdOK"_s)->click();
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_desktop = std::make_unique<FakeDesktop>();
+        m_screens = std::make_unique<Screens>(m_dir->path());
+        storePassword(u"riconoscimento"_s);
+        m_screens->Password()->show();
+    }
+    void cleanup()
+    {
+        m_screens.reset();
+        m_desktop.reset();
+    }
+
+    void startUp_showsOnlyThePasswordScreen()
+    {
+        QStringList names;
+        for (QWidget* w : m_screens->All()) {
+            names << w->objectName();
+            QCOMPARE(w->isVisible(), w == m_screens->Password());
+        }
+        QCOMPARE(names.mid(0, 9), (QStringList{u"TfrmPassword"_s, u"TfrmAvvio"_s, u"TfrmCambiaPassword"_s,
+                                               u"TfrmHelpForm"_s, u"TfrmInfo"_s, u"TfrmSplash"_s, u"TfrmZoom"_s,
+                                               u"TfrmInfanzia"_s, u"TfrmAllegaCartella"_s}));
+        QVERIFY(names.contains(u"TfrmHobby"_s));
+        QCOMPARE(m_screens->CardByToken(u"hobby"_s)->objectName(), u"TfrmHobby"_s);
+        QVERIFY(!m_screens->CardByToken(u"Hobby"_s));
+    }
+
+    void password_opensTheStartMenuInAnyCase()
+    {
+        auto* ok = find<QPushButton>(m_screens->Password(), u"cmdOK"_s);
+        auto* edit = find<QLineEdit>(m_screens->Password(), u"txtPassword"_s);
+        QVERIFY(!ok->isEnabled());
+        QCOMPARE(edit->maxLength(), 230);
+        QTest::keyClicks(edit, u"   "_s);
+        QVERIFY(!ok->isEnabled());
+        QTest::keyClick(edit, Qt::Key_Return); // blanks only: Enter does nothing
+        QVERIFY(m_desktop->messages.isEmpty());
+
+        login(u"sbagliata"_s);
+        QCOMPARE(m_desktop->lastText(), u"Attenzione: password errata."_s);
+        QCOMPARE(m_desktop->messages.back().title, u"Codazzurra"_s);
+        QCOMPARE(edit->text(), QString());
+        QVERIFY(m_screens->Password()->isVisible());
+
+        edit->setText(u" RiConoscimento "_s);
+        QTest::keyClick(edit, Qt::Key_Enter);
+        QVERIFY(m_screens->StartMenu()->isVisible());
+        QVERIFY(!m_screens->Password()->isVisible());
+    }
+
+    void password_damagedOrMissingFileIsReported()
+    {
+        QVERIFY(TestFiles::WriteFile(passwordPath(), "[Accesso]\r\nValore=4F1G\r\n"));
+        login(u"riconoscimento"_s);
+        QVERIFY(m_desktop->lastText().startsWith(u"Attenzione: si \u00e8 verificato un errore durante la "
+                                                 "procedura di lettura della password."_s));
+        QVERIFY(m_screens->Password()->isVisible());
+        QFile::remove(passwordPath());
+        login(u"riconoscimento"_s);
+        QCOMPARE(m_desktop->lastText(), u"Attenzione: password errata."_s);
+        QVERIFY(!QFileInfo::exists(passwordPath())); // no file is created
+    }
+
+    void changePassword_flow()
+    {
+        find<QPushButton>(m_screens->Password(), u"btnCambiaPassword"_s)->click();
+        TfrmCambiaPassword* change = m_screens->ChangePassword();
+        QVERIFY(change->isVisible());
+        QVERIFY(!m_screens->Password()->isVisible());
+        auto* old = find<QLineEdit>(change, u"txtPasswordOld"_s);
+        auto* fresh = find<QLineEdit>(change, u"txtPasswordNew"_s);
+        auto* confirm = find<QLineEdit>(change, u"txtConferma"_s);
+        auto* ok = find<QPushButton>(change, u"cmdOK"_s);
+        auto fill = [&](const QString& o, const QString& n, const QString& c) {
+            old->setText(o);
+            fresh->setText(n);
+            confirm->setText(c);
+        };
+
+        fill(u"riconoscimento"_s, u"nuova"_s, u" "_s);
+        QVERIFY(!ok->isEnabled());
+        fill(u"altra"_s, u"nuova"_s, u"nuova"_s);
+        ok->click();
+        QCOMPARE(m_desktop->lastText(), u"Attenzione: vecchia password errata."_s);
+        QCOMPARE(old->text(), QString());
+        // The confirmation is compared as typed, case included.
+        fill(u"riconoscimento"_s, u"Nuova"_s, u"nuova"_s);
+        ok->click();
+        QVERIFY(m_desktop->lastText().startsWith(u"Attenzione: la nuova password non \u00e8 stata confermata"_s));
+        QCOMPARE(fresh->text(), QString());
+        QCOMPARE(confirm->text(), QString());
+        QVERIFY(PasswordFile(passwordPath()).Matches(u"riconoscimento"_s));
+
+        fill(u"RICONOSCIMENTO"_s, u"x"_s, u"x"_s); // one character is enough
+        ok->click();
+        QCOMPARE(m_desktop->lastText(), u"Modifica della password avvenuta con successo."_s);
+        QVERIFY(!change->isVisible());
+        QVERIFY(m_screens->Password()->isVisible());
+        QVERIFY(PasswordFile(passwordPath()).Matches(u"X"_s));
+        login(u"x"_s);
+        QVERIFY(m_screens->StartMenu()->isVisible());
+    }
+
+    void changePassword_unwritableFileKeepsTheOldOne()
+    {
+        // A password file that is a folder can be neither read as a value nor replaced.
+        QFile::remove(passwordPath());
+        QDir().mkpath(passwordPath());
+        find<QPushButton>(m_screens->Password(), u"btnCambiaPassword"_s)->click();
+        TfrmCambiaPassword* change = m_screens->ChangePassword();
+        find<QLineEdit>(change, u"txtPasswordOld"_s)->setText(u"riconoscimento"_s);
+        find<QLineEdit>(change, u"txtPasswordNew"_s)->setText(u"n"_s);
+        find<QLineEdit>(change, u"txtConferma"_s)->setText(u"n"_s);
+        find<QPushButton>(change, u"cmdOK"_s)->click();
+        QCOMPARE(m_desktop->lastText(), u"Attenzione: vecchia password errata."_s);
+
+        QDir(passwordPath()).removeRecursively();
+        storePassword(u"riconoscimento"_s);
+        m_screens.reset();
+        m_screens = std::make_unique<Screens>(m_dir->filePath(u"not/there"_s));
+        QDir().mkpath(m_dir->filePath(u"not"_s));
+        change = m_screens->ChangePassword();
+        change->show();
+        find<QLineEdit>(change, u"txtPasswordOld"_s)->setText(u"a"_s);
+        find<QLineEdit>(change, u"txtPasswordNew"_s)->setText(u"n"_s);
+        find<QLineEdit>(change, u"txtConferma"_s)->setText(u"n"_s);
+        // No stored password here: the old one cannot match.
+        find<QPushButton>(change, u"cmdOK"_s)->click();
+        QCOMPARE(m_desktop->lastText(), u"Attenzione: vecchia password errata."_s);
+    }
+
+    void changePassword_enterMovesAlong()
+    {
+        find<QPushButton>(m_screens->Password(), u"btnCambiaPassword"_s)->click();
+        TfrmCambiaPassword* change = m_screens->ChangePassword();
+        change->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(change));
+        auto* old = find<QLineEdit>(change, u"txtPasswordOld"_s);
+        auto* confirm = find<QLineEdit>(change, u"txtConferma"_s);
+        QCOMPARE(QApplication::focusWidget(), old);
+        QCOMPARE(old->palette().color(QPalette::Base), ScreenKit::FocusYellow);
+        QTest::keyClicks(old, u"a"_s);
+        QTest::keyClick(old, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), find<QWidget>(change, u"txtPasswordNew"_s));
+        QCOMPARE(old->palette().color(QPalette::Base), QColor(Qt::white));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), confirm);
+        QTest::keyClick(confirm, Qt::Key_Return); // OK is disabled: back to the first field
+        QCOMPARE(QApplication::focusWidget(), old);
+    }
+
+    void startMenu_tilesOpenTheirArchive()
+    {
+        login(u"riconoscimento"_s);
+        TfrmAvvio* menu = m_screens->StartMenu();
+        for (const QString& name : {u"imgAmici"_s, u"btnAmici"_s}) {
+            QTest::mouseClick(find<QWidget>(menu, name), Qt::LeftButton);
+            RecordCard* card = m_screens->CardByToken(u"amici"_s);
+            QVERIFY(card->isVisible());
+            QCOMPARE(card->windowTitle(), u"  Cavalli"_s);
+            QVERIFY(!menu->isVisible());
+            card->close();
+            QVERIFY(menu->isVisible());
+        }
+        QVERIFY(menu->findChild<QLabel*>(u"imgAnimata"_s)->movie());
+        QCOMPARE(menu->findChild<QLabel*>(u"imgAnimata"_s)->movie()->frameCount(), 9);
+        QCOMPARE(m_desktop->quits, 0);
+        QTest::mouseClick(find<QWidget>(menu, u"imgEsci"_s), Qt::LeftButton);
+        QCOMPARE(m_desktop->quits, 1);
+        menu->close();
+        QCOMPARE(m_desktop->quits, 2);
+    }
+
+    void startMenu_layoutKeepsTheContainerCentred()
+    {
+        QCOMPARE(TfrmAvvio::ContainerPosition(QSize(1038, 742)), QPoint(519 - 497 - 4, 371 - 344 - 18));
+        QCOMPARE(TfrmAvvio::ContainerPosition(QSize(1281, 1025)), QPoint(640 - 497 - 4, 512 - 344 - 18));
+        TfrmAvvio* menu = m_screens->StartMenu();
+        menu->show();
+        menu->resize(1200, 900);
+        QCOMPARE(find<QWidget>(menu, u"grpContainer"_s)->pos(), TfrmAvvio::ContainerPosition(OuterSize(menu)));
+        QCOMPARE(find<QWidget>(menu, u"imgScuola"_s)->geometry(), QRect(793, 150, 185, 157));
+        QCOMPARE(find<QWidget>(menu, u"btnHobby"_s)->geometry(), QRect(795, 542, 180, 36));
+    }
+
+    void guide_showsOneTopicAtATimeFromItsTop()
+    {
+        TfrmHelpForm* help = m_screens->HelpForm();
+        QString seen;
+        TestGui::WhenModal([&](QWidget* modal) {
+            seen = static_cast<TfrmHelpForm*>(modal)->Text();
+            modal->findChild<QPlainTextEdit*>(u"memTopic"_s)->verticalScrollBar()->setValue(50);
+            modal->findChild<QPushButton*>(u"cmdOK"_s)->click();
+        });
+        QTest::mouseClick(find<QWidget>(m_screens->StartMenu(), u"imgGuida"_s), Qt::LeftButton);
+        QCOMPARE(help->Title(), u"Uno sguardo ad Codazzurra"_s);
+        QCOMPARE(seen.split(u"\n"_s).count(QString()), 15); // 16 paragraphs, 15 empty lines between them
+
+        TestGui::WhenModal([&](QWidget* modal) {
+            QCOMPARE(modal->findChild<QPlainTextEdit*>(u"memTopic"_s)->verticalScrollBar()->value(), 0);
+            modal->close();
+        });
+        m_screens->ShowGuideTopic({u"Uno"_s, u"Solo un paragrafo"_s});
+        QCOMPARE(help->Text(), u"Solo un paragrafo"_s);
+        QCOMPARE(help->Title(), u"Uno"_s);
+
+        const GuideTopic card = GuideTexts::RecordCard();
+        QCOMPARE(card.text.split(u"\r\n\r\n"_s).size(), 14);
+        QVERIFY(card.text.split(u"\r\n\r\n"_s).at(2).endsWith(u"utilizzata. "_s));
+
+        find<QAbstractButton>(help, u"lblPDF"_s)->click();
+        QCOMPARE(m_desktop->opened.back(), QUrl::fromLocalFile(m_dir->filePath(u"Guida.pdf"_s)));
+    }
+
+    void info_composesTheMail()
+    {
+        TfrmInfo* info = m_screens->Info();
+        QCOMPARE(TfrmInfo::MailAddress(),
+                 u"mailto:assistenza@codazzurra.example?subject=Software Codazzurra&body=Salve, desidererei avere "
+                 "le seguenti informazioni sul software in oggetto:"_s);
+        find<QAbstractButton>(info, u"lblEmail"_s)->click();
+        QCOMPARE(m_desktop->opened.back().scheme(), u"mailto"_s);
+        QVERIFY(m_desktop->messages.isEmpty());
+        m_desktop->openSucceeds = false;
+        find<QAbstractButton>(info, u"imgEmail"_s)->click();
+        QCOMPARE(m_desktop->lastText(), u"Invio e-mail non riuscito."_s);
+        find<QAbstractButton>(info, u"lblWeb"_s)->click(); // a failed web site is not reported
+        QCOMPARE(m_desktop->messages.size(), 1);
+        QCOMPARE(m_desktop->opened.back().host(), u"www.codazzurra.example"_s);
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void zoom_fillsTheDisplayLessTwoPixels()
+    {
+        QCOMPARE(TfrmZoom::PictureArea(QSize(1280, 1024)), QRect(2, 2, 1276, 1020));
+        TfrmZoom zoom(nullptr);
+        QImage image(300, 200, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        zoom.SetPicture(image);
+        zoom.show();
+        PictureBox* box = zoom.Picture();
+        QCOMPARE(box->FittedRect().size(), QSize(300, 200));
+        QCOMPARE(box->FittedRect().center(), QRect(QPoint(0, 0), box->size()).center());
+        QTest::mouseClick(box, Qt::LeftButton);
+        QVERIFY(!zoom.isVisible());
+    }
+
+    void splash_animatesOnlyWhileShown()
+    {
+        TfrmSplash* splash = m_screens->Splash();
+        QVERIFY(splash->Animation().SpriteLoaded());
+        QVERIFY(!splash->Timer().isActive());
+        splash->show();
+        QVERIFY(splash->Timer().isActive());
+        QCOMPARE(splash->Timer().interval(), 50);
+        const int x = splash->Animation().Sprites()[0].x;
+        QTRY_VERIFY(splash->Animation().Sprites()[0].x != x);
+        QTest::mouseClick(splash, Qt::LeftButton);
+        QVERIFY(!splash->isVisible());
+        QVERIFY(!splash->Timer().isActive());
+        QCOMPARE(m_desktop->opened.back().host(), u"www.codazzurra.example"_s);
+    }
+
+    void conventions_commandsAndErrors()
+    {
+        QCOMPARE(DefaultErrorText(u"Errore"_s), u"Errore."_s);
+        QCOMPARE(DefaultErrorText(u"Errore."_s), u"Errore."_s);
+        QCOMPARE(DefaultErrorText(u"Errore!"_s), u"Errore!"_s);
+        QCOMPARE(DefaultErrorText(u"database is locked"_s), u"database is locked."_s);
+
+        QWidget screen;
+        QLabel* bar = ScreenKit::MakeStatusBar(&screen);
+        auto* cmd = new CommandPicture(u"cmdNuovo"_s, ScreenKit::Picture(u"cmd_nuovo"_s), &screen);
+        cmd->SetHint(u" Prepara la schermata ad accogliere una nuova scheda."_s, bar);
+        QCOMPARE(cmd->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(cmd->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(cmd->accessibleName(), u"Prepara la schermata ad accogliere una nuova scheda."_s);
+        QAccessibleInterface* a11y = QAccessible::queryAccessibleInterface(cmd);
+        QCOMPARE(a11y->role(), QAccessible::Button);
+        QVERIFY(a11y->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QApplication::sendEvent(cmd, &enter);
+        QCOMPARE(bar->text(), cmd->Hint());
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(cmd, &leave);
+        QCOMPARE(bar->text(), QString());
+
+        ScreenKit::Guarded(nullptr, [] { throw std::runtime_error("qualcosa non va"); });
+        QCOMPARE(m_desktop->messages.back().icon, Desktop::Icon::Stop);
+        QCOMPARE(m_desktop->messages.back().text, u"qualcosa non va."_s);
+        {
+            BusyCursor busy;
+            QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        }
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void application_showsEscapingErrors()
+    {
+        auto* app = qobject_cast<CodazzurraApplication*>(qApp);
+        QVERIFY(app);
+        QPushButton button;
+        connect(&button, &QPushButton::clicked, [] { throw std::runtime_error("sfuggito"); });
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QCOMPARE(m_desktop->lastText(), u"sfuggito."_s);
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    CodazzurraApplication app(argc, argv);
+    TestShellScreens test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_shellscreens.moc"

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "shell/Desktop.h"
+
+#include <QList>
+#include <QStringList>
+#include <QUrl>
+
+// A desktop that records what screens ask of it and answers from queues. Installed for its lifetime.
+class FakeDesktop final : public Desktop
+{
+public:
+    struct Shown
+    {
+        Icon icon;
+        QString title;
+        QString text;
+    };
+
+    FakeDesktop() { SetDesktop(this); }
+    ~FakeDesktop() override { SetDesktop(nullptr); }
+
+    void Message(QWidget*, Icon icon, const QString& title, const QString& text) override
+    {
+        messages.append({icon, title, text});
+    }
+    bool Question(QWidget*, const QString& title, const QString& text) override
+    {
+        questions.append({Icon::None, title, text});
+        return answers.isEmpty() ? false : answers.takeFirst();
+    }
+    QString ChooseFileToOpen(QWidget*, const QString& title, const QString& filter) override
+    {
+        chooserTitles << title;
+        chooserFilters << filter;
+        return files.isEmpty() ? QString() : files.takeFirst();
+    }
+    QString ChooseFileToSave(QWidget*, const QString& title, const QString& filter) override
+    {
+        chooserTitles << title;
+        chooserFilters << filter;
+        return files.isEmpty() ? QString() : files.takeFirst();
+    }
+    QString ChooseFolder(QWidget*, const QString& prompt) override
+    {
+        chooserTitles << prompt;
+        return files.isEmpty() ? QString() : files.takeFirst();
+    }
+    bool Open(const QUrl& url) override
+    {
+        opened.append(url);
+        return openSucceeds;
+    }
+    void Quit() override { ++quits; }
+
+    QString lastText() const { return messages.isEmpty() ? QString() : messages.back().text; }
+    void clear()
+    {
+        messages.clear();
+        questions.clear();
+        opened.clear();
+        chooserTitles.clear();
+        chooserFilters.clear();
+    }
+
+    QList<Shown> messages;
+    QList<Shown> questions;
+    QList<bool> answers;     // answers to the next questions; No when empty
+    QStringList files;       // answers to the next choosers; cancel when empty
+    QStringList chooserTitles;
+    QStringList chooserFilters;
+    QList<QUrl> opened;
+    bool openSucceeds = true;
+    int quits = 0;
+};
