@@ -450,9 +450,9 @@ void drawWordMark(QPainter& p, const QRectF& r, bool light)
     p.drawText(QPointF(textLeft + firstWidth, baseline), second);
     const qreal textWidth = firstWidth + QFontMetricsF(f).horizontalAdvance(second);
     QPainterPath tail;
-    tail.moveTo(textLeft + 4, baseline + h * 0.12);
-    tail.cubicTo(textLeft + textWidth * 0.4, baseline + h * 0.26, textLeft + textWidth * 0.75, baseline + h * 0.02,
-                 textLeft + textWidth + h * 0.18, baseline - h * 0.14);
+    tail.moveTo(textLeft + 4, baseline + h * 0.13);
+    tail.cubicTo(textLeft + textWidth * 0.4, baseline + h * 0.24, textLeft + textWidth * 0.8, baseline + h * 0.14,
+                 textLeft + textWidth + h * 0.16, baseline - h * 0.02);
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(light ? QColor(160, 210, 255) : Azure, h * 0.06, Qt::SolidLine, Qt::RoundCap));
     p.drawPath(tail);
