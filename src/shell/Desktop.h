@@ -21,8 +21,9 @@ public:
     virtual bool Question(QWidget* parent, const QString& title, const QString& text) = 0;
     // Empty when the user cancels. filter is in Qt's form ("Name (*.a *.b);;Other (*)").
     virtual QString ChooseFileToOpen(QWidget* parent, const QString& title, const QString& filter) = 0;
-    // Asks before replacing an existing file.
-    virtual QString ChooseFileToSave(QWidget* parent, const QString& title, const QString& filter) = 0;
+    // Asks before replacing an existing file; defaultSuffix is added to a name typed without one.
+    virtual QString ChooseFileToSave(QWidget* parent, const QString& title, const QString& filter,
+                                     const QString& defaultSuffix) = 0;
     virtual QString ChooseFolder(QWidget* parent, const QString& prompt) = 0;
     // Opens a web or mailto address, a file or a folder with the desktop's default handler, without
     // waiting for it. False when nothing can handle it.

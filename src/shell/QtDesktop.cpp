@@ -61,9 +61,16 @@ QString QtDesktop::ChooseFileToOpen(QWidget* parent, const QString& title, const
     return QFileDialog::getOpenFileName(parent, title, QString(), filter);
 }
 
-QString QtDesktop::ChooseFileToSave(QWidget* parent, const QString& title, const QString& filter)
+QString QtDesktop::ChooseFileToSave(QWidget* parent, const QString& title, const QString& filter,
+                                    const QString& defaultSuffix)
 {
-    return QFileDialog::getSaveFileName(parent, title, QString(), filter);
+    QFileDialog dialog(parent, title, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 QString QtDesktop::ChooseFolder(QWidget* parent, const QString& prompt)

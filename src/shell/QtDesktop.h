@@ -10,7 +10,8 @@ public:
     void Message(QWidget* parent, Icon icon, const QString& title, const QString& text) override;
     bool Question(QWidget* parent, const QString& title, const QString& text) override;
     QString ChooseFileToOpen(QWidget* parent, const QString& title, const QString& filter) override;
-    QString ChooseFileToSave(QWidget* parent, const QString& title, const QString& filter) override;
+    QString ChooseFileToSave(QWidget* parent, const QString& title, const QString& filter,
+                             const QString& defaultSuffix) override;
     QString ChooseFolder(QWidget* parent, const QString& prompt) override;
     bool Open(const QUrl& url) override;
     void Quit() override;

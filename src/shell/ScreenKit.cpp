@@ -78,7 +78,37 @@ private:
     std::function<void()> m_action;
 };
 
+class HintFilter final : public QObject
+{
+public:
+    HintFilter(QWidget* widget, const QString& hint, QLabel* bar)
+        : QObject(widget)
+        , m_hint(hint)
+        , m_bar(bar)
+    {
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Enter)
+            m_bar->setText(m_hint);
+        else if (event->type() == QEvent::Leave && m_bar->text() == m_hint)
+            m_bar->clear();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QString m_hint;
+    QPointer<QLabel> m_bar;
+};
+
 } // namespace
+
+void InstallHint(QWidget* widget, const QString& hint, QLabel* statusBar)
+{
+    widget->installEventFilter(new HintFilter(widget, hint, statusBar));
+    widget->setAccessibleDescription(hint.trimmed());
+}
 
 QPixmap Picture(const QString& name)
 {

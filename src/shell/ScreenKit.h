@@ -28,6 +28,8 @@ void InstallFocusColours(QWidget* field, const QColor& restColour);
 void InstallEnterChain(QWidget* screen, const QStringList& names);
 // Runs action when Enter is pressed in field (and swallows the key).
 void OnEnter(QWidget* field, std::function<void()> action);
+// Shows hint in statusBar while the pointer is on widget (for controls that are not command pictures).
+void InstallHint(QWidget* widget, const QString& hint, QLabel* statusBar);
 // The status bar of a screen: a navy band with white text showing hover hints.
 QLabel* MakeStatusBar(QWidget* parent);
 // Tiles the background of a window with a pattern.

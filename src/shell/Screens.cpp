@@ -40,8 +40,8 @@ Screens::Screens(const QString& programFolder)
         m_cards.push_back(create<RecordCard>(*this, category));
         if (&category == &Categories::All.front()) {
             // The two attachment dialogs exist from the start; the card makes a fresh one for each use.
-            create<TfrmAllegaCartella>(nullptr, QString());
-            create<TfrmAllegaFile>(nullptr, QString());
+            create<TfrmAllegaCartella>(*this, nullptr);
+            create<TfrmAllegaFile>(*this, nullptr);
         }
     }
 }

@@ -27,6 +27,8 @@ public:
     CategoryStore& operator=(const CategoryStore&) = delete;
 
     const CategoryDescriptor& category() const noexcept { return m_category; }
+    // How long the next connections wait for another connection's lock.
+    void SetBusyTimeout(int milliseconds) noexcept { m_busyTimeoutMs = milliseconds; }
     QString DatabasePath() const;
     QString CreateTableSql() const;
 

@@ -36,7 +36,7 @@ public:
         chooserFilters << filter;
         return files.isEmpty() ? QString() : files.takeFirst();
     }
-    QString ChooseFileToSave(QWidget*, const QString& title, const QString& filter) override
+    QString ChooseFileToSave(QWidget*, const QString& title, const QString& filter, const QString&) override
     {
         chooserTitles << title;
         chooserFilters << filter;

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QSize>
+#include <QRgb>
 #include <QString>
 
 namespace TestFiles {
@@ -16,5 +17,19 @@ QByteArray ReadFile(const QString& path);
 QString RunSqliteTool(const QString& database, const QString& sql);
 // True when the tests run with the privileges to ignore file permissions.
 bool RunningAsRoot();
+
+} // namespace TestFiles
+
+namespace TestFiles {
+
+struct JpegOptions
+{
+    bool progressive = false;
+    bool cmyk = false;       // Adobe-style inverted CMYK of the colour
+    int exifOrientation = 0; // 0: no EXIF block
+    QRgb colour = 0xff3366cc;
+};
+// A JPEG written by libjpeg itself, for the shapes Qt cannot write.
+QByteArray MakeJpegWith(QSize size, const JpegOptions& options);
 
 } // namespace TestFiles

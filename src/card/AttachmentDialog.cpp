@@ -1,0 +1,183 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "AttachmentDialog.h"
+
+#include "RecordCard.h"
+#include "shell/Desktop.h"
+#include "shell/ScreenKit.h"
+#include "shell/Screens.h"
+#include "shell/TfrmPassword.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Backspace empties a path field, which accepts no other typing.
+class BackspaceClears final : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Backspace) {
+            static_cast<QLineEdit*>(watched)->clear();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+AttachmentDialog::AttachmentDialog(Screens& screens, QWidget* owner, Kind kind)
+    : QDialog(owner, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
+    , m_screens(screens)
+    , m_kind(kind)
+{
+    const bool files = kind == Kind::Files;
+    setObjectName(files ? u"TfrmAllegaFile"_s : u"TfrmAllegaCartella"_s);
+    setWindowTitle(files ? u" File allegati"_s : u" Associa cartella"_s);
+    setFixedSize(616, files ? 470 : 254);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    QFont font(u"Verdana"_s);
+    font.setPixelSize(12);
+    setFont(font);
+
+    auto* guide = new QLabel(this);
+    guide->setObjectName(u"imgGuida"_s);
+    guide->setPixmap(ScreenKit::Picture(files ? u"cmd_allega"_s : u"cmd_associa"_s).scaled(48, 48, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    guide->setGeometry(14, 14, 48, 48);
+    const QStringList lines =
+        files ? QStringList{u"Selezionare i file da allegare alla scheda corrente servendosi del pulsante Sfoglia."_s,
+                            u"Quindi fare clic su Applica e chiudi e poi sull'icona del floppy per salvare la scheda."_s,
+                            u"Per visualizzare un file \u00e8 sufficiente premere il pulsante Apri."_s}
+              : QStringList{u"Selezionare la cartella da associare alla scheda corrente servendosi del pulsante "
+                            "Sfoglia."_s,
+                            u"Quindi fare clic su Applica e chiudi e poi sul pulsante Salva per salvare le modifiche."_s,
+                            u"Per aprire la cartella \u00e8 sufficiente premere il pulsante Apri."_s};
+    for (int i = 0; i < lines.size(); ++i) {
+        auto* line = new QLabel(lines.at(i), this);
+        line->setObjectName(u"lblIstruzioni%1"_s.arg(i + 1));
+        line->setGeometry(74, 12 + i * 20, 530, 20);
+    }
+
+    m_memory = new QLabel(this);
+    m_memory->setObjectName(u"lblMemory"_s);
+    m_memory->hide();
+
+    QFont bold = font;
+    bold.setBold(true);
+    const int count = files ? 3 : 1;
+    for (int i = 0; i < count; ++i) {
+        const QString n = u"%1"_s.arg(i + 1, 2, 10, QLatin1Char('0'));
+        auto* group = new QFrame(this);
+        group->setObjectName(u"grpAllegato"_s + n);
+        group->setFrameShape(QFrame::StyledPanel);
+        group->setGeometry(10, 80 + i * 120, 596, 112);
+        auto* caption = new QLabel(files ? u"File allegato %1"_s.arg(i + 1) : u"Cartella associata"_s, group);
+        caption->setFont(bold);
+        caption->setGeometry(10, 6, 300, 18);
+        auto* path = new QLineEdit(group);
+        path->setObjectName(u"txtFile"_s + n);
+        path->setReadOnly(true);
+        path->setGeometry(10, 26, 404, 26);
+        QPalette red = path->palette();
+        red.setColor(QPalette::Text, Qt::red);
+        path->setPalette(red);
+        path->installEventFilter(new BackspaceClears(path));
+        caption->setBuddy(path);
+        path->setAccessibleName(caption->text());
+        ScreenKit::InstallFocusColours(path, ScreenKit::MoneyGreen);
+        auto* browseButton = new QPushButton(u"Sfoglia..."_s, group);
+        browseButton->setObjectName(u"cmdSfoglia"_s + n);
+        browseButton->setGeometry(420, 24, 86, 30);
+        auto* open = new QPushButton(u"Apri"_s, group);
+        open->setObjectName(u"cmdApri"_s + n);
+        open->setGeometry(512, 24, 74, 30);
+        open->setEnabled(false);
+        auto* descCaption = new QLabel(u"Descrizione"_s, group);
+        descCaption->setGeometry(10, 56, 300, 18);
+        auto* description = new QLineEdit(group);
+        description->setObjectName(u"txtDesc"_s + n);
+        description->setFont(bold);
+        description->setGeometry(10, 76, 576, 26);
+        descCaption->setBuddy(description);
+        description->setAccessibleName(u"Descrizione"_s);
+        ScreenKit::InstallFocusColours(description, ScreenKit::MoneyGreen);
+        m_slots.push_back({path, description, open});
+
+        connect(path, &QLineEdit::textChanged, open,
+                [open](const QString& text) { open->setEnabled(!text.trimmed().isEmpty()); });
+        connect(browseButton, &QPushButton::clicked, this, [this, i] { browse(i); });
+        connect(open, &QPushButton::clicked, this, [this, i] {
+            BusyCursor busy;
+            // A missing file or folder gives no message of ours.
+            desktop().Open(QUrl::fromLocalFile(m_slots[std::size_t(i)].path->text().trimmed()));
+        });
+    }
+
+    auto* apply = new QPushButton(u"Applica e chiudi"_s, this);
+    apply->setObjectName(u"cmdApplica"_s);
+    apply->setGeometry(466, height() - 40, 140, 30);
+    connect(apply, &QPushButton::clicked, this, &AttachmentDialog::Apply);
+}
+
+void AttachmentDialog::SetToken(const QString& tableName)
+{
+    m_memory->setText(tableName);
+}
+
+void AttachmentDialog::SetSlot(int slot, const QString& path, const QString& description)
+{
+    m_slots.at(std::size_t(slot)).path->setText(path);
+    m_slots.at(std::size_t(slot)).description->setText(description);
+}
+
+QString AttachmentDialog::Path(int slot) const
+{
+    return m_slots.at(std::size_t(slot)).path->text();
+}
+
+QString AttachmentDialog::Description(int slot) const
+{
+    return m_slots.at(std::size_t(slot)).description->text();
+}
+
+void AttachmentDialog::browse(int slot)
+{
+    QLineEdit* path = m_slots.at(std::size_t(slot)).path;
+    const QString chosen = m_kind == Kind::Files
+                               ? desktop().ChooseFileToOpen(this, u"Selezionare un file e premere Apri:"_s,
+                                                            u"Tutti i file (*)"_s)
+                               : desktop().ChooseFolder(this, u"Selezionare una cartella:"_s);
+    if (chosen.isEmpty())
+        return;
+    BusyCursor busy;
+    path->setText(chosen);
+}
+
+void AttachmentDialog::Apply()
+{
+    RecordCard* card = m_screens.CardByToken(m_memory->text().trimmed());
+    if (!card)
+        return;
+    if (m_kind == Kind::Files) {
+        for (int i = 0; i < 3; ++i) {
+            card->SetValue(CardFields::File01 + i, Path(i).trimmed());
+            card->SetValue(CardFields::Desc01 + i, Description(i).trimmed());
+        }
+    } else {
+        card->SetValue(CardFields::Cartella, Path(0).trimmed());
+        card->SetValue(CardFields::CartellaDesc, Description(0).trimmed());
+    }
+    accept();
+}

@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QDialog>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class Screens;
+
+// What the two attachment dialogs share: slots of a read-only path with "Sfoglia..." and "Apri" and an
+// editable description; "Applica e chiudi" writes them into the holders of the record card named by the
+// category token in lblMemory. Closing otherwise drops them.
+class AttachmentDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    enum class Kind { Files, Folder };
+
+    AttachmentDialog(Screens& screens, QWidget* owner, Kind kind);
+
+    void SetToken(const QString& tableName);
+    void SetSlot(int slot, const QString& path, const QString& description);
+    QString Path(int slot) const;
+    QString Description(int slot) const;
+    int SlotCount() const { return int(m_slots.size()); }
+    // Writes the slots into the record card of the token's category and closes; stays open when no
+    // category has that token.
+    void Apply();
+
+private:
+    struct Slot
+    {
+        QLineEdit* path;
+        QLineEdit* description;
+        QPushButton* open;
+    };
+    void browse(int slot);
+
+    Screens& m_screens;
+    Kind m_kind;
+    QLabel* m_memory;
+    std::vector<Slot> m_slots;
+};
+
+// Up to three files attached to a card.
+class TfrmAllegaFile final : public AttachmentDialog
+{
+    Q_OBJECT
+public:
+    TfrmAllegaFile(Screens& screens, QWidget* owner)
+        : AttachmentDialog(screens, owner, Kind::Files)
+    {
+    }
+};
+
+// The folder associated with a card.
+class TfrmAllegaCartella final : public AttachmentDialog
+{
+    Q_OBJECT
+public:
+    TfrmAllegaCartella(Screens& screens, QWidget* owner)
+        : AttachmentDialog(screens, owner, Kind::Folder)
+    {
+    }
+};

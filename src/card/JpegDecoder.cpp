@@ -1,0 +1,266 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "JpegDecoder.h"
+
+#include "shell/FitPicture.h"
+
+#include <QTransform>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <jpeglib.h>
+
+namespace {
+
+// What the plain decoding routine hands back. Buffers are malloc'ed and freed by the caller.
+struct RawDecode
+{
+    unsigned char* pixels = nullptr; // rows of width * components bytes
+    int width = 0, height = 0, components = 0;
+    int fullWidth = 0, fullHeight = 0;
+    bool cmyk = false, adobeInverted = false;
+    unsigned char* exif = nullptr; // the APP1 marker's data
+    unsigned exifLength = 0;
+    int warnings = 0;
+    char message[JMSG_LENGTH_MAX] = {};
+};
+
+struct ErrorManager
+{
+    jpeg_error_mgr pub;
+    jmp_buf jump;
+    RawDecode* out;
+};
+
+extern "C" void onError(j_common_ptr cinfo)
+{
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->out->message);
+    longjmp(err->jump, 1);
+}
+
+extern "C" void onMessage(j_common_ptr cinfo, int level)
+{
+    // Level -1 is a warning about corrupt data; positive levels are traces.
+    if (level < 0) {
+        auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+        ++err->out->warnings;
+    }
+}
+
+extern "C" void silentOutput(j_common_ptr) {}
+
+// Chooses the DCT scale from the stored size and the size the picture will be drawn at.
+using ScaleChooser = int (*)(int width, int height, int orientation, int boxWidth, int boxHeight);
+
+// Plain libjpeg calls only: no object with a destructor lives across setjmp/longjmp here.
+bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int boxHeight, ScaleChooser choose,
+               int (*orientationOf)(const unsigned char*, unsigned), RawDecode* out)
+{
+    jpeg_decompress_struct cinfo;
+    ErrorManager err;
+    cinfo.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = onError;
+    err.pub.emit_message = onMessage;
+    err.pub.output_message = silentOutput;
+    err.out = out;
+    JSAMPROW row = nullptr;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        std::free(out->pixels);
+        out->pixels = nullptr;
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, data, size);
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_read_header(&cinfo, TRUE);
+
+    for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
+        if (m->marker == JPEG_APP0 + 1 && m->data_length > 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0 &&
+            !out->exif) {
+            out->exif = static_cast<unsigned char*>(std::malloc(m->data_length));
+            if (out->exif) {
+                std::memcpy(out->exif, m->data, m->data_length);
+                out->exifLength = m->data_length;
+            }
+        }
+    }
+    out->fullWidth = int(cinfo.image_width);
+    out->fullHeight = int(cinfo.image_height);
+    const int orientation = out->exif ? orientationOf(out->exif, out->exifLength) : 1;
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = unsigned(choose(out->fullWidth, out->fullHeight, orientation, boxWidth, boxHeight));
+
+    if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
+        cinfo.out_color_space = JCS_CMYK;
+        out->cmyk = true;
+        out->adobeInverted = cinfo.saw_Adobe_marker;
+    } else {
+        cinfo.out_color_space = JCS_EXT_RGBX;
+    }
+    jpeg_start_decompress(&cinfo);
+    out->width = int(cinfo.output_width);
+    out->height = int(cinfo.output_height);
+    out->components = cinfo.output_components;
+    const std::size_t stride = std::size_t(out->width) * std::size_t(out->components);
+    out->pixels = static_cast<unsigned char*>(std::malloc(stride * std::size_t(out->height)));
+    if (!out->pixels) {
+        std::snprintf(out->message, sizeof out->message, "out of memory");
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    while (cinfo.output_scanline < cinfo.output_height) {
+        row = out->pixels + stride * cinfo.output_scanline;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+quint32 readUnsigned(const unsigned char* p, bool bigEndian, int bytes)
+{
+    quint32 v = 0;
+    for (int i = 0; i < bytes; ++i)
+        v |= quint32(p[bigEndian ? i : bytes - 1 - i]) << (8 * (bytes - 1 - i));
+    return v;
+}
+
+int orientationFromExif(const unsigned char* app1, unsigned length)
+{
+    // "Exif\0\0", then a TIFF header: byte order, 42, offset of the first directory.
+    if (length < 6 + 8)
+        return 1;
+    const unsigned char* tiff = app1 + 6;
+    const unsigned size = length - 6;
+    bool big;
+    if (tiff[0] == 'M' && tiff[1] == 'M')
+        big = true;
+    else if (tiff[0] == 'I' && tiff[1] == 'I')
+        big = false;
+    else
+        return 1;
+    const quint32 ifd = readUnsigned(tiff + 4, big, 4);
+    if (ifd + 2 > size)
+        return 1;
+    const quint32 count = readUnsigned(tiff + ifd, big, 2);
+    for (quint32 i = 0; i < count; ++i) {
+        const quint32 entry = ifd + 2 + i * 12;
+        if (entry + 12 > size)
+            break;
+        if (readUnsigned(tiff + entry, big, 2) == 0x0112) {
+            const quint32 value = readUnsigned(tiff + entry + 8, big, 2);
+            return value >= 1 && value <= 8 ? int(value) : 1;
+        }
+    }
+    return 1;
+}
+
+bool swapsSides(int orientation)
+{
+    return orientation >= 5;
+}
+
+int chooseScale(int width, int height, int orientation, int boxWidth, int boxHeight)
+{
+    if (boxWidth <= 0 || boxHeight <= 0)
+        return 1;
+    const QSize upright = swapsSides(orientation) ? QSize(height, width) : QSize(width, height);
+    const QSize fitted = FitPicture(upright, QSize(boxWidth, boxHeight)).size();
+    const QSize needed = swapsSides(orientation) ? fitted.transposed() : fitted;
+    int denom = 8;
+    // libjpeg rounds scaled sizes up.
+    while (denom > 1 && ((width + denom - 1) / denom < needed.width() || (height + denom - 1) / denom < needed.height()))
+        denom /= 2;
+    return denom;
+}
+
+QImage upright(const QImage& image, int orientation)
+{
+    QTransform t;
+    switch (orientation) {
+    case 2:
+        return image.mirrored(true, false);
+    case 3:
+        t.rotate(180);
+        break;
+    case 4:
+        return image.mirrored(false, true);
+    case 5:
+        t.rotate(90);
+        return image.transformed(t).mirrored(true, false);
+    case 6:
+        t.rotate(90);
+        break;
+    case 7:
+        t.rotate(-90);
+        return image.transformed(t).mirrored(true, false);
+    case 8:
+        t.rotate(-90);
+        break;
+    default:
+        return image;
+    }
+    return image.transformed(t);
+}
+
+} // namespace
+
+namespace Jpeg {
+
+int ExifOrientation(const QByteArray& app1)
+{
+    return orientationFromExif(reinterpret_cast<const unsigned char*>(app1.constData()), unsigned(app1.size()));
+}
+
+JpegPicture Decode(const QByteArray& bytes, QSize box)
+{
+    JpegPicture picture;
+    if (bytes.isEmpty()) {
+        picture.error = QStringLiteral("empty file");
+        return picture;
+    }
+    RawDecode raw;
+    const bool decoded = decodeRaw(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                                   static_cast<unsigned long>(bytes.size()), box.width(), box.height(), chooseScale,
+                                   orientationFromExif, &raw);
+    picture.warnings = raw.warnings;
+    const int orientation = raw.exif ? orientationFromExif(raw.exif, raw.exifLength) : 1;
+    std::free(raw.exif);
+    if (!decoded) {
+        picture.error = QString::fromLocal8Bit(raw.message);
+        return picture;
+    }
+
+    QImage image;
+    if (raw.cmyk) {
+        image = QImage(raw.width, raw.height, QImage::Format_RGB32);
+        for (int y = 0; y < raw.height; ++y) {
+            const unsigned char* src = raw.pixels + std::size_t(y) * std::size_t(raw.width) * 4;
+            auto* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < raw.width; ++x, src += 4) {
+                // Adobe files store the inks inverted: the values are already 255 - ink.
+                int c = src[0], m = src[1], yel = src[2], k = src[3];
+                if (!raw.adobeInverted) {
+                    c = 255 - c;
+                    m = 255 - m;
+                    yel = 255 - yel;
+                    k = 255 - k;
+                }
+                dst[x] = qRgb(c * k / 255, m * k / 255, yel * k / 255);
+            }
+        }
+        std::free(raw.pixels);
+    } else {
+        image = QImage(
+            raw.pixels, raw.width, raw.height, raw.width * 4, QImage::Format_RGBX8888,
+            [](void* p) { std::free(p); }, raw.pixels);
+    }
+    picture.image = upright(image, orientation);
+    const QSize full(raw.fullWidth, raw.fullHeight);
+    picture.size = swapsSides(orientation) ? full.transposed() : full;
+    return picture;
+}
+
+} // namespace Jpeg

@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+// A JPEG decoded for display.
+struct JpegPicture
+{
+    QImage image;      // upright; smaller than size when decoded at a reduced scale
+    QSize size;        // the picture's full size, upright
+    int warnings = 0;  // corrupt-data warnings: the image may hold grey fill
+    QString error;     // why nothing could be decoded; empty on success
+
+    bool ok() const { return error.isEmpty() && !image.isNull(); }
+    // Decoded without error and without any warning: fit to be stored as a new photo.
+    bool clean() const { return ok() && warnings == 0; }
+};
+
+// Decoding of photos through libjpeg. Errors never end the process; EXIF orientation is applied, the
+// stored bytes are never changed.
+namespace Jpeg {
+
+// Decodes bytes, using libjpeg's DCT scaling to produce only as many pixels as a picture fitted into box
+// (by FitPicture) needs; an empty box decodes at full size.
+JpegPicture Decode(const QByteArray& bytes, QSize box = {});
+
+// The EXIF orientation (1 to 8) of the JPEG in bytes; 1 when it has none.
+int ExifOrientation(const QByteArray& app1);
+
+} // namespace Jpeg
