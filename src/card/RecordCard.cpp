@@ -21,6 +21,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
@@ -97,12 +98,27 @@ QFont fieldFont(int pixels, bool bold)
     return f;
 }
 
+// A group of controls on a translucent white panel with a rounded border.
+class GroupPanel final : public QFrame
+{
+public:
+    using QFrame::QFrame;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QColor(159, 187, 224));
+        p.setBrush(QColor(255, 255, 255, 190));
+        p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+    }
+};
+
 QFrame* makeGroup(const QString& name, QWidget* parent)
 {
-    auto* frame = new QFrame(parent);
+    auto* frame = new GroupPanel(parent);
     frame->setObjectName(name);
-    frame->setStyleSheet(u"QFrame#%1 { background: rgba(255, 255, 255, 190); border: 1px solid #9fbbe0; "
-                         "border-radius: 8px; }"_s.arg(name));
     return frame;
 }
 
@@ -168,7 +184,8 @@ RecordCard::RecordCard(Screens& screens, const CategoryDescriptor& category)
     m_pendingPhoto->hide();
     m_placeholderBox = new PictureBox(u"imgTemp"_s, m_container);
     m_placeholderBox->hide();
-    m_placeholderBox->SetPicture(Jpeg::Decode(placeholderBytes()).image);
+    static const QImage placeholder = Jpeg::Decode(placeholderBytes()).image;
+    m_placeholderBox->SetPicture(placeholder);
 
     ScreenKit::InstallEnterChain(m_container, enterChain());
     ScreenKit::InstallEnterChain(m_container, {u"txtDidascalia"_s, u"txtNome"_s});
@@ -211,7 +228,9 @@ void RecordCard::buildCommands(QWidget* container)
                 m_position->setAlignment(Qt::AlignCenter);
                 m_position->setFont(fieldFont(13, true));
                 m_position->setGeometry(x, (Height - 22) / 2, PositionWidth, 22);
-                m_position->setStyleSheet(u"color: #1b3a6b; background: transparent; border: none;"_s);
+                QPalette pp = m_position->palette();
+                pp.setColor(QPalette::WindowText, QColor(27, 58, 107));
+                m_position->setPalette(pp);
                 m_position->setAccessibleName(u"Numero della scheda"_s);
                 x += PositionWidth + Gap;
             }
