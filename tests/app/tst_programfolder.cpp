@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "shell/GuideTexts.h"
+#include "shell/PasswordFile.h"
+#include "support/TestFiles.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+// What the build puts into the program folder.
+class TestProgramFolder : public QObject
+{
+    Q_OBJECT
+    const QString m_folder = QStringLiteral(PROGRAM_FOLDER);
+
+private slots:
+    void passwordFile_holdsTheFirstPasswordAndIsNeverReset()
+    {
+        QTemporaryDir dir;
+        QProcess make;
+        make.start(QStringLiteral(MAKE_PASSWORD_FILE), {dir.path()});
+        QVERIFY(make.waitForFinished() && make.exitCode() == 0);
+        const PasswordFile file(dir.filePath(u"unins000.dll"_s));
+        QVERIFY(file.Matches(u"riconoscimento"_s));
+        // A changed password survives the next build.
+        file.WriteValue("00");
+        make.start(QStringLiteral(MAKE_PASSWORD_FILE), {dir.path()});
+        QVERIFY(make.waitForFinished() && make.exitCode() == 0);
+        QCOMPARE(file.ReadValue(), "00"_ba);
+        QVERIFY(QFileInfo::exists(m_folder + u"/unins000.dll"_s));
+    }
+
+    void pdfGuide_saysWhatTheGuideScreensSay()
+    {
+        const QString pdf = m_folder + u"/Guida.pdf"_s;
+        QVERIFY(QFileInfo::exists(pdf));
+        QProcess text;
+        text.start(u"pdftotext"_s, {pdf, u"-"_s});
+        QVERIFY(text.waitForFinished());
+        const QString content = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+        QVERIFY(content.contains(GuideTexts::StartMenu().title));
+        QVERIFY(content.contains(GuideTexts::RecordCard().title));
+        // Ligatures aside, the last words of each topic are there.
+        QVERIFY(content.contains(u"buon lavoro!"_s));
+        QVERIFY(content.contains(u"di partenza del programma."_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProgramFolder)
+#include "tst_programfolder.moc"
