@@ -940,10 +940,7 @@ void drawInfoPanel()
     d.p.drawText(QRectF(24, 118, 372, 96), Qt::AlignHCenter | Qt::TextWordWrap,
                  QStringLiteral("L'archivio fotografico degli animali domestici: dieci archivi, una scheda per ogni "
                                 "animale con foto, dati anagrafici, allegati e cartella associata."));
-    d.p.setFont(font(12, false));
-    d.p.drawText(QRectF(0, 214, 420, 20), Qt::AlignCenter, QStringLiteral("\u00a9 Studio Codazzurra"));
-    d.p.drawText(QRectF(0, 236, 420, 20), Qt::AlignCenter, QStringLiteral("www.codazzurra.example"));
-    d.p.drawText(QRectF(0, 256, 420, 20), Qt::AlignCenter, QStringLiteral("assistenza@codazzurra.example"));
+    // The maker's name and addresses are written over the panel by the information screen.
     save(panel, QStringLiteral("info_panel.png"));
 }
 

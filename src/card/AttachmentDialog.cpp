@@ -131,6 +131,12 @@ AttachmentDialog::AttachmentDialog(Screens& screens, QWidget* owner, Kind kind)
     connect(apply, &QPushButton::clicked, this, &AttachmentDialog::Apply);
 }
 
+void AttachmentDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    CentreOnDesktop(this);
+}
+
 void AttachmentDialog::SetToken(const QString& tableName)
 {
     m_memory->setText(tableName);

@@ -29,6 +29,9 @@ public:
     // category has that token.
     void Apply();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     struct Slot
     {

@@ -36,6 +36,15 @@ TfrmInfo::TfrmInfo(Screens& screens)
     panel->setObjectName(u"imgPannello"_s);
     panel->setPixmap(ScreenKit::Picture(u"info_panel"_s));
     panel->setGeometry(14, 100, 420, 286);
+    auto* maker = new QLabel(u"\u00a9 %1\n%2\n%3"_s.arg(MakerInfo::Name(), QUrl(MakerInfo::WebAddress()).host(),
+                                                         MakerInfo::SupportEmail()),
+                             panel);
+    maker->setObjectName(u"lblAutore"_s);
+    maker->setAlignment(Qt::AlignCenter);
+    maker->setGeometry(0, 206, 420, 70);
+    QPalette mp = maker->palette();
+    mp.setColor(QPalette::WindowText, QColor(60, 80, 110));
+    maker->setPalette(mp);
 
     QFont link(u"Verdana"_s);
     link.setPixelSize(13);
