@@ -16,8 +16,8 @@
 
 namespace {
 
-const QColor Ink(27, 58, 107);       // outlines and dark text
-const QColor Azure(46, 134, 222);    // the program's colour
+const QColor Ink(27, 58, 107);    // outlines and dark text
+const QColor Azure(46, 134, 222); // the program's colour
 const QColor DeepAzure(27, 95, 168);
 const QColor Sky(214, 234, 248);
 const QColor Orange(243, 156, 18);
@@ -67,7 +67,8 @@ struct Pen
     void fill(const QPainterPath& path, const QColor& colour, qreal outline = 2.2)
     {
         p.setBrush(colour);
-        p.setPen(outline > 0 ? QPen(Ink, outline, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin) : QPen(Qt::NoPen));
+        p.setPen(outline > 0 ? QPen(Ink, outline, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin)
+                             : QPen(Qt::NoPen));
         p.drawPath(path);
     }
     void ellipse(const QRectF& r, const QColor& colour, qreal outline = 2.2)
@@ -310,8 +311,10 @@ void drawLizard(Pen& d)
     d.p.drawPath(tail);
     d.p.setPen(QPen(skin, 5.4, Qt::SolidLine, Qt::RoundCap));
     d.p.drawPath(tail);
-    for (auto [a, b] : {std::pair<QPointF, QPointF>{{44, 38}, {30, 30}}, {{56, 44}, {70, 36}},
-                        {{38, 56}, {26, 64}}, {{50, 62}, {62, 70}}}) {
+    for (auto [a, b] : {std::pair<QPointF, QPointF>{{44, 38}, {30, 30}},
+                        {{56, 44}, {70, 36}},
+                        {{38, 56}, {26, 64}},
+                        {{50, 62}, {62, 70}}}) {
         d.line(a, b, Ink, 7);
         d.line(a, b, skin, 3.6);
         d.ellipse(QRectF(b.x() - 3, b.y() - 3, 6, 6), skin, 1.2);
@@ -451,14 +454,15 @@ void drawWordMark(QPainter& p, const QRectF& r, bool light)
     const qreal textWidth = firstWidth + QFontMetricsF(f).horizontalAdvance(second);
     QPainterPath tail;
     tail.moveTo(textLeft + 4, baseline + h * 0.13);
-    tail.cubicTo(textLeft + textWidth * 0.4, baseline + h * 0.24, textLeft + textWidth * 0.8, baseline + h * 0.14,
-                 textLeft + textWidth + h * 0.16, baseline - h * 0.02);
+    tail.cubicTo(textLeft + textWidth * 0.4, baseline + h * 0.24, textLeft + textWidth * 0.8,
+                 baseline + h * 0.14, textLeft + textWidth + h * 0.16, baseline - h * 0.02);
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(light ? QColor(160, 210, 255) : Azure, h * 0.06, Qt::SolidLine, Qt::RoundCap));
     p.drawPath(tail);
     p.setFont(font(int(h * 0.14), false));
     p.setPen(light ? QColor(220, 235, 255) : QColor(80, 100, 130));
-    p.drawText(QPointF(textLeft + 2, r.top() + h * 0.97), QStringLiteral("archivio fotografico degli animali domestici"));
+    p.drawText(QPointF(textLeft + 2, r.top() + h * 0.97),
+               QStringLiteral("archivio fotografico degli animali domestici"));
 }
 
 void drawLogos()
@@ -480,7 +484,8 @@ void drawLogos()
         drawWordMark(d.p, QRectF(16, 4, 330, 64), true);
         d.p.setFont(font(15));
         d.p.setPen(QColor(220, 235, 255));
-        d.p.drawText(QRectF(330, 0, 215, 70), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("Guida in linea"));
+        d.p.drawText(QRectF(330, 0, 215, 70), Qt::AlignRight | Qt::AlignVCenter,
+                     QStringLiteral("Guida in linea"));
     }
     save(help, QStringLiteral("help_logo.png"));
 }
@@ -555,7 +560,8 @@ void drawPage(Pen& d, const QRectF& r, const QColor& fill = Qt::white)
     page.lineTo(r.bottomLeft());
     page.closeSubpath();
     d.fill(page, fill, 3);
-    d.fill(polygon({{r.right() - r.width() * 0.28, r.top()}, {r.right() - r.width() * 0.28, r.top() + r.width() * 0.28},
+    d.fill(polygon({{r.right() - r.width() * 0.28, r.top()},
+                    {r.right() - r.width() * 0.28, r.top() + r.width() * 0.28},
                     {r.right(), r.top() + r.width() * 0.28}}),
            QColor(210, 225, 240), 3);
 }
@@ -566,8 +572,11 @@ void drawIcons()
         d.ellipse(QRectF(43, 20, 14, 14), Qt::white, 0);
         d.line({50, 44}, {50, 76}, Qt::white, 13);
     });
-    drawBadge(QStringLiteral("icon_guide"), 48, Green, [](Pen& d) { drawText(d, QStringLiteral("?"), 62, QRectF(0, 2, 100, 100)); });
-    drawBadge(QStringLiteral("icon_credits"), 48, Orange, [](Pen& d) { drawStar(d, {50, 53}, 32, 14, Qt::white); });
+    drawBadge(QStringLiteral("icon_guide"), 48, Green,
+              [](Pen& d) { drawText(d, QStringLiteral("?"), 62, QRectF(0, 2, 100, 100)); });
+    drawBadge(QStringLiteral("icon_credits"), 48, Orange, [](Pen& d) {
+        drawStar(d, {50, 53}, 32, 14, Qt::white);
+    });
     drawBadge(QStringLiteral("icon_exit"), 48, Red, [](Pen& d) {
         d.p.setBrush(Qt::NoBrush);
         d.p.setPen(QPen(Qt::white, 10, Qt::SolidLine, Qt::RoundCap));
@@ -780,7 +789,8 @@ void drawCommands()
         d.line({50, 72}, {50, 82}, w, 5);
         d.line({36, 82}, {64, 82}, w, 5);
     });
-    drawCommand(QStringLiteral("guida"), Green, [&](Pen& d) { drawText(d, QStringLiteral("?"), 62, QRectF(0, 2, 100, 100)); });
+    drawCommand(QStringLiteral("guida"), Green,
+                [&](Pen& d) { drawText(d, QStringLiteral("?"), 62, QRectF(0, 2, 100, 100)); });
     drawCommand(QStringLiteral("elimina"), Red, [&](Pen& d) {
         d.fill(polygon({{28, 34}, {72, 34}, {66, 84}, {34, 84}}), w, 3);
         d.line({22, 28}, {78, 28}, w, 7);
@@ -864,8 +874,9 @@ void drawCredits()
         d.p.setFont(font(14, false));
         d.p.setPen(QColor(200, 220, 250));
         d.p.drawText(QRectF(0, 236, 597, 22), Qt::AlignCenter, QStringLiteral("\u00a9 Studio Codazzurra"));
-        d.p.drawText(QRectF(0, 262, 597, 22), Qt::AlignCenter,
-                     QStringLiteral("Per allevatori, negozi di animali e per chi vive con un amico a quattro zampe"));
+        d.p.drawText(
+            QRectF(0, 262, 597, 22), Qt::AlignCenter,
+            QStringLiteral("Per allevatori, negozi di animali e per chi vive con un amico a quattro zampe"));
         d.p.setFont(font(12, false));
         d.p.setPen(QColor(150, 180, 230));
         d.p.drawText(QRectF(0, 318, 597, 20), Qt::AlignCenter,
@@ -919,8 +930,9 @@ void drawInfoPanel()
     d.p.setBrush(g);
     d.p.setPen(QPen(QColor(170, 190, 215), 1));
     d.p.drawRoundedRect(QRectF(0.5, 0.5, 419, 285), 10, 10);
-    const QStringList animalsOrder = {QStringLiteral("infanzia"), QStringLiteral("famiglia"), QStringLiteral("ricorrenze"),
-                                      QStringLiteral("sposi"), QStringLiteral("vacanze")};
+    const QStringList animalsOrder = {QStringLiteral("infanzia"), QStringLiteral("famiglia"),
+                                      QStringLiteral("ricorrenze"), QStringLiteral("sposi"),
+                                      QStringLiteral("vacanze")};
     const auto& list = animals();
     int i = 0;
     for (const Animal& a : list) {
@@ -937,9 +949,10 @@ void drawInfoPanel()
     d.p.drawText(QRectF(0, 84, 420, 30), Qt::AlignCenter, QStringLiteral("Codazzurra 1.0"));
     d.p.setFont(font(13, false));
     d.p.setPen(QColor(60, 80, 110));
-    d.p.drawText(QRectF(24, 118, 372, 96), Qt::AlignHCenter | Qt::TextWordWrap,
-                 QStringLiteral("L'archivio fotografico degli animali domestici: dieci archivi, una scheda per ogni "
-                                "animale con foto, dati anagrafici, allegati e cartella associata."));
+    d.p.drawText(
+        QRectF(24, 118, 372, 96), Qt::AlignHCenter | Qt::TextWordWrap,
+        QStringLiteral("L'archivio fotografico degli animali domestici: dieci archivi, una scheda per ogni "
+                       "animale con foto, dati anagrafici, allegati e cartella associata."));
     // The maker's name and addresses are written over the panel by the information screen.
     save(panel, QStringLiteral("info_panel.png"));
 }
@@ -953,7 +966,8 @@ void drawStrip(const QString& framesFolder)
         Pen d(frame);
         for (int x = -Spacing + f * (Spacing / Frames); x < 451 + Spacing; x += Spacing) {
             const qreal t = 0.5 + 0.5 * std::sin((x + 30) / 451.0 * M_PI);
-            d.ellipse(QRectF(x - 3, 2, 6, 6), QColor::fromRgbF(0.18 * t + 0.5 * (1 - t), 0.52 * t + 0.75 * (1 - t), 0.87), 0);
+            d.ellipse(QRectF(x - 3, 2, 6, 6),
+                      QColor::fromRgbF(0.18 * t + 0.5 * (1 - t), 0.52 * t + 0.75 * (1 - t), 0.87), 0);
         }
         frame.convertToFormat(QImage::Format_RGB32)
             .save(QDir(framesFolder).filePath(QStringLiteral("strip_%1.png").arg(f)));

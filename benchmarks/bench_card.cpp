@@ -56,7 +56,8 @@ int main(int argc, char* argv[])
     f.open(QIODevice::WriteOnly);
     f.write(photo);
     f.close();
-    std::printf("Archive: %d cards, each with a 4000 x 3000 photo of %.1f MB\n", cards, photo.size() / 1048576.0);
+    std::printf("Archive: %d cards, each with a 4000 x 3000 photo of %.1f MB\n", cards,
+                photo.size() / 1048576.0);
 
     const CategoryDescriptor& amici = *Categories::ByKey(u"Amici"_s);
     {

@@ -52,8 +52,8 @@ int main(int argc, char* argv[])
     std::printf("Platform: %s\n", qPrintable(QGuiApplication::platformName()));
     std::printf("Application object: %.1f ms, resident %ld MB\n", appMs, rssApp / 1024);
     std::printf("One empty window created and shown: %.1f ms, resident %ld MB\n", emptyMs, rssEmpty / 1024);
-    std::printf("Every screen created: %.1f ms; password screen shown: %.1f ms; total %.1f ms\n", createMs, showMs,
-                createMs + showMs);
+    std::printf("Every screen created: %.1f ms; password screen shown: %.1f ms; total %.1f ms\n", createMs,
+                showMs, createMs + showMs);
     std::printf("Resident memory after start-up: %ld MB (+%ld MB over the empty window)\n", rssScreens / 1024,
                 (rssScreens - rssEmpty) / 1024);
     std::printf("Start-up beyond the empty window: %.1f ms (target at most 300 ms)\n",

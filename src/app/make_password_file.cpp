@@ -15,11 +15,13 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: make_password_file PROGRAM_FOLDER\n");
         return 2;
     }
-    const QString path = QDir(QString::fromLocal8Bit(argv[1])).filePath(QString::fromLatin1(PasswordFile::FileName));
+    const QString path =
+        QDir(QString::fromLocal8Bit(argv[1])).filePath(QString::fromLatin1(PasswordFile::FileName));
     if (QFileInfo::exists(path))
         return 0;
     try {
-        PasswordFile(path).WriteValue(Crypt::Scramble(*PasswordFile::Normalise(QStringLiteral("riconoscimento"))));
+        PasswordFile(path).WriteValue(
+            Crypt::Scramble(*PasswordFile::Normalise(QStringLiteral("riconoscimento"))));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -41,29 +41,28 @@ AttachmentDialog::AttachmentDialog(Screens& screens, QWidget* owner, Kind kind)
     , m_kind(kind)
 {
     const bool files = kind == Kind::Files;
-    setObjectName(files ? u"TfrmAllegaFile"_s : u"TfrmAllegaCartella"_s);
-    setWindowTitle(files ? u" File allegati"_s : u" Associa cartella"_s);
+    ScreenKit::SetUpWindow(this, files ? u"TfrmAllegaFile"_s : u"TfrmAllegaCartella"_s,
+                           files ? u" File allegati"_s : u" Associa cartella"_s, Qt::white);
     setFixedSize(616, files ? 470 : 254);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
     QFont font(u"Verdana"_s);
     font.setPixelSize(12);
     setFont(font);
 
     auto* guide = new QLabel(this);
     guide->setObjectName(u"imgGuida"_s);
-    guide->setPixmap(ScreenKit::Picture(files ? u"cmd_allega"_s : u"cmd_associa"_s).scaled(48, 48, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    guide->setPixmap(ScreenKit::Picture(files ? u"cmd_allega"_s : u"cmd_associa"_s)
+                         .scaled(48, 48, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     guide->setGeometry(14, 14, 48, 48);
     const QStringList lines =
-        files ? QStringList{u"Selezionare i file da allegare alla scheda corrente servendosi del pulsante Sfoglia."_s,
-                            u"Quindi fare clic su Applica e chiudi e poi sull'icona del floppy per salvare la scheda."_s,
-                            u"Per visualizzare un file \u00e8 sufficiente premere il pulsante Apri."_s}
-              : QStringList{u"Selezionare la cartella da associare alla scheda corrente servendosi del pulsante "
-                            "Sfoglia."_s,
-                            u"Quindi fare clic su Applica e chiudi e poi sul pulsante Salva per salvare le modifiche."_s,
-                            u"Per aprire la cartella \u00e8 sufficiente premere il pulsante Apri."_s};
+        files
+            ? QStringList{u"Selezionare i file da allegare alla scheda corrente servendosi del pulsante Sfoglia."_s,
+                          u"Quindi fare clic su Applica e chiudi e poi sull'icona del floppy per salvare la scheda."_s,
+                          u"Per visualizzare un file \u00e8 sufficiente premere il pulsante Apri."_s}
+            : QStringList{
+                  u"Selezionare la cartella da associare alla scheda corrente servendosi del pulsante "
+                  "Sfoglia."_s,
+                  u"Quindi fare clic su Applica e chiudi e poi sul pulsante Salva per salvare le modifiche."_s,
+                  u"Per aprire la cartella \u00e8 sufficiente premere il pulsante Apri."_s};
     for (int i = 0; i < lines.size(); ++i) {
         auto* line = new QLabel(lines.at(i), this);
         line->setObjectName(u"lblIstruzioni%1"_s.arg(i + 1));

@@ -54,8 +54,7 @@ class TfrmAllegaFile final : public AttachmentDialog
 public:
     TfrmAllegaFile(Screens& screens, QWidget* owner)
         : AttachmentDialog(screens, owner, Kind::Files)
-    {
-    }
+    {}
 };
 
 // The folder associated with a card.
@@ -65,6 +64,5 @@ class TfrmAllegaCartella final : public AttachmentDialog
 public:
     TfrmAllegaCartella(Screens& screens, QWidget* owner)
         : AttachmentDialog(screens, owner, Kind::Folder)
-    {
-    }
+    {}
 };

@@ -54,8 +54,8 @@ extern "C" void silentOutput(j_common_ptr) {}
 using ScaleChooser = int (*)(int width, int height, int orientation, int boxWidth, int boxHeight);
 
 // Plain libjpeg calls only: no object with a destructor lives across setjmp/longjmp here.
-bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int boxHeight, ScaleChooser choose,
-               int (*orientationOf)(const unsigned char*, unsigned), RawDecode* out)
+bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int boxHeight,
+               ScaleChooser choose, int (*orientationOf)(const unsigned char*, unsigned), RawDecode* out)
 {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
@@ -171,7 +171,8 @@ int chooseScale(int width, int height, int orientation, int boxWidth, int boxHei
     const QSize needed = swapsSides(orientation) ? fitted.transposed() : fitted;
     int denom = 8;
     // libjpeg rounds scaled sizes up.
-    while (denom > 1 && ((width + denom - 1) / denom < needed.width() || (height + denom - 1) / denom < needed.height()))
+    while (denom > 1 &&
+           ((width + denom - 1) / denom < needed.width() || (height + denom - 1) / denom < needed.height()))
         denom /= 2;
     return denom;
 }
@@ -211,7 +212,8 @@ namespace Jpeg {
 
 int ExifOrientation(const QByteArray& app1)
 {
-    return orientationFromExif(reinterpret_cast<const unsigned char*>(app1.constData()), unsigned(app1.size()));
+    return orientationFromExif(reinterpret_cast<const unsigned char*>(app1.constData()),
+                               unsigned(app1.size()));
 }
 
 JpegPicture Decode(const QByteArray& bytes, QSize box)
@@ -223,8 +225,8 @@ JpegPicture Decode(const QByteArray& bytes, QSize box)
     }
     RawDecode raw;
     const bool decoded = decodeRaw(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                                   static_cast<unsigned long>(bytes.size()), box.width(), box.height(), chooseScale,
-                                   orientationFromExif, &raw);
+                                   static_cast<unsigned long>(bytes.size()), box.width(), box.height(),
+                                   chooseScale, orientationFromExif, &raw);
     picture.warnings = raw.warnings;
     const int orientation = raw.exif ? orientationFromExif(raw.exif, raw.exifLength) : 1;
     std::free(raw.exif);

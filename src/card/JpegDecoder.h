@@ -9,10 +9,10 @@
 // A JPEG decoded for display.
 struct JpegPicture
 {
-    QImage image;      // upright; smaller than size when decoded at a reduced scale
-    QSize size;        // the picture's full size, upright
-    int warnings = 0;  // corrupt-data warnings: the image may hold grey fill
-    QString error;     // why nothing could be decoded; empty on success
+    QImage image;     // upright; smaller than size when decoded at a reduced scale
+    QSize size;       // the picture's full size, upright
+    int warnings = 0; // corrupt-data warnings: the image may hold grey fill
+    QString error;    // why nothing could be decoded; empty on success
 
     bool ok() const { return error.isEmpty() && !image.isNull(); }
     // Decoded without error and without any warning: fit to be stored as a new photo.

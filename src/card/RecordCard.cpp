@@ -57,7 +57,8 @@ const std::vector<std::pair<const char*, std::vector<CommandSpec>>>& commandGrou
           {"cmdAllega", "cmd_allega", " Allega file esterni alla scheda corrente."},
           {"cmdAssocia", "cmd_associa", " Associa una cartella alla scheda corrente."}}},
         {"grpOttimizza",
-         {{"cmdOttimizza", "cmd_ottimizza", " Ottimizza le dimensioni dell'archivio eliminando lo spazio inutilizzato."}}},
+         {{"cmdOttimizza", "cmd_ottimizza",
+           " Ottimizza le dimensioni dell'archivio eliminando lo spazio inutilizzato."}}},
         {"grpSospesi", {{"cmdSfogliaFoto", "cmd_sfogliafoto", " Sfoglia le foto con il visualizzatore."}}},
         {"grpFrecce",
          {{"imgPrimo", "arrow_first", " Visualizza la prima scheda in archivio."},
@@ -65,9 +66,11 @@ const std::vector<std::pair<const char*, std::vector<CommandSpec>>>& commandGrou
           {"imgAvanti", "arrow_next", " Visualizza la scheda successiva in archivio."},
           {"imgUltimo", "arrow_last", " Visualizza l'ultima scheda in archivio"}}},
         {"grpMensile",
-         {{"cmdSlideshow", "cmd_slideshow", " Esegui lo slideshow delle foto presenti nell'archivio corrente."}}},
+         {{"cmdSlideshow", "cmd_slideshow",
+           " Esegui lo slideshow delle foto presenti nell'archivio corrente."}}},
         {"grpGuida",
-         {{"cmdGuida", "cmd_guida", " Visualizza la pagina della guida relativa a questa schermata di lavoro."}}},
+         {{"cmdGuida", "cmd_guida",
+           " Visualizza la pagina della guida relativa a questa schermata di lavoro."}}},
         {"grpElimina", {{"cmdElimina", "cmd_elimina", " Elimina dall'archivio la scheda corrente."}}},
         {"grpEsci", {{"cmdEsci", "cmd_esci", " Esci dalla schermata di lavoro corrente."}}},
     };
@@ -78,12 +81,13 @@ const std::vector<std::pair<const char*, std::vector<CommandSpec>>>& commandGrou
 const QStringList& enterChain()
 {
     static const QStringList chain = {
-        u"txtNome"_s,        u"txtRazza"_s,        u"txtSesso"_s,         u"txtDataNasc"_s,    u"txtLuogoNasc"_s,
-        u"txtProprietario"_s, u"txtMedico"_s,      u"txtAltezza"_s,       u"txtLunghezza"_s,   u"txtTaglia"_s,
-        u"txtPeso"_s,        u"txtColore"_s,       u"txtPelo"_s,          u"txtSegni"_s,       u"txtPassaporto"_s,
-        u"txtMicrochip"_s,   u"txtTatuaggio"_s,    u"txtSterilizzato"_s,  u"txtCertificato"_s, u"txtAlimentazione"_s,
-        u"txtVaccinazioni"_s, u"txtProfilo"_s,     u"txtAddestratore"_s,  u"txtTelefono"_s,    u"txtPrezzo"_s,
-        u"txtSpecialita"_s,  u"txtNote"_s};
+        u"txtNome"_s,         u"txtRazza"_s,        u"txtSesso"_s,        u"txtDataNasc"_s,
+        u"txtLuogoNasc"_s,    u"txtProprietario"_s, u"txtMedico"_s,       u"txtAltezza"_s,
+        u"txtLunghezza"_s,    u"txtTaglia"_s,       u"txtPeso"_s,         u"txtColore"_s,
+        u"txtPelo"_s,         u"txtSegni"_s,        u"txtPassaporto"_s,   u"txtMicrochip"_s,
+        u"txtTatuaggio"_s,    u"txtSterilizzato"_s, u"txtCertificato"_s,  u"txtAlimentazione"_s,
+        u"txtVaccinazioni"_s, u"txtProfilo"_s,      u"txtAddestratore"_s, u"txtTelefono"_s,
+        u"txtPrezzo"_s,       u"txtSpecialita"_s,   u"txtNote"_s};
     return chain;
 }
 
@@ -235,8 +239,8 @@ void RecordCard::buildCommands(QWidget* container)
                 x += PositionWidth + Gap;
             }
             const int size = arrows ? ArrowSize : Size;
-            auto* cmd = new CommandPicture(QString::fromLatin1(c.name), ScreenKit::Picture(QString::fromLatin1(c.picture)),
-                                           frame);
+            auto* cmd = new CommandPicture(QString::fromLatin1(c.name),
+                                           ScreenKit::Picture(QString::fromLatin1(c.picture)), frame);
             cmd->setGeometry(x, (Height - size) / 2, size, size);
             cmd->SetHint(QString::fromUtf8(c.hint), m_status);
             x += size + Gap;
@@ -279,7 +283,8 @@ void RecordCard::buildCommands(QWidget* container)
     opens("cmdExcel", ArchiveScreen::Export);
     connect(m_container->findChild<CommandPicture*>(u"cmdGuida"_s), &CommandPicture::clicked, this,
             [this] { m_screens.ShowGuideTopic(GuideTexts::RecordCard()); });
-    connect(m_container->findChild<CommandPicture*>(u"cmdEsci"_s), &CommandPicture::clicked, this, &QWidget::close);
+    connect(m_container->findChild<CommandPicture*>(u"cmdEsci"_s), &CommandPicture::clicked, this,
+            &QWidget::close);
     // The word-processor export of the shown card is built on the office automation layer.
     connect(m_container->findChild<CommandPicture*>(u"cmdWord"_s), &CommandPicture::clicked, this, [] {});
 }
@@ -307,9 +312,11 @@ void RecordCard::buildPhotoColumn(QWidget* container)
         ScreenKit::InstallHint(b, hint, m_status);
         return b;
     };
-    connect(button(u"cmdFoto"_s, u"Carica foto Jpeg"_s, u" Carica una foto in formato Jpeg da abbinare alla scheda corrente."_s, 0),
+    connect(button(u"cmdFoto"_s, u"Carica foto Jpeg"_s,
+                   u" Carica una foto in formato Jpeg da abbinare alla scheda corrente."_s, 0),
             &QPushButton::clicked, this, &RecordCard::LoadPhoto);
-    connect(button(u"cmdSalvaFoto"_s, u"Salva foto su disco"_s, u" Salva su disco la foto corrente in formato Jpeg."_s, 172),
+    connect(button(u"cmdSalvaFoto"_s, u"Salva foto su disco"_s,
+                   u" Salva su disco la foto corrente in formato Jpeg."_s, 172),
             &QPushButton::clicked, this, &RecordCard::SavePhotoToDisk);
 }
 
@@ -499,10 +506,11 @@ void RecordCard::showPicture(const QByteArray& bytes, bool fromArchive)
         // Never leave the previous card's photo on screen.
         ShowPlaceholder();
         if (fromArchive)
-            desktop().Warning(this, u"Foto non visualizzabile"_s,
-                              u"La foto della scheda %1 non pu\u00f2 essere visualizzata perch\u00e9 i suoi dati sono "
-                              "danneggiati (%2). I dati testuali della scheda sono mostrati comunque."_s
-                                  .arg(CurrentCardId(), picture.error));
+            desktop().Warning(
+                this, u"Foto non visualizzabile"_s,
+                u"La foto della scheda %1 non pu\u00f2 essere visualizzata perch\u00e9 i suoi dati sono "
+                "danneggiati (%2). I dati testuali della scheda sono mostrati comunque."_s.arg(
+                    CurrentCardId(), picture.error));
         return;
     }
     m_preview->SetPicture(picture.image, picture.size);
@@ -599,7 +607,8 @@ void RecordCard::NewCard()
 
 void RecordCard::saveFailed(const QString& reason)
 {
-    desktop().Plain(this, u"Attenzione: la scheda corrente non \u00e8 stata salvata in archivio.\n\n%1"_s.arg(reason));
+    desktop().Plain(
+        this, u"Attenzione: la scheda corrente non \u00e8 stata salvata in archivio.\n\n%1"_s.arg(reason));
 }
 
 void RecordCard::SaveCard()
@@ -621,10 +630,11 @@ void RecordCard::SaveCard()
     };
     if (Value(CardFields::Nome).trimmed().isEmpty()) {
         desktop().Warning(this, SaveNotApplicable,
-                          stored ? u"Per aggiornare la scheda \u00e8 necessario indicare il nome dell'animale "
-                                   "domestico."_s
-                                 : u"Per salvare la scheda \u00e8 necessario indicare il nome dell'animale "
-                                   "domestico."_s);
+                          stored
+                              ? u"Per aggiornare la scheda \u00e8 necessario indicare il nome dell'animale "
+                                "domestico."_s
+                              : u"Per salvare la scheda \u00e8 necessario indicare il nome dell'animale "
+                                "domestico."_s);
         control(CardFields::Nome)->setFocus();
         finish();
         return;
@@ -634,10 +644,12 @@ void RecordCard::SaveCard()
     for (int i = 0; i < CardFields::Count; ++i) {
         qsizetype bad = 0;
         if (!Win1252::Encode(values[std::size_t(i)], &bad)) {
-            desktop().Warning(this, SaveNotApplicable,
-                              u"Il campo \u00ab%1\u00bb contiene il carattere \u00ab%2\u00bb, che l'archivio non pu\u00f2 "
-                              "registrare. Sostituirlo o eliminarlo e salvare di nuovo."_s
-                                  .arg(FieldName(i), values[std::size_t(i)].mid(bad, values[std::size_t(i)].at(bad).isHighSurrogate() ? 2 : 1)));
+            desktop().Warning(
+                this, SaveNotApplicable,
+                u"Il campo \u00ab%1\u00bb contiene il carattere \u00ab%2\u00bb, che l'archivio non pu\u00f2 "
+                "registrare. Sostituirlo o eliminarlo e salvare di nuovo."_s.arg(
+                    FieldName(i), values[std::size_t(i)].mid(
+                                      bad, values[std::size_t(i)].at(bad).isHighSurrogate() ? 2 : 1)));
             if (i < CardFields::EditableCount)
                 control(i)->setFocus();
             finish();
@@ -660,8 +672,9 @@ void RecordCard::SaveCard()
     m_pendingPhoto->clear();
     if (stored) {
         finish();
-        desktop().Information(this, u"Aggiornamento effettuato con successo"_s,
-                              u"Le modifiche apportate alla scheda corrente sono state inserite in archivio."_s);
+        desktop().Information(
+            this, u"Aggiornamento effettuato con successo"_s,
+            u"Le modifiche apportate alla scheda corrente sono state inserite in archivio."_s);
         return;
     }
     // The card is stored: from now on a save updates it, whatever the read-back below does.
@@ -681,13 +694,15 @@ void RecordCard::SaveCard()
 void RecordCard::DuplicateCard()
 {
     if (CurrentCardId().trimmed().isEmpty()) {
-        desktop().Warning(this, u"Attenzione: operazione non applicabile"_s,
-                          u"La duplicazione di una scheda pu\u00f2 avvenire soltanto dopo che questa \u00e8 stata "
-                          "inserita in archivio."_s);
+        desktop().Warning(
+            this, u"Attenzione: operazione non applicabile"_s,
+            u"La duplicazione di una scheda pu\u00f2 avvenire soltanto dopo che questa \u00e8 stata "
+            "inserita in archivio."_s);
         return;
     }
-    desktop().Information(this, u"Scheda pronta per essere duplicata"_s,
-                          u"Apportare le modifiche desiderate alla scheda corrente e premere Salva per archiviarla."_s);
+    desktop().Information(
+        this, u"Scheda pronta per essere duplicata"_s,
+        u"Apportare le modifiche desiderate alla scheda corrente e premere Salva per archiviarla."_s);
     ShowPlaceholder();
     m_position->clear();
     m_pendingPhoto->clear();
@@ -700,9 +715,10 @@ void RecordCard::DeleteCard()
 {
     const QString id = CurrentCardId().trimmed();
     if (id.isEmpty()) {
-        desktop().Warning(this, u"Cancellazione scheda non applicabile"_s,
-                          u"L'operazione di cancellazione non \u00e8 applicabile in quanto la scheda corrente non "
-                          "\u00e8 ancora stata inserita in archivio."_s);
+        desktop().Warning(
+            this, u"Cancellazione scheda non applicabile"_s,
+            u"L'operazione di cancellazione non \u00e8 applicabile in quanto la scheda corrente non "
+            "\u00e8 ancora stata inserita in archivio."_s);
         return;
     }
     if (!desktop().Question(this, u"Conferma cancellazione scheda"_s,
@@ -714,8 +730,9 @@ void RecordCard::DeleteCard()
         m_store.DeleteCard(id.toLongLong());
         m_store.Cursor()->GoFirst();
     } catch (const ESQLiteException& e) {
-        desktop().Plain(this, u"Attenzione: la scheda corrente non \u00e8 stata eliminata dall'archivio.\n\n%1"_s.arg(
-                                  e.message()));
+        desktop().Plain(
+            this, u"Attenzione: la scheda corrente non \u00e8 stata eliminata dall'archivio.\n\n%1"_s.arg(
+                      e.message()));
         return;
     }
     ClearCard();
@@ -723,11 +740,12 @@ void RecordCard::DeleteCard()
 
 void RecordCard::CompactArchive()
 {
-    if (!desktop().Question(this, u"Conferma ottimizzazione archivio"_s,
-                            u"Questa funzione provveder\u00e0 a rimuovere lo spazio inutilizzato dall'archivio "
-                            "corrente per ottimizzare le sue dimensioni.\r\n\r\nSi consiglia di effettuare una copia "
-                            "di sicurezza dell'archivio prima di procedere.\r\n\r\nSi vuole ottimizzare l'archivio "
-                            "corrente?"_s))
+    if (!desktop().Question(
+            this, u"Conferma ottimizzazione archivio"_s,
+            u"Questa funzione provveder\u00e0 a rimuovere lo spazio inutilizzato dall'archivio "
+            "corrente per ottimizzare le sue dimensioni.\r\n\r\nSi consiglia di effettuare una copia "
+            "di sicurezza dell'archivio prima di procedere.\r\n\r\nSi vuole ottimizzare l'archivio "
+            "corrente?"_s))
         return;
     bool done = false;
     ScreenKit::Guarded(this, [&] {
@@ -756,8 +774,8 @@ void RecordCard::OpenArchiveScreen(ArchiveScreen screen)
 
 void RecordCard::LoadPhoto()
 {
-    const QString path = desktop().ChooseFileToOpen(this, u"Selezionare una foto in formato JPEG e premere Apri"_s,
-                                                     JpegFilter);
+    const QString path = desktop().ChooseFileToOpen(
+        this, u"Selezionare una foto in formato JPEG e premere Apri"_s, JpegFilter);
     if (path.isEmpty())
         return;
     JpegPicture picture;
@@ -781,7 +799,7 @@ void RecordCard::LoadPhoto()
         desktop().Warning(this, u"Caricamento foto non riuscito"_s,
                           u"Impossibile caricare la foto \u00ab%1\u00bb: il file non \u00e8 un'immagine JPEG "
                           "valida (%2)."_s.arg(path, picture.error.isEmpty() ? u"formato non riconosciuto"_s
-                                                                                : picture.error));
+                                                                             : picture.error));
         return;
     }
     m_pendingPhoto->setText(path);
@@ -801,7 +819,8 @@ void RecordCard::SavePhotoToDisk()
         BusyCursor busy;
         // The photo's own bytes, never re-encoded; written whole or not at all.
         QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(m_previewBytes) != m_previewBytes.size() || !file.commit())
+        if (!file.open(QIODevice::WriteOnly) || file.write(m_previewBytes) != m_previewBytes.size() ||
+            !file.commit())
             error = file.errorString();
     }
     if (!error.isEmpty())
@@ -831,7 +850,8 @@ void RecordCard::AttachFiles()
     TfrmAllegaFile dialog(m_screens, this);
     dialog.SetToken(QString(m_category.tableName));
     for (int slot = 0; slot < 3; ++slot)
-        dialog.SetSlot(slot, Value(CardFields::File01 + slot).trimmed(), Value(CardFields::Desc01 + slot).trimmed());
+        dialog.SetSlot(slot, Value(CardFields::File01 + slot).trimmed(),
+                       Value(CardFields::Desc01 + slot).trimmed());
     dialog.exec();
 }
 

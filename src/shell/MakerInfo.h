@@ -6,16 +6,31 @@
 // Who makes the program and how to reach them. Placeholders, kept here only.
 namespace MakerInfo {
 
-inline QString Name() { return QStringLiteral("Studio Codazzurra"); }
-inline QString WebAddress() { return QStringLiteral("https://www.codazzurra.example/"); }
-inline QString SupportEmail() { return QStringLiteral("assistenza@codazzurra.example"); }
-inline QString ApplicationTitle() { return QStringLiteral("Codazzurra"); }
+inline QString Name()
+{
+    return QStringLiteral("Studio Codazzurra");
+}
+inline QString WebAddress()
+{
+    return QStringLiteral("https://www.codazzurra.example/");
+}
+inline QString SupportEmail()
+{
+    return QStringLiteral("assistenza@codazzurra.example");
+}
+inline QString ApplicationTitle()
+{
+    return QStringLiteral("Codazzurra");
+}
 // The start menu's footer line.
 inline QString CreditLine()
 {
     return QStringLiteral("Codazzurra \u00b7 realizzato da Studio Codazzurra \u00b7 www.codazzurra.example");
 }
 // The credits screen's caption: product, copyright sign, credit.
-inline QString CreditsCaption() { return QStringLiteral("Codazzurra \u00a9 Studio Codazzurra"); }
+inline QString CreditsCaption()
+{
+    return QStringLiteral("Codazzurra \u00a9 Studio Codazzurra");
+}
 
 } // namespace MakerInfo

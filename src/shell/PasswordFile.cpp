@@ -39,8 +39,7 @@ bool sameName(const QByteArray& a, const char* b)
 
 PasswordFile::PasswordFile(const QString& path)
     : m_path(path)
-{
-}
+{}
 
 QByteArray PasswordFile::ReadValue() const
 {
@@ -56,7 +55,8 @@ QByteArray PasswordFile::ReadValue() const
         }
         if (inSection && sameName(keyOf(line), Key)) {
             QByteArray value = line.mid(line.indexOf('=') + 1).trimmed();
-            if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+            if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                value.back() == value.front())
                 value = value.mid(1, value.size() - 2);
             return value;
         }

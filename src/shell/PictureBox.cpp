@@ -40,9 +40,9 @@ void PictureBox::rescale()
         m_scaled = QPixmap();
         return;
     }
-    m_scaled = QPixmap::fromImage(m_image.size() == r.size()
-                                      ? m_image
-                                      : m_image.scaled(r.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    m_scaled = QPixmap::fromImage(m_image.size() == r.size() ? m_image
+                                                             : m_image.scaled(r.size(), Qt::IgnoreAspectRatio,
+                                                                              Qt::SmoothTransformation));
 }
 
 void PictureBox::paintEvent(QPaintEvent*)

@@ -37,8 +37,7 @@ public:
     FocusColourFilter(QWidget* field, const QColor& rest)
         : QObject(field)
         , m_rest(rest)
-    {
-    }
+    {}
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -59,8 +58,7 @@ public:
     EnterFilter(QWidget* field, std::function<void()> action)
         : QObject(field)
         , m_action(std::move(action))
-    {
-    }
+    {}
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -85,8 +83,7 @@ public:
         : QObject(widget)
         , m_hint(hint)
         , m_bar(bar)
-    {
-    }
+    {}
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -112,8 +109,20 @@ void InstallHint(QWidget* widget, const QString& hint, QLabel* statusBar)
 
 QPixmap Picture(const QString& name)
 {
-    return QPixmap(name.contains(QLatin1Char('.')) ? QStringLiteral(":/art/") + name
-                                                   : QStringLiteral(":/art/") + name + QStringLiteral(".png"));
+    return QPixmap(name.contains(QLatin1Char('.'))
+                       ? QStringLiteral(":/art/") + name
+                       : QStringLiteral(":/art/") + name + QStringLiteral(".png"));
+}
+
+void SetUpWindow(QWidget* window, const QString& objectName, const QString& title, const QColor& background)
+{
+    window->setObjectName(objectName);
+    window->setWindowTitle(title);
+    window->setWindowIcon(Picture(QStringLiteral("app_icon")));
+    window->setAutoFillBackground(true);
+    QPalette p = window->palette();
+    p.setColor(QPalette::Window, background);
+    window->setPalette(p);
 }
 
 void InstallFocusColours(QWidget* field, const QColor& restColour)

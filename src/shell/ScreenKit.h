@@ -21,6 +21,9 @@ inline const QColor Navy{0, 0, 128};
 // A picture from the program's artwork (":/art/<name>.png" unless name has a suffix).
 QPixmap Picture(const QString& name);
 
+// Gives a window its title, icon and plain background colour.
+void SetUpWindow(QWidget* window, const QString& objectName, const QString& title, const QColor& background);
+
 // Fields take yellow while focused and rest in restColour otherwise.
 void InstallFocusColours(QWidget* field, const QColor& restColour);
 // Enter in each named field moves the focus to the next name of the chain (looked up under screen).

@@ -61,28 +61,22 @@ void SplashAnimation::Tick()
     for (SplashSprite& s : m_sprites) {
         s.scale = 100.0f / float(s.depth);
         const int r = radius(s.scale);
-        s.x += s.dx;
-        if (s.x > W - r + Margin) {
-            s.dx = -s.dx;
-            s.spin = newSpin();
-            s.x = W - r + Margin;
-        }
-        if (s.x < r - Margin) {
-            s.dx = -s.dx;
-            s.spin = newSpin();
-            s.x = r - Margin;
-        }
-        s.y += s.dy;
-        if (s.y > H - r + Margin) {
-            s.dy = -s.dy;
-            s.spin = newSpin();
-            s.y = H - r + Margin;
-        }
-        if (s.y < r - Margin) {
-            s.dy = -s.dy;
-            s.spin = newSpin();
-            s.y = r - Margin;
-        }
+        // Moves one coordinate; past either edge (by more than the margin) it bounces with a new spin.
+        auto move = [&](int& position, int& delta, int size) {
+            position += delta;
+            if (position > size - r + Margin) {
+                delta = -delta;
+                s.spin = newSpin();
+                position = size - r + Margin;
+            }
+            if (position < r - Margin) {
+                delta = -delta;
+                s.spin = newSpin();
+                position = r - Margin;
+            }
+        };
+        move(s.x, s.dx, W);
+        move(s.y, s.dy, H);
         s.depth += s.ddepth;
         if (s.depth > H || s.depth < 50) {
             s.ddepth = -s.ddepth;
@@ -94,9 +88,9 @@ void SplashAnimation::Tick()
         if (s.angle < 0)
             s.angle += TwoPi;
         if (r != 0) {
-            const QPoint offset = m_sprite.RenderRotated(m_render, QPoint(m_sprite.ColumnCount() / 2,
-                                                                          m_sprite.RowCount() / 2),
-                                                         s.mirrored, s.scale, s.angle);
+            const QPoint offset =
+                m_sprite.RenderRotated(m_render, QPoint(m_sprite.ColumnCount() / 2, m_sprite.RowCount() / 2),
+                                       s.mirrored, s.scale, s.angle);
             // The sprite's background colour is transparent.
             QImage sprite = m_render.convertToFormat(QImage::Format_ARGB32);
             const QRgb key = m_sprite.BackgroundColour() | 0xff000000u;

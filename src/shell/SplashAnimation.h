@@ -10,12 +10,12 @@
 // One of the five copies of the sprite on the credits screen.
 struct SplashSprite
 {
-    int x = 0, y = 0;  // centre on the background
-    int depth = 100;   // scale is 100 / depth
+    int x = 0, y = 0; // centre on the background
+    int depth = 100;  // scale is 100 / depth
     int dx = 0, dy = 0, ddepth = 0;
-    float angle = 0;   // radians, kept in [0, 2 pi]
-    float spin = 0;    // change of angle per tick
-    float scale = 0;   // scale of the last drawing
+    float angle = 0; // radians, kept in [0, 2 pi]
+    float spin = 0;  // change of angle per tick
+    float scale = 0; // scale of the last drawing
     bool mirrored = false;
 };
 

@@ -28,8 +28,9 @@ bool TImageArray::LoadFromBitmap(const QImage& bitmap)
         column.resize(std::size_t(m_rows));
     for (int y = 0; y < m_rows; ++y) {
         for (int x = 0; x < m_columns; ++x)
-            m_pixels[std::size_t(x)][std::size_t(y)] =
-                format == PixelFormat::Palette8 ? quint32(bitmap.pixelIndex(x, y)) : (bitmap.pixel(x, y) & 0xffffff);
+            m_pixels[std::size_t(x)][std::size_t(y)] = format == PixelFormat::Palette8
+                                                           ? quint32(bitmap.pixelIndex(x, y))
+                                                           : (bitmap.pixel(x, y) & 0xffffff);
     }
     m_palette = format == PixelFormat::Palette8 ? bitmap.colorTable() : QVector<QRgb>();
     m_background = m_rows > 0 && m_columns > 0 ? bitmap.pixel(0, m_rows - 1) : 0;
@@ -58,7 +59,8 @@ void TImageArray::setPixel(QImage& target, int x, int y, quint32 value, PixelFor
     }
 }
 
-QPoint TImageArray::RenderRotated(QImage& target, QPoint hotSpot, bool mirrored, double scale, double angle) const
+QPoint TImageArray::RenderRotated(QImage& target, QPoint hotSpot, bool mirrored, double scale,
+                                  double angle) const
 {
     const int W = m_columns, H = m_rows;
     const double s = std::sin(angle), c = std::cos(angle), inv = 1.0 / scale;
@@ -93,5 +95,6 @@ QPoint TImageArray::RenderRotated(QImage& target, QPoint hotSpot, bool mirrored,
         a = dY / len;
         b = dX / len;
     }
-    return QPoint(roundEven(scale * len * (c * b - s * a)) + m / 2, n / 2 - roundEven(scale * len * (s * b + c * a)));
+    return QPoint(roundEven(scale * len * (c * b - s * a)) + m / 2,
+                  n / 2 - roundEven(scale * len * (s * b + c * a)));
 }

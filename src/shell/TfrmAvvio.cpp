@@ -64,7 +64,8 @@ TfrmAvvio::TfrmAvvio(Screens& screens)
         const int x = Columns[i % 5];
         const int y = i < 5 ? 150 : 380;
         const QString key = QString(c.key);
-        auto* tile = new CommandPicture(u"img"_s + key, ScreenKit::Picture(u"tile_"_s + c.tableName), m_container);
+        auto* tile =
+            new CommandPicture(u"img"_s + key, ScreenKit::Picture(u"tile_"_s + c.tableName), m_container);
         tile->setGeometry(x, y, 185, 157);
         tile->setAccessibleName(QString(c.title));
         auto* caption =

@@ -19,14 +19,8 @@ TfrmCambiaPassword::TfrmCambiaPassword(Screens& screens)
     : QWidget(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
     , m_screens(screens)
 {
-    setObjectName(u"TfrmCambiaPassword"_s);
-    setWindowTitle(u" Cambia password"_s);
-    setWindowIcon(ScreenKit::Picture(u"app_icon"_s));
+    ScreenKit::SetUpWindow(this, u"TfrmCambiaPassword"_s, u" Cambia password"_s, ScreenKit::Silver);
     setFixedSize(430, 230);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, ScreenKit::Silver);
-    setPalette(pal);
 
     auto* picture = new QLabel(this);
     picture->setPixmap(ScreenKit::Picture(u"password"_s));
@@ -120,8 +114,9 @@ void TfrmCambiaPassword::changePassword()
         }
         file.WriteValue(Crypt::Scramble(*stored));
     } catch (const std::exception&) {
-        desktop().Plain(this, u"Attenzione: si \u00e8 verificato un errore durante la procedura di modifica della "
-                              "password. Si consiglia di reinstallare il software."_s);
+        desktop().Plain(this,
+                        u"Attenzione: si \u00e8 verificato un errore durante la procedura di modifica della "
+                        "password. Si consiglia di reinstallare il software."_s);
         return;
     }
     desktop().Plain(this, u"Modifica della password avvenuta con successo."_s);

@@ -19,13 +19,8 @@ TfrmHelpForm::TfrmHelpForm(Screens& screens)
     : QDialog(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
     , m_screens(screens)
 {
-    setObjectName(u"TfrmHelpForm"_s);
-    setWindowTitle(u" Guida in linea"_s);
+    ScreenKit::SetUpWindow(this, u"TfrmHelpForm"_s, u" Guida in linea"_s, ScreenKit::Navy);
     setFixedSize(561, 459);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, ScreenKit::Navy);
-    setPalette(pal);
     QFont verdana(u"Verdana"_s);
     verdana.setPixelSize(13);
 

@@ -17,13 +17,8 @@ TfrmInfo::TfrmInfo(Screens& screens)
     : QDialog(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
     , m_screens(screens)
 {
-    setObjectName(u"TfrmInfo"_s);
-    setWindowTitle(u" "_s);
+    ScreenKit::SetUpWindow(this, u"TfrmInfo"_s, u" "_s, ScreenKit::Silver);
     setFixedSize(472, 511);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, ScreenKit::Silver);
-    setPalette(pal);
 
     auto* group = new QGroupBox(this);
     group->setObjectName(u"grpInfo"_s);
@@ -36,9 +31,10 @@ TfrmInfo::TfrmInfo(Screens& screens)
     panel->setObjectName(u"imgPannello"_s);
     panel->setPixmap(ScreenKit::Picture(u"info_panel"_s));
     panel->setGeometry(14, 100, 420, 286);
-    auto* maker = new QLabel(u"\u00a9 %1\n%2\n%3"_s.arg(MakerInfo::Name(), QUrl(MakerInfo::WebAddress()).host(),
-                                                         MakerInfo::SupportEmail()),
-                             panel);
+    auto* maker =
+        new QLabel(u"\u00a9 %1\n%2\n%3"_s.arg(MakerInfo::Name(), QUrl(MakerInfo::WebAddress()).host(),
+                                              MakerInfo::SupportEmail()),
+                   panel);
     maker->setObjectName(u"lblAutore"_s);
     maker->setAlignment(Qt::AlignCenter);
     maker->setGeometry(0, 206, 420, 70);
@@ -109,8 +105,8 @@ bool TfrmInfo::eventFilter(QObject* watched, QEvent* event)
 
 QString TfrmInfo::MailAddress()
 {
-    return u"mailto:"_s + MakerInfo::SupportEmail() + u"?subject="_s + u"Software Codazzurra"_s + u"&body="_s +
-           u"Salve, desidererei avere le seguenti informazioni sul software in oggetto:"_s;
+    return u"mailto:"_s + MakerInfo::SupportEmail() + u"?subject="_s + u"Software Codazzurra"_s +
+           u"&body="_s + u"Salve, desidererei avere le seguenti informazioni sul software in oggetto:"_s;
 }
 
 void TfrmInfo::sendEmail()

@@ -38,21 +38,17 @@ void CentreOnDesktop(QWidget* window)
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    window->move(area.center() - QPoint(window->frameGeometry().width() / 2, window->frameGeometry().height() / 2));
+    window->move(area.center() -
+                 QPoint(window->frameGeometry().width() / 2, window->frameGeometry().height() / 2));
 }
 
 TfrmPassword::TfrmPassword(Screens& screens)
     : QWidget(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
     , m_screens(screens)
 {
-    setObjectName(u"TfrmPassword"_s);
-    setWindowTitle(u"Codazzurra - Accesso al programma"_s);
-    setWindowIcon(ScreenKit::Picture(u"app_icon"_s));
+    ScreenKit::SetUpWindow(this, u"TfrmPassword"_s, u"Codazzurra - Accesso al programma"_s,
+                           ScreenKit::Silver);
     setFixedSize(430, 190);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, ScreenKit::Silver);
-    setPalette(pal);
 
     auto* picture = new QLabel(this);
     picture->setObjectName(u"imgChiave"_s);
@@ -127,8 +123,9 @@ void TfrmPassword::checkPassword()
         matches = PasswordFile(m_screens.ProgramFile(QString::fromLatin1(PasswordFile::FileName)))
                       .Matches(m_password->text());
     } catch (const std::exception&) {
-        desktop().Plain(this, u"Attenzione: si \u00e8 verificato un errore durante la procedura di lettura della "
-                              "password. Si consiglia di reinstallare il software."_s);
+        desktop().Plain(this,
+                        u"Attenzione: si \u00e8 verificato un errore durante la procedura di lettura della "
+                        "password. Si consiglia di reinstallare il software."_s);
         return;
     }
     if (!matches) {

@@ -2,6 +2,7 @@
 #include "TfrmZoom.h"
 
 #include "PictureBox.h"
+#include "ScreenKit.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -12,11 +13,7 @@ using namespace Qt::Literals::StringLiterals;
 TfrmZoom::TfrmZoom(QWidget* owner)
     : QDialog(owner, Qt::Window | Qt::FramelessWindowHint)
 {
-    setObjectName(u"TfrmZoom"_s);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
+    ScreenKit::SetUpWindow(this, u"TfrmZoom"_s, QString(), Qt::white);
     setCursor(Qt::PointingHandCursor);
     m_picture = new PictureBox(u"imgZoom"_s, this);
     connect(m_picture, &PictureBox::clicked, this, &QDialog::accept);

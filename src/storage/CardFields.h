@@ -27,9 +27,25 @@ inline constexpr int EditableCount = 28; // the first 28 are edited on the card;
 
 // Index constants for the fields that code refers to by role.
 enum Index : int {
-    Nome = 0, Razza = 1, Sesso = 2, DataNasc = 3, Colore = 11, Pelo = 12, Sterilizzato = 17, Telefono = 23,
-    Prezzo = 24, Note = 26, Didascalia = 27, File01 = 28, File02 = 29, File03 = 30, Desc01 = 31, Desc02 = 32,
-    Desc03 = 33, Cartella = 34, CartellaDesc = 35
+    Nome = 0,
+    Razza = 1,
+    Sesso = 2,
+    DataNasc = 3,
+    Colore = 11,
+    Pelo = 12,
+    Sterilizzato = 17,
+    Telefono = 23,
+    Prezzo = 24,
+    Note = 26,
+    Didascalia = 27,
+    File01 = 28,
+    File02 = 29,
+    File03 = 30,
+    Desc01 = 31,
+    Desc02 = 32,
+    Desc03 = 33,
+    Cartella = 34,
+    CartellaDesc = 35
 };
 
 // The one order used by the table definition, the statements, and filling, clearing and cleaning the card.

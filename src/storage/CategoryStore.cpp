@@ -8,12 +8,12 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-CategoryStore::CategoryStore(const CategoryDescriptor& category, const QString& programFolder, int busyTimeoutMs)
+CategoryStore::CategoryStore(const CategoryDescriptor& category, const QString& programFolder,
+                             int busyTimeoutMs)
     : m_category(category)
     , m_programFolder(programFolder)
     , m_busyTimeoutMs(busyTimeoutMs)
-{
-}
+{}
 
 QString CategoryStore::DatabasePath() const
 {
@@ -186,7 +186,8 @@ void CategoryStore::StorePicture(qint64 id, const QString& filePath)
 qint64 CategoryStore::SaveCard(std::optional<qint64> id, const CardValues& values, const QString& photoPath)
 {
     const QList<QByteArray> encoded = encodeValues(values);
-    const QByteArray photo = photoPath.trimmed().isEmpty() ? QByteArray() : ReadPictureFile(photoPath.trimmed());
+    const QByteArray photo =
+        photoPath.trimmed().isEmpty() ? QByteArray() : ReadPictureFile(photoPath.trimmed());
     TSQLiteDatabase& db = requireDatabase();
     db.StartTransaction();
     try {

@@ -11,8 +11,7 @@ public:
     explicit ESQLiteException(const QString& message)
         : std::runtime_error(message.toStdString())
         , m_message(message)
-    {
-    }
+    {}
 
     const QString& message() const noexcept { return m_message; }
 

@@ -37,7 +37,8 @@ void SqlStatement::bindTexts(const QList<QByteArray>& values)
 
 void SqlStatement::bindBlobAndRun(const QByteArray& bytes, const QString& sql)
 {
-    if (sqlite3_bind_blob64(m_stmt, 1, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_STATIC) != SQLITE_OK)
+    if (sqlite3_bind_blob64(m_stmt, 1, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_STATIC) !=
+        SQLITE_OK)
         m_db.RaiseSqlError(QStringLiteral("Error binding blob to database"), sql);
     if (sqlite3_step(m_stmt) != SQLITE_DONE)
         m_db.RaiseSqlError(QStringLiteral("Error executing SQL statement"), sql);

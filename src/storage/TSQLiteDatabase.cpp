@@ -14,7 +14,8 @@ TSQLiteDatabase::TSQLiteDatabase(const QString& fileName, int busyTimeoutMs)
     const int rc = sqlite3_open(fileName.toUtf8().constData(), &m_db);
     if (rc != SQLITE_OK) {
         if (!m_db)
-            throw ESQLiteException(QStringLiteral("Failed to open database \"%1\" : unknown error").arg(fileName));
+            throw ESQLiteException(
+                QStringLiteral("Failed to open database \"%1\" : unknown error").arg(fileName));
         const QString reason = QString::fromUtf8(sqlite3_errmsg(m_db));
         sqlite3_close(m_db);
         m_db = nullptr;
@@ -46,7 +47,8 @@ void TSQLiteDatabase::RaiseSqlError(const QString& message, const QString& sql) 
     if (m_db && sqlite3_errcode(m_db) != SQLITE_OK) {
         const char* reason = sqlite3_errmsg(m_db);
         if (reason && *reason)
-            throw ESQLiteException(message + QStringLiteral(" \"%1\" : %2").arg(sql, QString::fromUtf8(reason)));
+            throw ESQLiteException(message +
+                                   QStringLiteral(" \"%1\" : %2").arg(sql, QString::fromUtf8(reason)));
     }
     throw ESQLiteException(message);
 }
@@ -59,7 +61,8 @@ void TSQLiteDatabase::ExecuteStatement(const QString& sql, const QList<QByteArra
         RaiseSqlError(QStringLiteral("Error executing SQL statement"), sql);
 }
 
-std::unique_ptr<TSQLiteTable> TSQLiteDatabase::OpenQuery(const QString& sql, const QList<QByteArray>& textValues)
+std::unique_ptr<TSQLiteTable> TSQLiteDatabase::OpenQuery(const QString& sql,
+                                                         const QList<QByteArray>& textValues)
 {
     return std::make_unique<TSQLiteTable>(*this, sql, textValues);
 }
@@ -118,7 +121,8 @@ bool TSQLiteDatabase::HasTable(const QString& tableName)
             c = char(c - 'A' + 'a');
     }
     const auto table = OpenQuery(
-        QStringLiteral("select [sql] from sqlite_master where [type] = 'table' and lower(name) = ? "), {lowered});
+        QStringLiteral("select [sql] from sqlite_master where [type] = 'table' and lower(name) = ? "),
+        {lowered});
     return table->RowCount() > 0;
 }
 

@@ -66,7 +66,8 @@ TSQLiteTable::TSQLiteTable(TSQLiteDatabase& db, const QString& sql, const QList<
                 if (size == 0)
                     m_cells.emplace_back();
                 else
-                    m_cells.emplace_back(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, c)), size));
+                    m_cells.emplace_back(
+                        QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, c)), size));
                 break;
             }
             default:

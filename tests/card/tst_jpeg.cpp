@@ -43,7 +43,8 @@ private slots:
         const JpegPicture cmyk =
             Jpeg::Decode(TestFiles::MakeJpegWith(QSize(64, 48), {.cmyk = true, .colour = 0xffe03010}));
         QVERIFY(cmyk.clean());
-        QVERIFY2(near(cmyk.image.pixel(10, 10), 0xffe03010), qPrintable(QString::number(cmyk.image.pixel(10, 10), 16)));
+        QVERIFY2(near(cmyk.image.pixel(10, 10), 0xffe03010),
+                 qPrintable(QString::number(cmyk.image.pixel(10, 10), 16)));
         QImage grey(40, 30, QImage::Format_Grayscale8);
         grey.fill(128);
         QByteArray greyBytes;
@@ -54,7 +55,8 @@ private slots:
         QVERIFY(g.clean());
         QVERIFY(near(g.image.pixel(5, 5), qRgb(128, 128, 128)));
         QCOMPARE(Jpeg::Decode(TestFiles::MakeJpeg(QSize(1, 1))).image.size(), QSize(1, 1));
-        QCOMPARE(Jpeg::Decode(TestFiles::MakeJpeg(QSize(10000, 100)), QSize(320, 237)).size, QSize(10000, 100));
+        QCOMPARE(Jpeg::Decode(TestFiles::MakeJpeg(QSize(10000, 100)), QSize(320, 237)).size,
+                 QSize(10000, 100));
     }
 
     void decode_turnsPhonePhotosUpright()
@@ -64,7 +66,8 @@ private slots:
         QVERIFY(p.clean());
         QCOMPARE(p.size, QSize(32, 64));
         QCOMPARE(p.image.size(), QSize(32, 64));
-        QCOMPARE(Jpeg::Decode(TestFiles::MakeJpegWith(QSize(64, 32), {.exifOrientation = 3})).size, QSize(64, 32));
+        QCOMPARE(Jpeg::Decode(TestFiles::MakeJpegWith(QSize(64, 32), {.exifOrientation = 3})).size,
+                 QSize(64, 32));
     }
 
     void decode_failsWithoutEndingTheProcess()

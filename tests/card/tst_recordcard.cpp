@@ -245,7 +245,8 @@ private slots:
         save();
         QCOMPARE(m_desktop->messages.size(), 1);
         QCOMPARE(m_desktop->messages[0].icon, Desktop::Icon::None);
-        QVERIFY(m_desktop->messages[0].text.startsWith(u"Attenzione: la scheda corrente non \u00e8 stata salvata"_s));
+        QVERIFY(m_desktop->messages[0].text.startsWith(
+            u"Attenzione: la scheda corrente non \u00e8 stata salvata"_s));
         QVERIFY(m_desktop->messages[0].text.contains(photo));
         QCOMPARE(storedCount(), 0); // not even the texts
         QCOMPARE(text(u"txtNome"_s), u"Ombra"_s);
@@ -353,7 +354,8 @@ private slots:
         m_desktop->clear();
         m_desktop->answers << true;
         click(u"cmdElimina"_s);
-        QVERIFY(m_desktop->messages[0].text.startsWith(u"Attenzione: la scheda corrente non \u00e8 stata eliminata"_s));
+        QVERIFY(m_desktop->messages[0].text.startsWith(
+            u"Attenzione: la scheda corrente non \u00e8 stata eliminata"_s));
         QCOMPARE(position(), u"1"_s);
         QCOMPARE(text(u"txtNome"_s), u"A"_s);
     }
@@ -493,7 +495,8 @@ private slots:
             CategoryStore store(amici(), m_dir->path());
             store.OpenArchive(store.QueryFirst());
             store.StorePicture(1, good);
-            store.Database()->StoreBlob(u"UPDATE amici SET picture = ? WHERE ID = 2"_s, "not a jpeg at all"_ba);
+            store.Database()->StoreBlob(u"UPDATE amici SET picture = ? WHERE ID = 2"_s,
+                                        "not a jpeg at all"_ba);
         }
         click(u"imgPrimo"_s);
         QCOMPARE(m_card->Preview()->PictureSize(), QSize(90, 60));
@@ -524,7 +527,8 @@ private slots:
         click(u"cmdNuovo"_s);
         m_desktop->files << m_dir->filePath(u"vuota.jpg"_s);
         click(u"cmdSalvaFoto"_s);
-        QCOMPARE(TestFiles::ReadFile(m_dir->filePath(u"vuota.jpg"_s)), TestFiles::ReadFile(u":/art/placeholder.jpg"_s));
+        QCOMPARE(TestFiles::ReadFile(m_dir->filePath(u"vuota.jpg"_s)),
+                 TestFiles::ReadFile(u":/art/placeholder.jpg"_s));
 
         m_desktop->files << m_dir->filePath(u"manca/foto.jpg"_s);
         click(u"cmdSalvaFoto"_s);

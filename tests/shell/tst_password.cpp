@@ -64,14 +64,16 @@ private slots:
         QCOMPARE(pf.ReadValue(), QByteArray()); // no section
         QVERIFY(TestFiles::WriteFile(path, "[Accesso]\r\nAltro=11\r\n"));
         QCOMPARE(pf.ReadValue(), QByteArray()); // no key
-        QVERIFY(TestFiles::WriteFile(path, "; comment\n[ accesso ]\nVALORE = \"ABCD\" \n[Accesso2]\nValore=99\n"));
+        QVERIFY(TestFiles::WriteFile(path,
+                                     "; comment\n[ accesso ]\nVALORE = \"ABCD\" \n[Accesso2]\nValore=99\n"));
         QCOMPARE(pf.ReadValue(), "ABCD"_ba);
     }
 
     void writeValue_keepsTheRestOfTheFile()
     {
         const QString path = file(u"keep.ini"_s);
-        QVERIFY(TestFiles::WriteFile(path, "[Prima]\r\nA=1\r\n[Accesso]\r\nValore=00\r\nAltro=2\r\n[Dopo]\r\nB=3\r\n"));
+        QVERIFY(TestFiles::WriteFile(
+            path, "[Prima]\r\nA=1\r\n[Accesso]\r\nValore=00\r\nAltro=2\r\n[Dopo]\r\nB=3\r\n"));
         PasswordFile(path).WriteValue("ABCDEF");
         QCOMPARE(TestFiles::ReadFile(path),
                  "[Prima]\r\nA=1\r\n[Accesso]\r\nValore=ABCDEF\r\nAltro=2\r\n[Dopo]\r\nB=3\r\n"_ba);

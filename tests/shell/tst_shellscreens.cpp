@@ -80,8 +80,8 @@ private slots:
             QCOMPARE(w->isVisible(), w == m_screens->Password());
         }
         QCOMPARE(names.mid(0, 9), (QStringList{u"TfrmPassword"_s, u"TfrmAvvio"_s, u"TfrmCambiaPassword"_s,
-                                               u"TfrmHelpForm"_s, u"TfrmInfo"_s, u"TfrmSplash"_s, u"TfrmZoom"_s,
-                                               u"TfrmInfanzia"_s, u"TfrmAllegaCartella"_s}));
+                                               u"TfrmHelpForm"_s, u"TfrmInfo"_s, u"TfrmSplash"_s,
+                                               u"TfrmZoom"_s, u"TfrmInfanzia"_s, u"TfrmAllegaCartella"_s}));
         QVERIFY(names.contains(u"TfrmHobby"_s));
         QCOMPARE(m_screens->CardByToken(u"hobby"_s)->objectName(), u"TfrmHobby"_s);
         QVERIFY(!m_screens->CardByToken(u"Hobby"_s));
@@ -148,7 +148,8 @@ private slots:
         // The confirmation is compared as typed, case included.
         fill(u"riconoscimento"_s, u"Nuova"_s, u"nuova"_s);
         ok->click();
-        QVERIFY(m_desktop->lastText().startsWith(u"Attenzione: la nuova password non \u00e8 stata confermata"_s));
+        QVERIFY(
+            m_desktop->lastText().startsWith(u"Attenzione: la nuova password non \u00e8 stata confermata"_s));
         QCOMPARE(fresh->text(), QString());
         QCOMPARE(confirm->text(), QString());
         QVERIFY(PasswordFile(passwordPath()).Matches(u"riconoscimento"_s));
@@ -240,7 +241,8 @@ private slots:
         TfrmAvvio* menu = m_screens->StartMenu();
         menu->show();
         menu->resize(1200, 900);
-        QCOMPARE(find<QWidget>(menu, u"grpContainer"_s)->pos(), TfrmAvvio::ContainerPosition(OuterSize(menu)));
+        QCOMPARE(find<QWidget>(menu, u"grpContainer"_s)->pos(),
+                 TfrmAvvio::ContainerPosition(OuterSize(menu)));
         QCOMPARE(find<QWidget>(menu, u"imgScuola"_s)->geometry(), QRect(793, 150, 185, 157));
         QCOMPARE(find<QWidget>(menu, u"btnHobby"_s)->geometry(), QRect(795, 542, 180, 36));
     }
@@ -277,9 +279,10 @@ private slots:
     void info_composesTheMail()
     {
         TfrmInfo* info = m_screens->Info();
-        QCOMPARE(TfrmInfo::MailAddress(),
-                 u"mailto:assistenza@codazzurra.example?subject=Software Codazzurra&body=Salve, desidererei avere "
-                 "le seguenti informazioni sul software in oggetto:"_s);
+        QCOMPARE(
+            TfrmInfo::MailAddress(),
+            u"mailto:assistenza@codazzurra.example?subject=Software Codazzurra&body=Salve, desidererei avere "
+            "le seguenti informazioni sul software in oggetto:"_s);
         find<QAbstractButton>(info, u"lblEmail"_s)->click();
         QCOMPARE(m_desktop->opened.back().scheme(), u"mailto"_s);
         QVERIFY(m_desktop->messages.isEmpty());

@@ -47,7 +47,8 @@ private slots:
         QCOMPARE(CardFields::Label(CardFields::Colore, birds), u"Colore piumaggio:"_s);
         QCOMPARE(CardFields::Label(CardFields::Pelo, birds), u"Tipologia piume:"_s);
         QCOMPARE(CardFields::Label(CardFields::Colore, *Categories::ByKey(u"Sposi"_s)), u"Colore pelle:"_s);
-        QCOMPARE(CardFields::Label(CardFields::Colore, *Categories::ByKey(u"Celebrazioni"_s)), u"Colore pelle:"_s);
+        QCOMPARE(CardFields::Label(CardFields::Colore, *Categories::ByKey(u"Celebrazioni"_s)),
+                 u"Colore pelle:"_s);
     }
 
     void cardFields_keepTheirOrder()
@@ -62,8 +63,8 @@ private slots:
             const QString stem = QString(f.column).mid(3);
             QVERIFY(QString(f.control).endsWith(stem));
             QCOMPARE(f.kind == CardField::Kind::Holder, i >= CardFields::EditableCount);
-            QCOMPARE(f.label.isEmpty(), i >= CardFields::EditableCount || i == CardFields::Colore ||
-                                            i == CardFields::Pelo);
+            QCOMPARE(f.label.isEmpty(),
+                     i >= CardFields::EditableCount || i == CardFields::Colore || i == CardFields::Pelo);
         }
         QCOMPARE(CardFields::Label(25, Categories::All[0]), u"Specialit\u00e0:"_s);
         QCOMPARE(CardFields::Choices(CardFields::Sterilizzato), (QStringList{u"No"_s, u"S\u00ec"_s}));

@@ -92,8 +92,9 @@ private slots:
         m_store->OpenArchive(m_store->QueryFirst());
         CardValues v;
         v[CardFields::Nome] = u"  Rex  "_s;
-        v[CardFields::Razza] = u"varRazza"_s;                 // the name of a column is only a text
-        v[CardFields::Sesso] = u"l'apostrofo; \"virgolette\""_s; // the card cleans these; the store keeps them
+        v[CardFields::Razza] = u"varRazza"_s; // the name of a column is only a text
+        v[CardFields::Sesso] =
+            u"l'apostrofo; \"virgolette\""_s; // the card cleans these; the store keeps them
         v[CardFields::Note] = u"\r\n riga 1\r\nriga 2 %_ \t"_s;
         v[CardFields::Prezzo] = u"\u20ac 1.200"_s;
         v[CardFields::CartellaDesc] = u"ultima"_s;
@@ -173,7 +174,8 @@ private slots:
         const QString missing = m_dir->filePath(u"missing.jpg"_s);
         QVERIFY(raisedMessage([&] { m_store->StorePicture(id, missing); }).contains(missing));
         QVERIFY(TestFiles::WriteFile(m_dir->filePath(u"empty.jpg"_s), {}));
-        QVERIFY(!raisedMessage([&] { m_store->StorePicture(id, m_dir->filePath(u"empty.jpg"_s)); }).isEmpty());
+        QVERIFY(
+            !raisedMessage([&] { m_store->StorePicture(id, m_dir->filePath(u"empty.jpg"_s)); }).isEmpty());
         m_store->Query(m_store->QueryById(id));
         QCOMPARE(*m_store->Cursor()->BlobStream(m_store->Cursor()->ColumnIndexOf(u"Picture"_s)), jpeg);
     }
@@ -187,21 +189,24 @@ private slots:
         QCOMPARE(countCards(*m_store), 1);
 
         // The photo vanished before the save: neither the new card nor its texts are stored.
-        QVERIFY(!raisedMessage([&] { m_store->SaveCard(std::nullopt, card(u"Fido"_s), photo + u"x"_s); })
-                     .isEmpty());
+        QVERIFY(!raisedMessage([&] {
+                     m_store->SaveCard(std::nullopt, card(u"Fido"_s), photo + u"x"_s);
+                 }).isEmpty());
         QCOMPARE(countCards(*m_store), 1);
         QVERIFY(!m_store->Database()->InTransaction());
 
         // Updating a card that another copy deleted stores nothing and says so.
         m_store->DeleteCard(id);
-        QVERIFY(raisedMessage([&] { m_store->SaveCard(id, card(u"Rex 2"_s), photo); }).contains(u"no longer"_s));
+        QVERIFY(
+            raisedMessage([&] { m_store->SaveCard(id, card(u"Rex 2"_s), photo); }).contains(u"no longer"_s));
         QCOMPARE(countCards(*m_store), 0);
 
         // A picture that SQLite refuses rolls back the texts stored just before it.
         const qint64 second = m_store->SaveCard(std::nullopt, card(u"Bella"_s), {});
         m_store->Database()->ExecuteStatement(
             u"CREATE TRIGGER nopic BEFORE UPDATE OF Picture ON amici BEGIN SELECT RAISE(ABORT, 'no'); END"_s);
-        QVERIFY(raisedMessage([&] { m_store->SaveCard(second, card(u"Bella 2"_s), photo); }).endsWith(u"no"_s));
+        QVERIFY(
+            raisedMessage([&] { m_store->SaveCard(second, card(u"Bella 2"_s), photo); }).endsWith(u"no"_s));
         m_store->Query(m_store->QueryById(second));
         QCOMPARE(CategoryStore::ReadCard(*m_store->Cursor())[CardFields::Nome], u"Bella"_s);
     }
@@ -222,8 +227,9 @@ private slots:
     void badFolders_raise()
     {
         CategoryStore nowhere(amici(), m_dir->filePath(u"missing/folder"_s));
-        QVERIFY(raisedMessage([&] { nowhere.OpenArchive(nowhere.QueryFirst()); })
-                    .startsWith(u"Failed to open database"_s));
+        QVERIFY(raisedMessage([&] {
+                    nowhere.OpenArchive(nowhere.QueryFirst());
+                }).startsWith(u"Failed to open database"_s));
         QVERIFY(raisedMessage([&] { nowhere.InsertCard(card(u"x"_s)); }).startsWith(u"Archive not open"_s));
         if (TestFiles::RunningAsRoot())
             return; // file permissions do not bind the superuser
@@ -244,7 +250,8 @@ private slots:
         QCOMPARE(sqlite3_exec(raw, m_store->CreateTableSql().toUtf8().constData(), nullptr, nullptr, nullptr),
                  SQLITE_OK);
         const QByteArray insert = "INSERT INTO amici (ID, varNome, varRazza, varNote, Picture, Ext) VALUES "
-                                  "(7, 'Perch\xe9 \xe8 cos\xec', '\x80 1.200', '\xc7" "a va', ?, 'JPG')";
+                                  "(7, 'Perch\xe9 \xe8 cos\xec', '\x80 1.200', '\xc7"
+                                  "a va', ?, 'JPG')";
         sqlite3_stmt* st = nullptr;
         QCOMPARE(sqlite3_prepare_v2(raw, insert.constData(), -1, &st, nullptr), SQLITE_OK);
         sqlite3_bind_blob(st, 1, jpeg.constData(), int(jpeg.size()), SQLITE_STATIC);
@@ -263,13 +270,17 @@ private slots:
 
         // Saved again by the store, the bytes are the same for the bare tool.
         m_store->UpdateCard(7, values);
-        QCOMPARE(TestFiles::RunSqliteTool(m_store->DatabasePath(),
-                                          u"SELECT hex(varNome), hex(varRazza), hex(varNote), length(Picture) "
-                                          "FROM amici"_s),
-                 u"%1|%2|%3|%4"_s.arg(QString::fromLatin1("Perch\xe9 \xe8 cos\xec"_ba.toHex().toUpper()),
-                                      QString::fromLatin1("\x80 1.200"_ba.toHex().toUpper()),
-                                      QString::fromLatin1("\xc7" "a va"_ba.toHex().toUpper()))
-                     .arg(jpeg.size()));
+        QCOMPARE(
+            TestFiles::RunSqliteTool(m_store->DatabasePath(),
+                                     u"SELECT hex(varNome), hex(varRazza), hex(varNote), length(Picture) "
+                                     "FROM amici"_s),
+            u"%1|%2|%3|%4"_s
+                .arg(QString::fromLatin1("Perch\xe9 \xe8 cos\xec"_ba.toHex().toUpper()),
+                     QString::fromLatin1("\x80 1.200"_ba.toHex().toUpper()),
+                     QString::fromLatin1("\xc7"
+                                         "a va"_ba.toHex()
+                                             .toUpper()))
+                .arg(jpeg.size()));
     }
 
     void compact_keepsMemoryBounded()

@@ -40,7 +40,8 @@ private slots:
         QVERIFY(!table->GoFirst());
         QVERIFY(!table->GoLast());
         QVERIFY(!table->GoNext());
-        QCOMPARE(raisedMessage([&] { table->ColumnIndexOf(u"id"_s); }), u"Field id Not found. Empty dataset"_s);
+        QCOMPARE(raisedMessage([&] { table->ColumnIndexOf(u"id"_s); }),
+                 u"Field id Not found. Empty dataset"_s);
         QCOMPARE(raisedMessage([&] { table->IsNull(0); }), u"Table is at End of File"_s);
         QCOMPARE(raisedMessage([&] { table->IntegerValue(0); }), u"Table is at End of File"_s);
         QCOMPARE(raisedMessage([&] { table->BlobText(0); }), u"Table is at End of File"_s);
@@ -95,7 +96,8 @@ private slots:
         QCOMPARE(k->BlobText(t), QByteArray());
         QCOMPARE(k->IntegerValue(r), 0);
         QCOMPARE(k->IntegerValue(n), 7);
-        QCOMPARE(raisedMessage([&] { k->ColumnIndexOf(u"missing"_s); }), u"Field not found in dataset: missing"_s);
+        QCOMPARE(raisedMessage([&] { k->ColumnIndexOf(u"missing"_s); }),
+                 u"Field not found in dataset: missing"_s);
     }
 
     void expressions_takeTheirKindFromTheFirstRow()
@@ -140,7 +142,8 @@ private slots:
                  u"SQL must include a ? parameter"_s);
         QBuffer empty;
         empty.open(QIODevice::ReadOnly);
-        QCOMPARE(raisedMessage([&] { db.StoreBlob(u"UPDATE b SET p = x'01' WHERE ID = 1 AND ? IS NULL"_s, empty); }),
+        QCOMPARE(raisedMessage(
+                     [&] { db.StoreBlob(u"UPDATE b SET p = x'01' WHERE ID = 1 AND ? IS NULL"_s, empty); }),
                  u"Error getting memory to save blob"_s);
         QVERIFY(db.OpenQuery(u"SELECT * FROM b"_s)->IsNull(1));
 
@@ -158,8 +161,9 @@ private slots:
         TSQLiteDatabase db(path(u"errors.db"_s));
         db.ExecuteStatement(u"CREATE TABLE u (ID INTEGER PRIMARY KEY)"_s);
         db.ExecuteStatement(u"INSERT INTO u VALUES (1)"_s);
-        QCOMPARE(raisedMessage([&] { db.ExecuteStatement(u"INSERT INTO u VALUES (1)"_s); }),
-                 u"Error executing SQL statement \"INSERT INTO u VALUES (1)\" : UNIQUE constraint failed: u.ID"_s);
+        QCOMPARE(
+            raisedMessage([&] { db.ExecuteStatement(u"INSERT INTO u VALUES (1)"_s); }),
+            u"Error executing SQL statement \"INSERT INTO u VALUES (1)\" : UNIQUE constraint failed: u.ID"_s);
         QCOMPARE(raisedMessage([&] { db.ExecuteStatement(u"SELEC 1"_s); }),
                  u"Error executing SQL \"SELEC 1\" : near \"SELEC\": syntax error"_s);
         QCOMPARE(raisedMessage([&] { db.OpenQuery(u"SELECT * FROM nowhere"_s); }),
@@ -167,8 +171,9 @@ private slots:
         QCOMPARE(raisedMessage([&] { db.ExecuteStatement(u"  -- only a comment"_s); }),
                  u"Could not prepare SQL statement"_s);
         // A statement that returns rows is not a plain statement.
-        QVERIFY(raisedMessage([&] { db.ExecuteStatement(u"SELECT 1"_s); })
-                    .startsWith(u"Error executing SQL statement \"SELECT 1\""_s));
+        QVERIFY(raisedMessage([&] {
+                    db.ExecuteStatement(u"SELECT 1"_s);
+                }).startsWith(u"Error executing SQL statement \"SELECT 1\""_s));
         // Only the first of two statements runs.
         db.ExecuteStatement(u"INSERT INTO u VALUES (2); INSERT INTO u VALUES (3)"_s);
         QCOMPARE(db.OpenQuery(u"SELECT count(*) FROM u"_s)->IntegerValue(0), 2);
@@ -235,7 +240,8 @@ private slots:
         // A file where a folder should be.
         QVERIFY(TestFiles::WriteFile(path(u"plainfile"_s), "x"_ba));
         const QString underFile = path(u"plainfile/Cani.db"_s);
-        QVERIFY(raisedMessage([&] { TSQLiteDatabase db(underFile); }).startsWith(u"Failed to open database"_s));
+        QVERIFY(
+            raisedMessage([&] { TSQLiteDatabase db(underFile); }).startsWith(u"Failed to open database"_s));
     }
 
     void foreignFile_raisesSqliteMessage()
@@ -262,10 +268,12 @@ private slots:
         QElapsedTimer timer;
         timer.start();
         // A query that meets the lock past the timeout.
-        QCOMPARE(raisedMessage([&] { other.OpenQuery(u"SELECT * FROM l"_s); }), u"Could not prepare SQL statement"_s);
+        QCOMPARE(raisedMessage([&] { other.OpenQuery(u"SELECT * FROM l"_s); }),
+                 u"Could not prepare SQL statement"_s);
         QVERIFY(timer.elapsed() >= 100); // it waited for the lock before giving up
-        QVERIFY(raisedMessage([&] { other.ExecuteStatement(u"INSERT INTO l VALUES (1)"_s); })
-                    .endsWith(u"database is locked"_s));
+        QVERIFY(raisedMessage([&] {
+                    other.ExecuteStatement(u"INSERT INTO l VALUES (1)"_s);
+                }).endsWith(u"database is locked"_s));
         holder.ExecuteStatement(u"COMMIT"_s);
         other.ExecuteStatement(u"INSERT INTO l VALUES (1)"_s);
     }

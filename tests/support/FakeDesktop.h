@@ -66,8 +66,8 @@ public:
 
     QList<Shown> messages;
     QList<Shown> questions;
-    QList<bool> answers;     // answers to the next questions; No when empty
-    QStringList files;       // answers to the next choosers; cancel when empty
+    QList<bool> answers; // answers to the next questions; No when empty
+    QStringList files;   // answers to the next choosers; cancel when empty
     QStringList chooserTitles;
     QStringList chooserFilters;
     QList<QUrl> opened;

@@ -16,7 +16,8 @@ QByteArray MakeJpeg(QSize size, int quality)
     for (int y = 0; y < size.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < size.width(); ++x)
-            line[x] = qRgb((x * 255) / qMax(1, size.width()), (y * 255) / qMax(1, size.height()), (x ^ y) & 0xff);
+            line[x] =
+                qRgb((x * 255) / qMax(1, size.width()), (y * 255) / qMax(1, size.height()), (x ^ y) & 0xff);
     }
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -79,8 +80,8 @@ QByteArray MakeJpegWith(QSize size, const JpegOptions& options)
     if (options.exifOrientation) {
         // "Exif\0\0", a big-endian TIFF header and one directory entry: orientation (0x0112, SHORT, 1).
         const unsigned char o = static_cast<unsigned char>(options.exifOrientation);
-        const unsigned char exif[] = {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1,
-                                      0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, o, 0, 0, 0, 0, 0, 0};
+        const unsigned char exif[] = {'E',  'x',  'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1,
+                                      0x01, 0x12, 0,   3,   0, 0, 0,   1,   0, o,  0, 0, 0, 0, 0, 0};
         jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif, sizeof exif);
     }
     std::vector<unsigned char> row(std::size_t(size.width()) * std::size_t(cinfo.input_components));

@@ -2,8 +2,8 @@
 #pragma once
 
 #include <QByteArray>
-#include <QSize>
 #include <QRgb>
+#include <QSize>
 #include <QString>
 
 namespace TestFiles {
