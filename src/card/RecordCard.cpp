@@ -536,6 +536,9 @@ void RecordCard::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     m_container->move(ContainerPosition(OuterSize(this)));
+    // A window restored from the task bar is not being opened: what the user typed stays.
+    if (event->spontaneous())
+        return;
     ScreenKit::Guarded(this, [this] {
         if (m_store.OpenArchive(m_store.QueryFirst())) {
             TSQLiteTable& cursor = *m_store.Cursor();

@@ -69,6 +69,8 @@ void TfrmCambiaPassword::updateOk()
 void TfrmCambiaPassword::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    if (event->spontaneous())
+        return;
     if (!m_centred) {
         CentreOnDesktop(this);
         m_centred = true;

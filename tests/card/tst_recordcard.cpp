@@ -636,6 +636,11 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QVERIFY(find(u"txtSesso"_s)->isAncestorOf(QApplication::focusWidget()) ||
                 QApplication::focusWidget() == find(u"txtSesso"_s));
+        QTest::keyClicks(QApplication::focusWidget(), u"Femmina"_s);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), find(u"txtDataNasc"_s));
+        QCOMPARE(text(u"txtSesso"_s), u"Femmina"_s);
+        QCOMPARE(find<QComboBox>(u"txtSesso"_s)->count(), 2); // Enter adds nothing to the list
         find(u"txtSpecialita"_s)->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         auto* notes = find<QPlainTextEdit>(u"txtNote"_s);
