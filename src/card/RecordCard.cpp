@@ -539,15 +539,12 @@ void RecordCard::showEvent(QShowEvent* event)
     // A window restored from the task bar is not being opened: what the user typed stays.
     if (event->spontaneous())
         return;
+    // The archive is opened (and its table created when missing) on the first card, but the screen always
+    // starts on an empty new card: the first card is not filled in only to be cleared, nor its photo
+    // decoded.
     ScreenKit::Guarded(this, [this] {
-        if (m_store.OpenArchive(m_store.QueryFirst())) {
-            TSQLiteTable& cursor = *m_store.Cursor();
-            cursor.GoFirst();
-            if (cursor.RowCount() > 0)
-                LoadCardFromRow(cursor);
-            if (!PreviewHasPicture())
-                ShowPlaceholder();
-        }
+        if (m_store.OpenArchive(m_store.QueryFirst()))
+            m_store.Cursor()->GoFirst();
     });
     ClearCard();
 }

@@ -142,6 +142,10 @@ private slots:
     void show_alwaysEndsOnAnEmptyNewCard()
     {
         addCards({u"Fulmine"_s, u"Tempesta"_s});
+        {
+            TSQLiteDatabase db(dbPath());
+            db.StoreBlob(u"UPDATE amici SET picture = ? WHERE ID = 1"_s, "damaged"_ba);
+        }
         m_card->hide();
         type(u"txtNome"_s, u"rimasto"_s);
         m_card->show();
@@ -149,6 +153,17 @@ private slots:
         QCOMPARE(text(u"txtNome"_s), QString());
         QVERIFY(m_card->PreviewHasPicture()); // the placeholder
         QCOMPARE(m_card->PreviewBytes(), TestFiles::ReadFile(u":/art/placeholder.jpg"_s));
+        QVERIFY(m_desktop->messages.isEmpty()); // the first card is not shown, so its photo is not judged
+
+        // An archive that cannot be opened is reported; the card is still a new one.
+        m_card->hide();
+        QFile::remove(dbPath());
+        QDir().mkpath(dbPath());
+        m_card->show();
+        QCOMPARE(m_desktop->messages.size(), 1);
+        QCOMPARE(m_desktop->messages[0].icon, Desktop::Icon::Stop);
+        QVERIFY(m_desktop->messages[0].text.startsWith(u"Failed to open database"_s));
+        QCOMPARE(position(), QString());
     }
 
     void save_insertsOnceThenUpdates()
