@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config
-    qt6-base-dev libsqlite3-dev libjpeg62-turbo-dev libxlsxwriter-dev
+    qt6-base-dev libsqlite3-dev libjpeg-dev libxlsxwriter-dev
     qt6-qpa-plugins xdg-utils fonts-liberation2 fonts-dejavu-core
     sqlite3 libjpeg-turbo-progs poppler-utils xvfb xauth
 )
