@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr double MaxOutputPixels = 64.0 * 1024 * 1024;
+
 // What the plain decoding routine hands back. Buffers are malloc'ed and freed by the caller.
 struct RawDecode
 {
@@ -98,6 +100,14 @@ bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int 
         out->adobeInverted = cinfo.saw_Adobe_marker;
     } else {
         cinfo.out_color_space = JCS_EXT_RGBX;
+    }
+    // A damaged or hostile header could ask for gigabytes: refuse pictures beyond what any photo needs.
+    jpeg_calc_output_dimensions(&cinfo);
+    if (double(cinfo.output_width) * double(cinfo.output_height) > MaxOutputPixels) {
+        std::snprintf(out->message, sizeof out->message, "picture too large (%u x %u)", cinfo.output_width,
+                      cinfo.output_height);
+        jpeg_destroy_decompress(&cinfo);
+        return false;
     }
     jpeg_start_decompress(&cinfo);
     out->width = int(cinfo.output_width);

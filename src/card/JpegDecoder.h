@@ -27,7 +27,8 @@ namespace Jpeg {
 // (by FitPicture) needs; an empty box decodes at full size.
 JpegPicture Decode(const QByteArray& bytes, QSize box = {});
 
-// The EXIF orientation (1 to 8) of the JPEG in bytes; 1 when it has none.
+// The orientation (1 to 8) recorded in the data of an EXIF APP1 marker ("Exif\0\0" and a TIFF
+// header); 1 when it records none.
 int ExifOrientation(const QByteArray& app1);
 
 } // namespace Jpeg

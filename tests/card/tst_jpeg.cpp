@@ -88,6 +88,17 @@ private slots:
         QVERIFY(!truncated.clean());
         QVERIFY(!Jpeg::Decode(whole.left(20)).ok());
         QVERIFY(!Jpeg::Decode(QByteArray(5000, '\xff')).ok());
+        // A header claiming 60000 x 60000 pixels is refused before any memory is taken for it.
+        QByteArray huge = TestFiles::MakeJpeg(QSize(8, 8));
+        const qsizetype sof = huge.indexOf("\xff\xc0");
+        QVERIFY(sof > 0);
+        huge[sof + 5] = char(0xEA);
+        huge[sof + 6] = char(0x60);
+        huge[sof + 7] = char(0xEA);
+        huge[sof + 8] = char(0x60);
+        const JpegPicture bomb = Jpeg::Decode(huge);
+        QVERIFY(!bomb.ok());
+        QVERIFY(bomb.error.contains(u"too large"_s));
     }
 };
 
