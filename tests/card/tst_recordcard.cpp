@@ -684,6 +684,29 @@ private slots:
         QVERIFY(m_screens->StartMenu()->isVisible());
     }
 
+    void archiveScreens_startFromAnEmptyCard()
+    {
+        addCards({u"A"_s});
+        for (const QString& command : {u"cmdTrova"_s, u"cmdRicerca"_s, u"cmdSfogliaFoto"_s, u"cmdSlideshow"_s,
+                                       u"cmdExcel"_s}) {
+            click(u"imgPrimo"_s);
+            type(u"txtRazza"_s, u"non salvata"_s);
+            click(command);
+            QCOMPARE(position(), QString());
+            QCOMPARE(text(u"txtRazza"_s), QString());
+        }
+        QCOMPARE(stored(1)[CardFields::Razza], QString());
+        QVERIFY(m_desktop->messages.isEmpty());
+
+        QString title;
+        TestGui::WhenModal([&](QWidget* modal) {
+            title = modal->findChild<QLabel*>(u"panTitle"_s)->text();
+            modal->close();
+        });
+        click(u"cmdGuida"_s);
+        QCOMPARE(title, u"Gestione degli archivi degli animali domestici"_s);
+    }
+
     void hints_showInTheStatusBar()
     {
         auto* bar = find<QLabel>(u"panInfo"_s);
