@@ -76,24 +76,19 @@ TfrmAvvio::TfrmAvvio(Screens& screens)
         connect(caption, &CommandPicture::clicked, this, [this, i] { OpenCategory(i); });
     }
 
-    QLabel* status = nullptr; // the start menu shows its hints as tool tips
-
-    auto* info = new CommandPicture(u"imgInfo"_s, ScreenKit::Picture(u"icon_info"_s), m_container);
-    info->setGeometry(12, 12, 48, 48);
-    info->SetHint(u" Informazioni su... "_s, status);
-    info->setToolTip(u"Informazioni su..."_s);
-    auto* guide = new CommandPicture(u"imgGuida"_s, ScreenKit::Picture(u"icon_guide"_s), m_container);
-    guide->setGeometry(ContainerSize.width() - 60, 12, 48, 48);
-    guide->SetHint(u" Guida "_s, status);
-    guide->setToolTip(u"Guida"_s);
-    auto* credits = new CommandPicture(u"imgCrediti"_s, ScreenKit::Picture(u"icon_credits"_s), m_container);
-    credits->setGeometry(12, ContainerSize.height() - 60, 48, 48);
-    credits->SetHint(u" Riconoscimenti "_s, status);
-    credits->setToolTip(u"Riconoscimenti"_s);
-    auto* quit = new CommandPicture(u"imgEsci"_s, ScreenKit::Picture(u"icon_exit"_s), m_container);
-    quit->setGeometry(ContainerSize.width() - 60, ContainerSize.height() - 60, 48, 48);
-    quit->SetHint(u" Esci "_s, status);
-    quit->setToolTip(u"Esci"_s);
+    // The start menu has no status bar: its hints are tool tips.
+    auto corner = [this](const QString& name, const QString& picture, const QString& hint, QPoint at) {
+        auto* cmd = new CommandPicture(name, ScreenKit::Picture(picture), m_container);
+        cmd->setGeometry(QRect(at, QSize(48, 48)));
+        cmd->SetHint(hint, nullptr);
+        cmd->setToolTip(hint.trimmed());
+        return cmd;
+    };
+    const int right = ContainerSize.width() - 60, bottom = ContainerSize.height() - 60;
+    auto* info = corner(u"imgInfo"_s, u"icon_info"_s, u" Informazioni su... "_s, {12, 12});
+    auto* guide = corner(u"imgGuida"_s, u"icon_guide"_s, u" Guida "_s, {right, 12});
+    auto* credits = corner(u"imgCrediti"_s, u"icon_credits"_s, u" Riconoscimenti "_s, {12, bottom});
+    auto* quit = corner(u"imgEsci"_s, u"icon_exit"_s, u" Esci "_s, {right, bottom});
 
     m_strip = new QLabel(m_container);
     m_strip->setObjectName(u"imgAnimata"_s);
@@ -106,8 +101,7 @@ TfrmAvvio::TfrmAvvio(Screens& screens)
     web->setFont(wf);
     const QSize ws = web->sizeHint();
     web->setGeometry((ContainerSize.width() - ws.width()) / 2, 628, ws.width(), ws.height());
-    web->setToolTip(u"  Visita il sito Internet dell'autore "_s);
-    web->SetHint(u"  Visita il sito Internet dell'autore "_s, status);
+    web->setToolTip(u"Visita il sito Internet dell'autore"_s);
 
     connect(info, &CommandPicture::clicked, this, [this] { m_screens.Info()->exec(); });
     connect(guide, &CommandPicture::clicked, this,
