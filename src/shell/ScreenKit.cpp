@@ -315,12 +315,6 @@ void LinkLabel::SetColour(const QColor& colour)
     }
 }
 
-void LinkLabel::SetHint(const QString& hint, QLabel* statusBar)
-{
-    m_hint = hint;
-    m_statusBar = statusBar;
-}
-
 QSize LinkLabel::sizeHint() const
 {
     return fontMetrics().size(Qt::TextSingleLine, text()) + QSize(4, 2);
@@ -340,8 +334,6 @@ void LinkLabel::enterEvent(QEnterEvent* event)
 {
     if (m_hoverColour.isValid())
         SetColour(m_hoverColour);
-    if (m_statusBar)
-        m_statusBar->setText(m_hint);
     emit hovered();
     QAbstractButton::enterEvent(event);
 }
@@ -350,8 +342,6 @@ void LinkLabel::leaveEvent(QEvent* event)
 {
     if (m_hoverColour.isValid())
         SetColour(m_restColour);
-    if (m_statusBar && m_statusBar->text() == m_hint)
-        m_statusBar->clear();
     emit left();
     QAbstractButton::leaveEvent(event);
 }

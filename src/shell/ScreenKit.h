@@ -100,8 +100,6 @@ public:
               QWidget* parent);
     void SetColour(const QColor& colour);
     QColor Colour() const { return m_colour; }
-    void SetHoverColour(const QColor& colour) { m_hoverColour = colour; }
-    void SetHint(const QString& hint, QLabel* statusBar);
     QSize sizeHint() const override;
 
 signals:
@@ -117,6 +115,4 @@ private:
     QColor m_colour;
     QColor m_restColour;
     QColor m_hoverColour;
-    QString m_hint;
-    QLabel* m_statusBar = nullptr;
 };
