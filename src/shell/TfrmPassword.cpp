@@ -12,11 +12,44 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QApplication>
 #include <QLineEdit>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QPushButton>
 #include <QScreen>
 
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Masks each character with a large filled circle. A style, not a style sheet: a style sheet would take
+// over the field's colours and hide the focus colour.
+class PasswordStyle final : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return 0x25CF;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+QStyle* passwordStyle()
+{
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new PasswordStyle(QStyleFactory::create(u"Fusion"_s));
+        style->setParent(qApp);
+    }
+    return style;
+}
+
+} // namespace
 
 QLineEdit* MakePasswordInput(const QString& objectName, QWidget* parent)
 {
@@ -24,7 +57,7 @@ QLineEdit* MakePasswordInput(const QString& objectName, QWidget* parent)
     edit->setObjectName(objectName);
     edit->setEchoMode(QLineEdit::Password);
     edit->setMaxLength(TfrmPassword::MaxPasswordLength);
-    edit->setStyleSheet(u"QLineEdit { lineedit-password-character: 9679; }"_s);
+    edit->setStyle(passwordStyle());
     QFont f = edit->font();
     f.setPixelSize(15);
     edit->setFont(f);

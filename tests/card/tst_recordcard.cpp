@@ -645,6 +645,8 @@ private slots:
         auto* name = find<QLineEdit>(u"txtNome"_s);
         QCOMPARE(QApplication::focusWidget(), name);
         QCOMPARE(name->palette().color(QPalette::Base), ScreenKit::FocusYellow);
+        const QImage drawn = name->grab().toImage();
+        QCOMPARE(QColor(drawn.pixel(drawn.width() - 6, drawn.height() / 2)), ScreenKit::FocusYellow);
         QTest::keyClick(name, Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), find(u"txtRazza"_s));
         QCOMPARE(name->palette().color(QPalette::Base), ScreenKit::MoneyGreen);

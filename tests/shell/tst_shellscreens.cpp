@@ -25,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -204,6 +205,10 @@ private slots:
         auto* confirm = find<QLineEdit>(change, u"txtConferma"_s);
         QCOMPARE(QApplication::focusWidget(), old);
         QCOMPARE(old->palette().color(QPalette::Base), ScreenKit::FocusYellow);
+        // What is drawn, not only the palette: the field really shows yellow, masked by circles.
+        const QImage drawn = old->grab().toImage();
+        QCOMPARE(QColor(drawn.pixel(drawn.width() - 6, drawn.height() / 2)), ScreenKit::FocusYellow);
+        QCOMPARE(old->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, old), 0x25CF);
         QTest::keyClicks(old, u"a"_s);
         QTest::keyClick(old, Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), find<QWidget>(change, u"txtPasswordNew"_s));
