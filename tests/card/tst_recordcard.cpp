@@ -139,6 +139,27 @@ private slots:
         QCOMPARE(birds->findChild<QLabel*>(u"lblColore"_s)->text(), u"Colore piumaggio:"_s);
     }
 
+    void everyCategory_keepsItsOwnArchive()
+    {
+        for (const CategoryDescriptor& category : Categories::All) {
+            RecordCard* card = m_screens->Card(category);
+            ScreenKit::ShowMaximised(card);
+            card->SetValue(CardFields::Nome, QString(category.title));
+            m_desktop->clear();
+            card->SaveCard();
+            QCOMPARE(m_desktop->messages.size(), 1);
+            QCOMPARE(card->CurrentCardId(), u"1"_s);
+            card->NewCard();
+            card->ShowLast();
+            QCOMPARE(card->Value(CardFields::Nome), QString(category.title));
+            card->close();
+            TSQLiteDatabase db(m_dir->filePath(QString(category.databaseFileName)));
+            auto row = db.OpenQuery(u"SELECT varNome FROM "_s + category.tableName);
+            QCOMPARE(row->RowCount(), 1u);
+            QCOMPARE(row->BlobText(0), QString(category.title).toLatin1());
+        }
+    }
+
     void show_alwaysEndsOnAnEmptyNewCard()
     {
         addCards({u"Fulmine"_s, u"Tempesta"_s});

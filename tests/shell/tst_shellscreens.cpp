@@ -163,6 +163,14 @@ private slots:
         QVERIFY(PasswordFile(passwordPath()).Matches(u"X"_s));
         login(u"x"_s);
         QVERIFY(m_screens->StartMenu()->isVisible());
+
+        // After a restart the new password is the one asked for.
+        m_screens = std::make_unique<Screens>(m_dir->path());
+        m_screens->Password()->show();
+        login(u"riconoscimento"_s);
+        QCOMPARE(m_desktop->lastText(), u"Attenzione: password errata."_s);
+        login(u" X "_s);
+        QVERIFY(m_screens->StartMenu()->isVisible());
     }
 
     void changePassword_unwritableFileKeepsTheOldOne()
