@@ -210,15 +210,40 @@ BusyCursor::~BusyCursor()
     QGuiApplication::restoreOverrideCursor();
 }
 
-CommandPicture::CommandPicture(const QString& objectName, const QPixmap& picture, QWidget* parent)
+PointerButton::PointerButton(const QString& objectName, QWidget* parent)
     : QAbstractButton(parent)
-    , m_picture(picture)
 {
     setObjectName(objectName);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
+}
+
+void PointerButton::enterEvent(QEnterEvent* event)
+{
+    emit hovered();
+    QAbstractButton::enterEvent(event);
+}
+
+void PointerButton::leaveEvent(QEvent* event)
+{
+    emit left();
+    QAbstractButton::leaveEvent(event);
+}
+
+CommandPicture::CommandPicture(const QString& objectName, const QPixmap& picture, QWidget* parent)
+    : PointerButton(objectName, parent)
+    , m_picture(picture)
+{
     setAttribute(Qt::WA_Hover);
     resize(sizeHint());
+    connect(this, &PointerButton::hovered, this, [this] {
+        if (m_statusBar)
+            m_statusBar->setText(m_hint);
+    });
+    connect(this, &PointerButton::left, this, [this] {
+        if (m_statusBar && m_statusBar->text() == m_hint)
+            m_statusBar->clear();
+    });
 }
 
 void CommandPicture::SetHint(const QString& hint, QLabel* statusBar)
@@ -277,34 +302,19 @@ void CommandPicture::paintEvent(QPaintEvent*)
         p.drawText(QRect(0, height() - textHeight, width(), textHeight), Qt::AlignCenter, m_caption);
 }
 
-void CommandPicture::enterEvent(QEnterEvent* event)
-{
-    if (m_statusBar)
-        m_statusBar->setText(m_hint);
-    emit hovered();
-    QAbstractButton::enterEvent(event);
-}
-
-void CommandPicture::leaveEvent(QEvent* event)
-{
-    if (m_statusBar && m_statusBar->text() == m_hint)
-        m_statusBar->clear();
-    emit left();
-    QAbstractButton::leaveEvent(event);
-}
-
 LinkLabel::LinkLabel(const QString& objectName, const QString& text, const QColor& colour,
                      const QColor& hoverColour, QWidget* parent)
-    : QAbstractButton(parent)
+    : PointerButton(objectName, parent)
     , m_colour(colour)
     , m_restColour(colour)
     , m_hoverColour(hoverColour)
 {
-    setObjectName(objectName);
     setText(text);
     setAccessibleName(text);
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    if (m_hoverColour.isValid()) {
+        connect(this, &PointerButton::hovered, this, [this] { SetColour(m_hoverColour); });
+        connect(this, &PointerButton::left, this, [this] { SetColour(m_restColour); });
+    }
 }
 
 void LinkLabel::SetColour(const QColor& colour)
@@ -328,20 +338,4 @@ void LinkLabel::paintEvent(QPaintEvent*)
     p.setFont(f);
     p.setPen(m_colour);
     p.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, text());
-}
-
-void LinkLabel::enterEvent(QEnterEvent* event)
-{
-    if (m_hoverColour.isValid())
-        SetColour(m_hoverColour);
-    emit hovered();
-    QAbstractButton::enterEvent(event);
-}
-
-void LinkLabel::leaveEvent(QEvent* event)
-{
-    if (m_hoverColour.isValid())
-        SetColour(m_restColour);
-    emit left();
-    QAbstractButton::leaveEvent(event);
 }

@@ -56,9 +56,26 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
-// A clickable picture: hand cursor, no Tab focus, its hint shown in the screen's status bar while the
-// pointer is on it. Exposed to assistive technology as a push button named by its caption or hint.
-class CommandPicture : public QAbstractButton
+// A button worked with the pointer: hand cursor, no Tab focus, hovered() and left() as the pointer comes
+// and goes. Exposed to assistive technology as a push button.
+class PointerButton : public QAbstractButton
+{
+    Q_OBJECT
+public:
+    PointerButton(const QString& objectName, QWidget* parent);
+
+signals:
+    void hovered();
+    void left();
+
+protected:
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+};
+
+// A clickable picture whose hint is shown in the screen's status bar while the pointer is on it; its
+// accessible name is its caption or its hint.
+class CommandPicture : public PointerButton
 {
     Q_OBJECT
 public:
@@ -73,14 +90,8 @@ public:
 
     QSize sizeHint() const override;
 
-signals:
-    void hovered();
-    void left();
-
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     void updateAccessibleName();
@@ -91,8 +102,8 @@ private:
     QLabel* m_statusBar = nullptr;
 };
 
-// An underlined text link (hand cursor) that changes colour under the pointer and acts on mouse-up.
-class LinkLabel : public QAbstractButton
+// An underlined text link that changes colour under the pointer and acts on mouse-up.
+class LinkLabel : public PointerButton
 {
     Q_OBJECT
 public:
@@ -102,14 +113,8 @@ public:
     QColor Colour() const { return m_colour; }
     QSize sizeHint() const override;
 
-signals:
-    void hovered();
-    void left();
-
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     QColor m_colour;

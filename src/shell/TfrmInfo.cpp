@@ -64,26 +64,16 @@ TfrmInfo::TfrmInfo(Screens& screens)
     ok->setDefault(true);
 
     // One link is red while the pointer is on it or its icon; both are navy over the rest.
-    auto overEmail = [this] {
-        m_email->SetColour(Qt::red);
-        m_web->SetColour(ScreenKit::Navy);
+    auto highlight = [this](LinkLabel* link) {
+        m_email->SetColour(link == m_email ? QColor(Qt::red) : ScreenKit::Navy);
+        m_web->SetColour(link == m_web ? QColor(Qt::red) : ScreenKit::Navy);
     };
-    auto overWeb = [this] {
-        m_web->SetColour(Qt::red);
-        m_email->SetColour(ScreenKit::Navy);
-    };
-    connect(emailIcon, &CommandPicture::hovered, this, overEmail);
-    connect(m_email, &LinkLabel::hovered, this, overEmail);
-    connect(webIcon, &CommandPicture::hovered, this, overWeb);
-    connect(m_web, &LinkLabel::hovered, this, overWeb);
-    auto overBackground = [this] {
-        m_email->SetColour(ScreenKit::Navy);
-        m_web->SetColour(ScreenKit::Navy);
-    };
-    for (auto* link : {m_email, m_web})
-        connect(link, &LinkLabel::left, this, overBackground);
-    for (auto* icon : {emailIcon, webIcon})
-        connect(icon, &CommandPicture::left, this, overBackground);
+    const std::pair<PointerButton*, LinkLabel*> pointers[] = {
+        {emailIcon, m_email}, {m_email, m_email}, {webIcon, m_web}, {m_web, m_web}};
+    for (auto [button, link] : pointers) {
+        connect(button, &PointerButton::hovered, this, [highlight, link] { highlight(link); });
+        connect(button, &PointerButton::left, this, [highlight] { highlight(nullptr); });
+    }
     installEventFilter(this);
     group->installEventFilter(this);
 

@@ -304,6 +304,25 @@ private slots:
         m_desktop->openSucceeds = false;
         find<QAbstractButton>(info, u"imgEmail"_s)->click();
         QCOMPARE(m_desktop->lastText(), u"Invio e-mail non riuscito."_s);
+        // The link under the pointer (or under its icon) is red, the other navy; both navy off them.
+        auto* email = find<LinkLabel>(info, u"lblEmail"_s);
+        auto* web = find<LinkLabel>(info, u"lblWeb"_s);
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(find(info, u"imgEmail"_s), &enter);
+        QCOMPARE(email->Colour(), QColor(Qt::red));
+        QCOMPARE(web->Colour(), ScreenKit::Navy);
+        QApplication::sendEvent(web, &enter);
+        QCOMPARE(email->Colour(), ScreenKit::Navy);
+        QCOMPARE(web->Colour(), QColor(Qt::red));
+        QApplication::sendEvent(web, &leave);
+        QCOMPARE(web->Colour(), ScreenKit::Navy);
+        auto* pdf = find<LinkLabel>(m_screens->HelpForm(), u"lblPDF"_s);
+        QApplication::sendEvent(find(m_screens->HelpForm(), u"imgPDF"_s), &enter);
+        QCOMPARE(pdf->Colour(), QColor(Qt::red));
+        QApplication::sendEvent(find(m_screens->HelpForm(), u"imgPDF"_s), &leave);
+        QCOMPARE(pdf->Colour(), QColor(Qt::white));
+
         find<QAbstractButton>(info, u"lblWeb"_s)->click(); // a failed web site is not reported
         QCOMPARE(m_desktop->messages.size(), 1);
         QCOMPARE(m_desktop->opened.back().host(), u"www.codazzurra.example"_s);
