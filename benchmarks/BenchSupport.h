@@ -39,6 +39,13 @@ inline long residentKb(const char* key = "VmRSS:")
     return 0;
 }
 
+inline void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+}
+
 // A photo-like JPEG (smooth shapes plus grain) of the given size and quality.
 inline QByteArray photoJpeg(int width, int height, int quality, unsigned seed = 1)
 {

@@ -52,10 +52,7 @@ int main(int argc, char* argv[])
     QTemporaryDir dir;
     const QByteArray photo = Bench::photoJpeg(4000, 3000, 80);
     const QString photoPath = dir.filePath(u"photo.jpg"_s);
-    QFile f(photoPath);
-    f.open(QIODevice::WriteOnly);
-    f.write(photo);
-    f.close();
+    Bench::writeFile(photoPath, photo);
     std::printf("Archive: %d cards, each with a 4000 x 3000 photo of %.1f MB\n", cards,
                 photo.size() / 1048576.0);
 

@@ -57,10 +57,7 @@ int main(int argc, char* argv[])
 
     const QByteArray photo = Bench::photoJpeg(800, 600, 97);
     const QString photoPath = dir.filePath(u"photo.jpg"_s);
-    QFile f(photoPath);
-    f.open(QIODevice::WriteOnly);
-    f.write(photo);
-    f.close();
+    Bench::writeFile(photoPath, photo);
     std::printf("Archive: %d cards, photo of %lld KB\n", cards, qlonglong(photo.size() / 1024));
 
     CardValues values;

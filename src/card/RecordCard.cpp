@@ -158,18 +158,11 @@ RecordCard::RecordCard(Screens& screens, const CategoryDescriptor& category)
     , m_category(category)
     , m_store(category, screens.ProgramFolder())
 {
-    setObjectName(Categories::RecordCardName(category));
-    setWindowTitle(Categories::RecordCardCaption(category));
-    setWindowIcon(ScreenKit::Picture(u"app_icon"_s));
-    setMinimumSize(1022, 704);
-    ScreenKit::TileBackground(this, ScreenKit::Picture(u"pattern"_s));
-
-    m_container = new QWidget(this);
-    m_container->setObjectName(u"grpContainer"_s);
-    m_container->resize(ContainerSize);
+    m_container = ScreenKit::SetUpContainerWindow(this, Categories::RecordCardName(category),
+                                                  Categories::RecordCardCaption(category));
 
     m_status = ScreenKit::MakeStatusBar(m_container);
-    m_status->setGeometry(0, ContainerSize.height() - 26, ContainerSize.width(), 26);
+    m_status->setGeometry(0, ScreenKit::ContainerSize.height() - 26, ScreenKit::ContainerSize.width(), 26);
     m_status->setIndent(8);
 
     buildCommands(m_container);
@@ -250,7 +243,7 @@ void RecordCard::buildCommands(QWidget* container)
         built.push_back({frame, width});
         total += width;
     }
-    const int gap = (ContainerSize.width() - total) / int(built.size() - 1);
+    const int gap = (ScreenKit::ContainerSize.width() - total) / int(built.size() - 1);
     int x = 0;
     for (const Built& b : built) {
         b.frame->move(x, Top);
@@ -467,8 +460,7 @@ bool RecordCard::PreviewHasPicture() const
 
 QPoint RecordCard::ContainerPosition(QSize outerSize)
 {
-    return {outerSize.width() / 2 - ContainerSize.width() / 2 - 8,
-            outerSize.height() / 2 - ContainerSize.height() / 2 - 18};
+    return ScreenKit::CentredContainerPosition(outerSize, 8);
 }
 
 void RecordCard::ShowPlaceholder()
@@ -711,6 +703,13 @@ void RecordCard::DuplicateCard()
     control(CardFields::Nome)->setFocus();
 }
 
+void RecordCard::ensureConnection()
+{
+    // Delete and compact act on the screen's current connection; a failed open may have left none.
+    if (!m_store.Database())
+        m_store.OpenArchive(m_store.QueryFirst());
+}
+
 void RecordCard::DeleteCard()
 {
     const QString id = CurrentCardId().trimmed();
@@ -725,8 +724,7 @@ void RecordCard::DeleteCard()
                             u"Si vuole proprio eliminare la scheda corrente?"_s))
         return;
     try {
-        if (!m_store.Database())
-            m_store.OpenArchive(m_store.QueryFirst());
+        ensureConnection();
         m_store.DeleteCard(id.toLongLong());
         m_store.Cursor()->GoFirst();
     } catch (const ESQLiteException& e) {
@@ -750,8 +748,7 @@ void RecordCard::CompactArchive()
     bool done = false;
     ScreenKit::Guarded(this, [&] {
         BusyCursor busy;
-        if (!m_store.Database())
-            m_store.OpenArchive(m_store.QueryFirst());
+        ensureConnection();
         m_store.CompactArchive();
         done = true;
     });
@@ -782,14 +779,13 @@ void RecordCard::LoadPhoto()
     QByteArray bytes;
     {
         BusyCursor busy;
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) {
-            bytes = file.readAll();
+        try {
+            bytes = CategoryStore::ReadPictureFile(path);
             picture = Jpeg::Decode(bytes, PreviewSize);
             if (picture.ok() && picture.warnings > 0)
                 picture.error = u"dati dell'immagine incompleti o danneggiati"_s;
-        } else {
-            picture.error = file.errorString();
+        } catch (const ESQLiteException& e) {
+            picture.error = e.message();
         }
     }
     if (!picture.clean()) {

@@ -20,7 +20,6 @@ class RecordCard : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr QSize ContainerSize{995, 688};
     static constexpr QSize PreviewSize{320, 237};
 
     // The archive's other screens, opened from the card after it clears itself.
@@ -86,6 +85,7 @@ private:
     void buildPhotoColumn(QWidget* container);
     void buildFields(QWidget* container);
     void navigate(const QString& positioningSql);
+    void ensureConnection();
     void showPicture(const QByteArray& bytes, bool fromArchive);
     void saveFailed(const QString& reason);
     QWidget* control(int field) const { return m_controls[std::size_t(field)]; }

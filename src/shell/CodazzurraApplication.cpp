@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CodazzurraApplication.h"
 
-#include "Desktop.h"
 #include "MakerInfo.h"
-#include "storage/ESQLiteException.h"
+#include "ScreenKit.h"
 
 #include <QStyleFactory>
 
@@ -18,12 +17,7 @@ CodazzurraApplication::CodazzurraApplication(int& argc, char** argv)
 
 bool CodazzurraApplication::notify(QObject* receiver, QEvent* event)
 {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const ESQLiteException& e) {
-        desktop().Error(nullptr, e.message());
-    } catch (const std::exception& e) {
-        desktop().Error(nullptr, QString::fromLocal8Bit(e.what()));
-    }
-    return false;
+    bool handled = false;
+    ScreenKit::Guarded(nullptr, [&] { handled = QApplication::notify(receiver, event); });
+    return handled;
 }

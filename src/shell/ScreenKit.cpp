@@ -125,6 +125,25 @@ void SetUpWindow(QWidget* window, const QString& objectName, const QString& titl
     window->setPalette(p);
 }
 
+QWidget* SetUpContainerWindow(QWidget* window, const QString& objectName, const QString& title)
+{
+    window->setObjectName(objectName);
+    window->setWindowTitle(title);
+    window->setWindowIcon(Picture(QStringLiteral("app_icon")));
+    window->setMinimumSize(1022, 704);
+    TileBackground(window, Picture(QStringLiteral("pattern")));
+    auto* container = new QWidget(window);
+    container->setObjectName(QStringLiteral("grpContainer"));
+    container->resize(ContainerSize);
+    return container;
+}
+
+QPoint CentredContainerPosition(QSize outerSize, int leftShift)
+{
+    return {outerSize.width() / 2 - ContainerSize.width() / 2 - leftShift,
+            outerSize.height() / 2 - ContainerSize.height() / 2 - 18};
+}
+
 void InstallFocusColours(QWidget* field, const QColor& restColour)
 {
     setBase(field, restColour);

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QLabel>
 #include <QPixmap>
+#include <QSize>
 #include <QStringList>
 #include <functional>
 
@@ -23,6 +24,15 @@ QPixmap Picture(const QString& name);
 
 // Gives a window its title, icon and plain background colour.
 void SetUpWindow(QWidget* window, const QString& objectName, const QString& title, const QColor& background);
+
+// The content panel of the maximised working windows, kept centred in them.
+inline constexpr QSize ContainerSize{995, 688};
+// Sets up a maximised working window: caption, icon, a client area of at least 1022 x 704 (1038 x 742 with
+// the frame), the tiled pattern; returns its content panel grpContainer.
+QWidget* SetUpContainerWindow(QWidget* window, const QString& objectName, const QString& title);
+// Where grpContainer goes in a window of the given outer size: centred, then leftShift pixels to the
+// left and 18 up (div truncates toward zero).
+QPoint CentredContainerPosition(QSize outerSize, int leftShift);
 
 // Fields take yellow while focused and rest in restColour otherwise.
 void InstallFocusColours(QWidget* field, const QColor& restColour);

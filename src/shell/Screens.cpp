@@ -4,6 +4,7 @@
 #include "Desktop.h"
 #include "GuideTexts.h"
 #include "MakerInfo.h"
+#include "PasswordFile.h"
 #include "ScreenKit.h"
 #include "TfrmAvvio.h"
 #include "TfrmCambiaPassword.h"
@@ -55,6 +56,11 @@ Screens::~Screens()
 QString Screens::ProgramFile(const QString& fileName) const
 {
     return QDir(m_programFolder).filePath(fileName);
+}
+
+QString Screens::PasswordFilePath() const
+{
+    return ProgramFile(QString::fromLatin1(PasswordFile::FileName));
 }
 
 RecordCard* Screens::Card(const CategoryDescriptor& category) const

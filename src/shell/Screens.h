@@ -33,6 +33,7 @@ public:
 
     const QString& ProgramFolder() const noexcept { return m_programFolder; }
     QString ProgramFile(const QString& fileName) const;
+    QString PasswordFilePath() const;
 
     TfrmPassword* Password() const noexcept { return m_password; }
     TfrmAvvio* StartMenu() const noexcept { return m_startMenu; }

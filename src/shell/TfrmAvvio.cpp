@@ -27,20 +27,13 @@ TfrmAvvio::TfrmAvvio(Screens& screens)
     : QWidget(nullptr)
     , m_screens(screens)
 {
-    setObjectName(u"TfrmAvvio"_s);
-    setWindowTitle(u"Codazzurra - Archivio fotografico degli animali domestici"_s);
-    setWindowIcon(ScreenKit::Picture(u"app_icon"_s));
-    setMinimumSize(1022, 704);
-    ScreenKit::TileBackground(this, ScreenKit::Picture(u"pattern"_s));
-
-    m_container = new QWidget(this);
-    m_container->setObjectName(u"grpContainer"_s);
-    m_container->resize(ContainerSize);
+    m_container = ScreenKit::SetUpContainerWindow(
+        this, u"TfrmAvvio"_s, u"Codazzurra - Archivio fotografico degli animali domestici"_s);
 
     auto* logo = new QLabel(m_container);
     logo->setObjectName(u"imgLogo"_s);
     logo->setPixmap(ScreenKit::Picture(u"logo"_s));
-    logo->setGeometry((ContainerSize.width() - 420) / 2, 6, 420, 90);
+    logo->setGeometry((ScreenKit::ContainerSize.width() - 420) / 2, 6, 420, 90);
 
     auto* slogan = new QLabel(u"Archivio fotografico per registrare tutte le informazioni riguardanti gli "
                               "animali con cui si convive."_s,
@@ -84,7 +77,7 @@ TfrmAvvio::TfrmAvvio(Screens& screens)
         cmd->setToolTip(hint.trimmed());
         return cmd;
     };
-    const int right = ContainerSize.width() - 60, bottom = ContainerSize.height() - 60;
+    const int right = ScreenKit::ContainerSize.width() - 60, bottom = ScreenKit::ContainerSize.height() - 60;
     auto* info = corner(u"imgInfo"_s, u"icon_info"_s, u" Informazioni su... "_s, {12, 12});
     auto* guide = corner(u"imgGuida"_s, u"icon_guide"_s, u" Guida "_s, {right, 12});
     auto* credits = corner(u"imgCrediti"_s, u"icon_credits"_s, u" Riconoscimenti "_s, {12, bottom});
@@ -92,7 +85,7 @@ TfrmAvvio::TfrmAvvio(Screens& screens)
 
     m_strip = new QLabel(m_container);
     m_strip->setObjectName(u"imgAnimata"_s);
-    m_strip->setGeometry((ContainerSize.width() - 451) / 2, 604, 451, 10);
+    m_strip->setGeometry((ScreenKit::ContainerSize.width() - 451) / 2, 604, 451, 10);
 
     auto* web = new LinkLabel(u"lblWeb"_s, MakerInfo::CreditLine(), QColor(20, 60, 120), QColor(200, 0, 0),
                               m_container);
@@ -100,7 +93,7 @@ TfrmAvvio::TfrmAvvio(Screens& screens)
     wf.setPixelSize(12);
     web->setFont(wf);
     const QSize ws = web->sizeHint();
-    web->setGeometry((ContainerSize.width() - ws.width()) / 2, 628, ws.width(), ws.height());
+    web->setGeometry((ScreenKit::ContainerSize.width() - ws.width()) / 2, 628, ws.width(), ws.height());
     web->setToolTip(u"Visita il sito Internet dell'autore"_s);
 
     connect(info, &CommandPicture::clicked, this, [this] { m_screens.Info()->exec(); });
@@ -113,8 +106,7 @@ TfrmAvvio::TfrmAvvio(Screens& screens)
 
 QPoint TfrmAvvio::ContainerPosition(QSize outerSize)
 {
-    return {outerSize.width() / 2 - ContainerSize.width() / 2 - 4,
-            outerSize.height() / 2 - ContainerSize.height() / 2 - 18};
+    return ScreenKit::CentredContainerPosition(outerSize, 4);
 }
 
 void TfrmAvvio::OpenCategory(int index)

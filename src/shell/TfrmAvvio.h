@@ -12,8 +12,6 @@ class TfrmAvvio : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr QSize ContainerSize{995, 688};
-
     explicit TfrmAvvio(Screens& screens);
 
     // Where the container goes for a window of the given outer size.

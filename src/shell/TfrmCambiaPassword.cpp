@@ -89,7 +89,14 @@ void TfrmCambiaPassword::closeEvent(QCloseEvent* event)
 
 void TfrmCambiaPassword::changePassword()
 {
-    const PasswordFile file(m_screens.ProgramFile(QString::fromLatin1(PasswordFile::FileName)));
+    const PasswordFile file(m_screens.PasswordFilePath());
+    // Both new entries are typed again after a refusal.
+    auto refuseNew = [this](const QString& message) {
+        desktop().Plain(this, message);
+        m_new->clear();
+        m_confirm->clear();
+        m_new->setFocus();
+    };
     try {
         if (!file.Matches(m_old->text())) {
             desktop().Plain(this, u"Attenzione: vecchia password errata."_s);
@@ -98,20 +105,14 @@ void TfrmCambiaPassword::changePassword()
             return;
         }
         if (m_new->text().trimmed() != m_confirm->text().trimmed()) {
-            desktop().Plain(this, u"Attenzione: la nuova password non \u00e8 stata confermata correttamente. "
-                                  "E' necessario reinserire entrambi i valori."_s);
-            m_new->clear();
-            m_confirm->clear();
-            m_new->setFocus();
+            refuseNew(u"Attenzione: la nuova password non \u00e8 stata confermata correttamente. "
+                      "E' necessario reinserire entrambi i valori."_s);
             return;
         }
         const auto stored = PasswordFile::Normalise(m_new->text());
         if (!stored) {
-            desktop().Plain(this, u"Attenzione: la nuova password contiene caratteri non ammessi. "
-                                  "E' necessario reinserire entrambi i valori."_s);
-            m_new->clear();
-            m_confirm->clear();
-            m_new->setFocus();
+            refuseNew(u"Attenzione: la nuova password contiene caratteri non ammessi. "
+                      "E' necessario reinserire entrambi i valori."_s);
             return;
         }
         file.WriteValue(Crypt::Scramble(*stored));

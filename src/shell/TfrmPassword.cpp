@@ -9,16 +9,16 @@
 #include "TfrmAvvio.h"
 #include "TfrmCambiaPassword.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QApplication>
 #include <QLineEdit>
 #include <QPointer>
 #include <QProxyStyle>
-#include <QStyleFactory>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyleFactory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -153,8 +153,7 @@ void TfrmPassword::checkPassword()
 {
     bool matches = false;
     try {
-        matches = PasswordFile(m_screens.ProgramFile(QString::fromLatin1(PasswordFile::FileName)))
-                      .Matches(m_password->text());
+        matches = PasswordFile(m_screens.PasswordFilePath()).Matches(m_password->text());
     } catch (const std::exception&) {
         desktop().Plain(this,
                         u"Attenzione: si \u00e8 verificato un errore durante la procedura di lettura della "

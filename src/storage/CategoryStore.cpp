@@ -144,23 +144,35 @@ QString CategoryStore::pictureSql(qint64 id) const
     return "UPDATE "_L1 + m_category.tableName + " SET picture = ? WHERE ID = "_L1 + QString::number(id);
 }
 
+void CategoryStore::inTransaction(const std::function<void(TSQLiteDatabase&)>& work)
+{
+    TSQLiteDatabase& db = requireDatabase();
+    db.StartTransaction();
+    try {
+        work(db);
+        db.CommitTransaction();
+    } catch (...) {
+        // Undone at once, so that no lock outlives the failure.
+        try {
+            db.RollbackTransaction();
+        } catch (const ESQLiteException&) {
+            // The connection is replaced at the next OpenArchive, which rolls back all the same.
+        }
+        throw;
+    }
+}
+
 qint64 CategoryStore::InsertCard(const CardValues& values)
 {
     const QList<QByteArray> encoded = encodeValues(values);
-    TSQLiteDatabase& db = requireDatabase();
-    db.StartTransaction();
-    insertRow(encoded);
-    db.CommitTransaction();
-    return db.LastRowId();
+    inTransaction([&](TSQLiteDatabase&) { insertRow(encoded); });
+    return requireDatabase().LastRowId();
 }
 
 void CategoryStore::UpdateCard(qint64 id, const CardValues& values)
 {
     const QList<QByteArray> encoded = encodeValues(values);
-    TSQLiteDatabase& db = requireDatabase();
-    db.StartTransaction();
-    updateRow(id, encoded);
-    db.CommitTransaction();
+    inTransaction([&](TSQLiteDatabase&) { updateRow(id, encoded); });
 }
 
 QByteArray CategoryStore::ReadPictureFile(const QString& filePath)
@@ -188,9 +200,7 @@ qint64 CategoryStore::SaveCard(std::optional<qint64> id, const CardValues& value
     const QList<QByteArray> encoded = encodeValues(values);
     const QByteArray photo =
         photoPath.trimmed().isEmpty() ? QByteArray() : ReadPictureFile(photoPath.trimmed());
-    TSQLiteDatabase& db = requireDatabase();
-    db.StartTransaction();
-    try {
+    inTransaction([&](TSQLiteDatabase& db) {
         if (id) {
             updateRow(*id, encoded);
             if (db.Changes() == 0)
@@ -201,15 +211,7 @@ qint64 CategoryStore::SaveCard(std::optional<qint64> id, const CardValues& value
         }
         if (!photo.isEmpty())
             db.StoreBlob(pictureSql(*id), photo);
-        db.CommitTransaction();
-    } catch (...) {
-        try {
-            db.RollbackTransaction();
-        } catch (const ESQLiteException&) {
-            // The connection is replaced at the next OpenArchive, which rolls back all the same.
-        }
-        throw;
-    }
+    });
     return *id;
 }
 

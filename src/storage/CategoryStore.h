@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -70,6 +71,9 @@ public:
 
 private:
     TSQLiteDatabase& requireDatabase() const;
+    // Runs work in a transaction on the current connection: committed when it succeeds, rolled back at
+    // once when anything in it fails.
+    void inTransaction(const std::function<void(TSQLiteDatabase&)>& work);
     QList<QByteArray> encodeValues(const CardValues& values) const;
     void insertRow(const QList<QByteArray>& values);
     void updateRow(qint64 id, const QList<QByteArray>& values);

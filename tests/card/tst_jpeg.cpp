@@ -2,7 +2,6 @@
 #include "card/JpegDecoder.h"
 #include "support/TestFiles.h"
 
-#include <QBuffer>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -47,11 +46,7 @@ private slots:
                  qPrintable(QString::number(cmyk.image.pixel(10, 10), 16)));
         QImage grey(40, 30, QImage::Format_Grayscale8);
         grey.fill(128);
-        QByteArray greyBytes;
-        QBuffer buffer(&greyBytes);
-        buffer.open(QIODevice::WriteOnly);
-        grey.save(&buffer, "JPG");
-        const JpegPicture g = Jpeg::Decode(greyBytes);
+        const JpegPicture g = Jpeg::Decode(TestFiles::Encode(grey, "JPG"));
         QVERIFY(g.clean());
         QVERIFY(near(g.image.pixel(5, 5), qRgb(128, 128, 128)));
         QCOMPARE(Jpeg::Decode(TestFiles::MakeJpeg(QSize(1, 1))).image.size(), QSize(1, 1));
@@ -73,13 +68,7 @@ private slots:
     void decode_failsWithoutEndingTheProcess()
     {
         QVERIFY(!Jpeg::Decode({}).ok());
-        QImage png(20, 20, QImage::Format_RGB32);
-        png.fill(Qt::red);
-        QByteArray pngBytes;
-        QBuffer buffer(&pngBytes);
-        buffer.open(QIODevice::WriteOnly);
-        png.save(&buffer, "PNG");
-        const JpegPicture notJpeg = Jpeg::Decode(pngBytes);
+        const JpegPicture notJpeg = Jpeg::Decode(TestFiles::MakePicture(QSize(20, 20), "PNG"));
         QVERIFY(!notJpeg.ok());
         QVERIFY(notJpeg.error.contains(u"Not a JPEG"_s));
         // A truncated file decodes with grey fill and warnings: never clean.

@@ -472,14 +472,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         const QByteArray whole = TestFiles::MakeJpeg(QSize(300, 300));
-        QImage png(20, 20, QImage::Format_RGB32);
-        png.fill(Qt::blue);
-        QByteArray pngBytes;
-        QBuffer buffer(&pngBytes);
-        buffer.open(QIODevice::WriteOnly);
-        png.save(&buffer, "PNG");
         QTest::newRow("empty") << QByteArray();
-        QTest::newRow("png named jpg") << pngBytes;
+        QTest::newRow("png named jpg") << TestFiles::MakePicture(QSize(20, 20), "PNG");
         QTest::newRow("truncated") << whole.left(whole.size() / 2);
         QTest::newRow("garbage") << QByteArray(3000, '\x42');
     }
@@ -710,8 +704,8 @@ private slots:
     void archiveScreens_startFromAnEmptyCard()
     {
         addCards({u"A"_s});
-        for (const QString& command : {u"cmdTrova"_s, u"cmdRicerca"_s, u"cmdSfogliaFoto"_s, u"cmdSlideshow"_s,
-                                       u"cmdExcel"_s}) {
+        for (const QString& command :
+             {u"cmdTrova"_s, u"cmdRicerca"_s, u"cmdSfogliaFoto"_s, u"cmdSlideshow"_s, u"cmdExcel"_s}) {
             click(u"imgPrimo"_s);
             type(u"txtRazza"_s, u"non salvata"_s);
             click(command);

@@ -10,6 +10,22 @@
 
 namespace TestFiles {
 
+QByteArray Encode(const QImage& image, const char* format, int quality)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format, quality);
+    return bytes;
+}
+
+QByteArray MakePicture(QSize size, const char* format)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    return Encode(image, format);
+}
+
 QByteArray MakeJpeg(QSize size, int quality)
 {
     QImage image(size, QImage::Format_RGB32);
@@ -19,11 +35,7 @@ QByteArray MakeJpeg(QSize size, int quality)
             line[x] =
                 qRgb((x * 255) / qMax(1, size.width()), (y * 255) / qMax(1, size.height()), (x ^ y) & 0xff);
     }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG", quality);
-    return bytes;
+    return Encode(image, "JPG", quality);
 }
 
 bool WriteFile(const QString& path, const QByteArray& bytes)

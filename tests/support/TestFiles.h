@@ -2,12 +2,17 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QRgb>
 #include <QSize>
 #include <QString>
 
 namespace TestFiles {
 
+// An image encoded by Qt in a format ("PNG", "JPG").
+QByteArray Encode(const QImage& image, const char* format, int quality = -1);
+// A picture of the given size, one colour, in a format.
+QByteArray MakePicture(QSize size, const char* format);
 // A JPEG of the given size with a colour gradient, encoded by Qt.
 QByteArray MakeJpeg(QSize size, int quality = 85);
 // Writes bytes to path; fails the calling test's QVERIFY through the return value.
