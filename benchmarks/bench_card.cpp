@@ -5,10 +5,10 @@
 // resident memory while paging.
 #include "BenchSupport.h"
 
+#include "app/Screens.h"
 #include "card/RecordCard.h"
-#include "shell/CodazzurraApplication.h"
-#include "shell/PictureBox.h"
-#include "shell/Screens.h"
+#include "kit/CodazzurraApplication.h"
+#include "kit/PictureBox.h"
 
 #include <QTemporaryDir>
 #include <cstdlib>

@@ -3,8 +3,8 @@
 // showing one empty window, in the same process. Run it under a display (xvfb-run) or offscreen.
 #include "BenchSupport.h"
 
-#include "shell/CodazzurraApplication.h"
-#include "shell/Screens.h"
+#include "app/Screens.h"
+#include "kit/CodazzurraApplication.h"
 #include "shell/TfrmPassword.h"
 
 #include <QTemporaryDir>

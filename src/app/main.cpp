@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/CodazzurraApplication.h"
-#include "shell/Screens.h"
+#include "app/Screens.h"
+#include "kit/CodazzurraApplication.h"
 #include "shell/TfrmPassword.h"
 
 int main(int argc, char* argv[])

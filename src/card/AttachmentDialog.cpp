@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AttachmentDialog.h"
 
-#include "RecordCard.h"
-#include "shell/Desktop.h"
-#include "shell/ScreenKit.h"
-#include "shell/Screens.h"
-#include "shell/TfrmPassword.h"
+#include "kit/Artwork.h"
+#include "kit/BusyCursor.h"
+#include "kit/CardTarget.h"
+#include "kit/Colours.h"
+#include "kit/Desktop.h"
+#include "kit/FieldConventions.h"
+#include "kit/ScreenHost.h"
+#include "kit/WindowPlacement.h"
+#include "storage/CardFields.h"
+#include "storage/Win1252.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -35,14 +40,14 @@ public:
 
 } // namespace
 
-AttachmentDialog::AttachmentDialog(Screens& screens, QWidget* owner, Kind kind)
+AttachmentDialog::AttachmentDialog(ScreenHost& host, QWidget* owner, Kind kind)
     : QDialog(owner, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
-    , m_screens(screens)
+    , m_host(host)
     , m_kind(kind)
 {
     const bool files = kind == Kind::Files;
-    ScreenKit::SetUpWindow(this, files ? u"TfrmAllegaFile"_s : u"TfrmAllegaCartella"_s,
-                           files ? u" File allegati"_s : u" Associa cartella"_s, Qt::white);
+    Kit::SetUpWindow(this, files ? u"TfrmAllegaFile"_s : u"TfrmAllegaCartella"_s,
+                     files ? u" File allegati"_s : u" Associa cartella"_s, Qt::white);
     setFixedSize(616, files ? 470 : 254);
     QFont font(u"Verdana"_s);
     font.setPixelSize(12);
@@ -50,7 +55,7 @@ AttachmentDialog::AttachmentDialog(Screens& screens, QWidget* owner, Kind kind)
 
     auto* guide = new QLabel(this);
     guide->setObjectName(u"imgGuida"_s);
-    guide->setPixmap(ScreenKit::Picture(files ? u"cmd_allega"_s : u"cmd_associa"_s)
+    guide->setPixmap(Kit::Picture(files ? u"cmd_allega"_s : u"cmd_associa"_s)
                          .scaled(48, 48, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     guide->setGeometry(14, 14, 48, 48);
     const QStringList lines =
@@ -95,7 +100,7 @@ AttachmentDialog::AttachmentDialog(Screens& screens, QWidget* owner, Kind kind)
         path->installEventFilter(new BackspaceClears(path));
         caption->setBuddy(path);
         path->setAccessibleName(caption->text());
-        ScreenKit::InstallFocusColours(path, ScreenKit::MoneyGreen);
+        Kit::InstallFocusColours(path, Kit::MoneyGreen);
         auto* browseButton = new QPushButton(u"Sfoglia..."_s, group);
         browseButton->setObjectName(u"cmdSfoglia"_s + n);
         browseButton->setGeometry(420, 24, 86, 30);
@@ -111,16 +116,16 @@ AttachmentDialog::AttachmentDialog(Screens& screens, QWidget* owner, Kind kind)
         description->setGeometry(10, 76, 576, 26);
         descCaption->setBuddy(description);
         description->setAccessibleName(u"Descrizione"_s);
-        ScreenKit::InstallFocusColours(description, ScreenKit::MoneyGreen);
+        Kit::InstallFocusColours(description, Kit::MoneyGreen);
         m_slots.push_back({path, description, open});
 
         connect(path, &QLineEdit::textChanged, open,
-                [open](const QString& text) { open->setEnabled(!text.trimmed().isEmpty()); });
+                [open](const QString& text) { open->setEnabled(!Win1252::Trimmed(text).isEmpty()); });
         connect(browseButton, &QPushButton::clicked, this, [this, i] { browse(i); });
         connect(open, &QPushButton::clicked, this, [this, i] {
             BusyCursor busy;
             // A missing file or folder gives no message of ours.
-            desktop().Open(QUrl::fromLocalFile(m_slots[std::size_t(i)].path->text().trimmed()));
+            desktop().Open(QUrl::fromLocalFile(Win1252::Trimmed(m_slots[std::size_t(i)].path->text())));
         });
     }
 
@@ -128,12 +133,14 @@ AttachmentDialog::AttachmentDialog(Screens& screens, QWidget* owner, Kind kind)
     apply->setObjectName(u"cmdApplica"_s);
     apply->setGeometry(466, height() - 40, 140, 30);
     connect(apply, &QPushButton::clicked, this, &AttachmentDialog::Apply);
+    // Paths and descriptions have no length limit.
+    Kit::UnlimitTextLength(this);
 }
 
 void AttachmentDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    CentreOnDesktop(this);
+    Kit::CentreOnDesktop(this);
 }
 
 void AttachmentDialog::SetToken(const QString& tableName)
@@ -172,17 +179,17 @@ void AttachmentDialog::browse(int slot)
 
 void AttachmentDialog::Apply()
 {
-    RecordCard* card = m_screens.CardByToken(m_memory->text().trimmed());
+    CardTarget* card = m_host.CardByToken(Win1252::Trimmed(m_memory->text()));
     if (!card)
         return;
     if (m_kind == Kind::Files) {
         for (int i = 0; i < 3; ++i) {
-            card->SetValue(CardFields::File01 + i, Path(i).trimmed());
-            card->SetValue(CardFields::Desc01 + i, Description(i).trimmed());
+            card->SetValue(CardFields::File01 + i, Win1252::Trimmed(Path(i)));
+            card->SetValue(CardFields::Desc01 + i, Win1252::Trimmed(Description(i)));
         }
     } else {
-        card->SetValue(CardFields::Cartella, Path(0).trimmed());
-        card->SetValue(CardFields::CartellaDesc, Description(0).trimmed());
+        card->SetValue(CardFields::Cartella, Win1252::Trimmed(Path(0)));
+        card->SetValue(CardFields::CartellaDesc, Win1252::Trimmed(Description(0)));
     }
     accept();
 }

@@ -7,7 +7,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class Screens;
+class ScreenHost;
 
 // What the two attachment dialogs share: slots of a read-only path with "Sfoglia..." and "Apri" and an
 // editable description; "Applica e chiudi" writes them into the holders of the record card named by the
@@ -18,7 +18,7 @@ class AttachmentDialog : public QDialog
 public:
     enum class Kind { Files, Folder };
 
-    AttachmentDialog(Screens& screens, QWidget* owner, Kind kind);
+    AttachmentDialog(ScreenHost& host, QWidget* owner, Kind kind);
 
     void SetToken(const QString& tableName);
     void SetSlot(int slot, const QString& path, const QString& description);
@@ -41,7 +41,7 @@ private:
     };
     void browse(int slot);
 
-    Screens& m_screens;
+    ScreenHost& m_host;
     Kind m_kind;
     QLabel* m_memory;
     std::vector<Slot> m_slots;
@@ -52,8 +52,8 @@ class TfrmAllegaFile final : public AttachmentDialog
 {
     Q_OBJECT
 public:
-    TfrmAllegaFile(Screens& screens, QWidget* owner)
-        : AttachmentDialog(screens, owner, Kind::Files)
+    TfrmAllegaFile(ScreenHost& host, QWidget* owner)
+        : AttachmentDialog(host, owner, Kind::Files)
     {}
 };
 
@@ -62,7 +62,7 @@ class TfrmAllegaCartella final : public AttachmentDialog
 {
     Q_OBJECT
 public:
-    TfrmAllegaCartella(Screens& screens, QWidget* owner)
-        : AttachmentDialog(screens, owner, Kind::Folder)
+    TfrmAllegaCartella(ScreenHost& host, QWidget* owner)
+        : AttachmentDialog(host, owner, Kind::Folder)
     {}
 };

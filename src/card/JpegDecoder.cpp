@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "JpegDecoder.h"
 
-#include "shell/FitPicture.h"
+#include "FitPicture.h"
 
 #include <QTransform>
 #include <csetjmp>

@@ -4,21 +4,25 @@
 #include "JpegDecoder.h"
 #include "TfrmAllegaCartella.h"
 #include "TfrmAllegaFile.h"
-#include "shell/Desktop.h"
+#include "kit/Artwork.h"
+#include "kit/BusyCursor.h"
+#include "kit/Colours.h"
+#include "kit/CommandPicture.h"
+#include "kit/Desktop.h"
+#include "kit/FieldConventions.h"
+#include "kit/Guard.h"
+#include "kit/PictureBox.h"
+#include "kit/Placeholders.h"
+#include "kit/StatusBar.h"
+#include "kit/WindowPlacement.h"
 #include "shell/GuideTexts.h"
-#include "shell/PictureBox.h"
-#include "shell/ScreenKit.h"
-#include "shell/Screens.h"
-#include "shell/TfrmAvvio.h"
 #include "shell/TfrmZoom.h"
 #include "storage/ESQLiteException.h"
 #include "storage/Win1252.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFile>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -26,6 +30,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
+#include <QTextDocument>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -126,16 +131,6 @@ QFrame* makeGroup(const QString& name, QWidget* parent)
     return frame;
 }
 
-const QByteArray& placeholderBytes()
-{
-    static const QByteArray bytes = [] {
-        QFile f(u":/art/placeholder.jpg"_s);
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }();
-    return bytes;
-}
-
 // The notes keep Windows line breaks in the archive; the editor works with line feeds.
 QString fromStoredLines(QString text)
 {
@@ -152,40 +147,36 @@ QString toStoredLines(QString text)
 
 } // namespace
 
-RecordCard::RecordCard(Screens& screens, const CategoryDescriptor& category)
-    : QWidget(nullptr)
-    , m_screens(screens)
-    , m_category(category)
-    , m_store(category, screens.ProgramFolder())
+RecordCard::RecordCard(ScreenHost& host, const CategoryDescriptor& category)
+    : WorkingWindow(Categories::RecordCardName(category), Categories::RecordCardCaption(category), 8)
+    , m_host(host)
+    , m_editor(category, host.ProgramFolder())
 {
-    m_container = ScreenKit::SetUpContainerWindow(this, Categories::RecordCardName(category),
-                                                  Categories::RecordCardCaption(category));
-
-    m_status = ScreenKit::MakeStatusBar(m_container);
-    m_status->setGeometry(0, ScreenKit::ContainerSize.height() - 26, ScreenKit::ContainerSize.width(), 26);
+    QWidget* container = Container();
+    m_status = Kit::MakeStatusBar(container);
+    m_status->setGeometry(0, ContainerSize.height() - 26, ContainerSize.width(), 26);
     m_status->setIndent(8);
 
-    buildCommands(m_container);
-    buildPhotoColumn(m_container);
-    buildFields(m_container);
+    buildCommands(container);
+    buildPhotoColumn(container);
+    buildFields(container);
 
     // Hidden state: the attachment holders, the pending photo path and the placeholder picture.
     for (int i = CardFields::EditableCount; i < CardFields::Count; ++i) {
-        auto* holder = new QLabel(m_container);
+        auto* holder = new QLabel(container);
         holder->setObjectName(QString(CardFields::All[std::size_t(i)].control));
         holder->hide();
         m_controls[std::size_t(i)] = holder;
     }
-    m_pendingPhoto = new QLineEdit(m_container);
+    m_pendingPhoto = new QLabel(container);
     m_pendingPhoto->setObjectName(u"txtFoto"_s);
     m_pendingPhoto->hide();
-    m_placeholderBox = new PictureBox(u"imgTemp"_s, m_container);
+    // The placeholder is decoded at the first showing, not while every screen is being created.
+    m_placeholderBox = new PictureBox(u"imgTemp"_s, container);
     m_placeholderBox->hide();
-    static const QImage placeholder = Jpeg::Decode(placeholderBytes()).image;
-    m_placeholderBox->SetPicture(placeholder);
 
-    ScreenKit::InstallEnterChain(m_container, enterChain());
-    ScreenKit::InstallEnterChain(m_container, {u"txtDidascalia"_s, u"txtNome"_s});
+    Kit::InstallEnterChain(container, enterChain());
+    Kit::InstallEnterChain(container, {u"txtDidascalia"_s, u"txtNome"_s});
     // Tab: the caption first, then the fields of the right column in chain order, the notes, the last five.
     QWidget* previous = control(CardFields::Didascalia);
     for (int i = 0; i <= CardFields::Index(20); ++i) {
@@ -198,7 +189,8 @@ RecordCard::RecordCard(Screens& screens, const CategoryDescriptor& category)
         setTabOrder(previous, control(i));
         previous = control(i);
     }
-    ShowPlaceholder();
+    // A card's texts have no length limit: a line edit would cut them at 32,767 characters.
+    Kit::UnlimitTextLength(this);
 }
 
 RecordCard::~RecordCard() = default;
@@ -233,7 +225,7 @@ void RecordCard::buildCommands(QWidget* container)
             }
             const int size = arrows ? ArrowSize : Size;
             auto* cmd = new CommandPicture(QString::fromLatin1(c.name),
-                                           ScreenKit::Picture(QString::fromLatin1(c.picture)), frame);
+                                           Kit::Picture(QString::fromLatin1(c.picture)), frame);
             cmd->setGeometry(x, (Height - size) / 2, size, size);
             cmd->SetHint(QString::fromUtf8(c.hint), m_status);
             x += size + Gap;
@@ -243,16 +235,19 @@ void RecordCard::buildCommands(QWidget* container)
         built.push_back({frame, width});
         total += width;
     }
-    const int gap = (ScreenKit::ContainerSize.width() - total) / int(built.size() - 1);
+    const int gap = (ContainerSize.width() - total) / int(built.size() - 1);
     int x = 0;
     for (const Built& b : built) {
         b.frame->move(x, Top);
         x += b.width + gap;
     }
 
+    // Every command runs guarded: a failure it does not answer itself reaches the default error box
+    // instead of travelling through Qt's event delivery.
     auto on = [this](const char* name, void (RecordCard::*action)()) {
-        auto* cmd = m_container->findChild<CommandPicture*>(QString::fromLatin1(name));
-        connect(cmd, &CommandPicture::clicked, this, action);
+        auto* cmd = Container()->findChild<CommandPicture*>(QString::fromLatin1(name));
+        connect(cmd, &CommandPicture::clicked, this,
+                Kit::GuardedSlot(this, [this, action] { (this->*action)(); }));
     };
     on("cmdNuovo", &RecordCard::NewCard);
     on("cmdDuplica", &RecordCard::DuplicateCard);
@@ -266,20 +261,21 @@ void RecordCard::buildCommands(QWidget* container)
     on("cmdAllega", &RecordCard::AttachFiles);
     on("cmdAssocia", &RecordCard::AssociateFolder);
     auto opens = [this](const char* name, ArchiveScreen screen) {
-        auto* cmd = m_container->findChild<CommandPicture*>(QString::fromLatin1(name));
-        connect(cmd, &CommandPicture::clicked, this, [this, screen] { OpenArchiveScreen(screen); });
+        auto* cmd = Container()->findChild<CommandPicture*>(QString::fromLatin1(name));
+        connect(cmd, &CommandPicture::clicked, this,
+                Kit::GuardedSlot(this, [this, screen] { OpenArchiveScreen(screen); }));
     };
     opens("cmdTrova", ArchiveScreen::Find);
     opens("cmdRicerca", ArchiveScreen::AdvancedSearch);
     opens("cmdSfogliaFoto", ArchiveScreen::PhotoViewer);
     opens("cmdSlideshow", ArchiveScreen::Slideshow);
     opens("cmdExcel", ArchiveScreen::Export);
-    connect(m_container->findChild<CommandPicture*>(u"cmdGuida"_s), &CommandPicture::clicked, this,
-            [this] { m_screens.ShowGuideTopic(GuideTexts::RecordCard()); });
-    connect(m_container->findChild<CommandPicture*>(u"cmdEsci"_s), &CommandPicture::clicked, this,
+    connect(Container()->findChild<CommandPicture*>(u"cmdGuida"_s), &CommandPicture::clicked, this,
+            Kit::GuardedSlot(this, [this] { m_host.ShowGuideTopic(GuideTexts::RecordCard()); }));
+    connect(Container()->findChild<CommandPicture*>(u"cmdEsci"_s), &CommandPicture::clicked, this,
             &QWidget::close);
     // The word-processor export of the shown card is built on the office automation layer.
-    connect(m_container->findChild<CommandPicture*>(u"cmdWord"_s), &CommandPicture::clicked, this, [] {});
+    connect(Container()->findChild<CommandPicture*>(u"cmdWord"_s), &CommandPicture::clicked, this, [] {});
 }
 
 void RecordCard::buildPhotoColumn(QWidget* container)
@@ -289,10 +285,10 @@ void RecordCard::buildPhotoColumn(QWidget* container)
     m_preview = new PictureBox(u"imgFoto"_s, photo);
     m_preview->setGeometry(8, 8, PreviewSize.width(), PreviewSize.height());
     m_preview->setAccessibleName(u"Foto della scheda"_s);
-    auto* zoom = new CommandPicture(u"imgZoom"_s, ScreenKit::Picture(u"zoom"_s), photo);
+    auto* zoom = new CommandPicture(u"imgZoom"_s, Kit::Picture(u"zoom"_s), photo);
     zoom->setGeometry(8 + PreviewSize.width() - 27, 8 + PreviewSize.height() - 28, 25, 26);
     zoom->SetHint(u" Visualizza la foto corrente a schermo intero."_s, m_status);
-    connect(zoom, &CommandPicture::clicked, this, &RecordCard::ZoomPhoto);
+    connect(zoom, &CommandPicture::clicked, this, Kit::GuardedSlot(this, [this] { ZoomPhoto(); }));
 
     auto button = [&](const QString& name, const QString& caption, const QString& hint, int x) {
         auto* b = new QPushButton(caption, container);
@@ -302,15 +298,15 @@ void RecordCard::buildPhotoColumn(QWidget* container)
         b->setCursor(Qt::PointingHandCursor);
         b->setFont(fieldFont(12, true));
         b->setToolTip(hint.trimmed());
-        ScreenKit::InstallHint(b, hint, m_status);
+        Kit::InstallHint(b, hint, m_status);
         return b;
     };
     connect(button(u"cmdFoto"_s, u"Carica foto Jpeg"_s,
                    u" Carica una foto in formato Jpeg da abbinare alla scheda corrente."_s, 0),
-            &QPushButton::clicked, this, &RecordCard::LoadPhoto);
+            &QPushButton::clicked, this, Kit::GuardedSlot(this, [this] { LoadPhoto(); }));
     connect(button(u"cmdSalvaFoto"_s, u"Salva foto su disco"_s,
                    u" Salva su disco la foto corrente in formato Jpeg."_s, 172),
-            &QPushButton::clicked, this, &RecordCard::SavePhotoToDisk);
+            &QPushButton::clicked, this, Kit::GuardedSlot(this, [this] { SavePhotoToDisk(); }));
 }
 
 void RecordCard::buildFields(QWidget* container)
@@ -338,12 +334,12 @@ void RecordCard::buildFields(QWidget* container)
         }
         w->setObjectName(QString(f.control));
         w->setFont(editFont);
-        ScreenKit::InstallFocusColours(w, ScreenKit::MoneyGreen);
+        Kit::InstallFocusColours(w, Kit::MoneyGreen);
         m_controls[std::size_t(i)] = w;
         return w;
     };
     auto makeLabel = [&](int i, QWidget* parent, QWidget* buddy) {
-        auto* label = new QLabel(CardFields::Label(i, m_category), parent);
+        auto* label = new QLabel(CardFields::Label(i, Category()), parent);
         label->setObjectName(u"lbl"_s + QString(CardFields::All[std::size_t(i)].column).mid(3));
         label->setFont(labelFont);
         label->setBuddy(buddy);
@@ -402,7 +398,7 @@ QString RecordCard::FieldName(int field) const
     default:
         break;
     }
-    QString label = CardFields::Label(field, m_category);
+    QString label = CardFields::Label(field, Category());
     if (label.endsWith(u':'))
         label.chop(1);
     return label;
@@ -415,12 +411,18 @@ QString RecordCard::Value(int field) const
         return edit->text();
     if (auto* combo = qobject_cast<QComboBox*>(w))
         return combo->currentText();
-    if (auto* memo = qobject_cast<QPlainTextEdit*>(w))
-        return toStoredLines(memo->toPlainText());
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(w)) {
+        // The document's raw text keeps every character as typed (toPlainText() would turn no-break
+        // spaces into plain ones); its paragraph and line separators are the line breaks.
+        QString text = memo->document()->toRawText();
+        text.replace(QChar::ParagraphSeparator, u'\n');
+        text.replace(QChar::LineSeparator, u'\n');
+        return toStoredLines(text);
+    }
     return static_cast<QLabel*>(w)->text();
 }
 
-void RecordCard::SetValue(int field, const QString& text)
+void RecordCard::setControlText(int field, const QString& text)
 {
     QWidget* w = control(field);
     if (auto* edit = qobject_cast<QLineEdit*>(w)) {
@@ -433,6 +435,12 @@ void RecordCard::SetValue(int field, const QString& text)
     } else {
         static_cast<QLabel*>(w)->setText(text);
     }
+}
+
+void RecordCard::SetValue(int field, const QString& text)
+{
+    m_editor.SetValue(field, text);
+    setControlText(field, text);
 }
 
 CardValues RecordCard::Values() const
@@ -450,7 +458,7 @@ QString RecordCard::CurrentCardId() const
 
 QString RecordCard::PendingPhotoPath() const
 {
-    return m_pendingPhoto->text();
+    return m_editor.PendingPhotoPath();
 }
 
 bool RecordCard::PreviewHasPicture() const
@@ -460,136 +468,149 @@ bool RecordCard::PreviewHasPicture() const
 
 QPoint RecordCard::ContainerPosition(QSize outerSize)
 {
-    return ScreenKit::CentredContainerPosition(outerSize, 8);
+    return WorkingWindow::ContainerPosition(outerSize, 8);
+}
+
+void RecordCard::pullValues()
+{
+    m_editor.SetValues(Values());
+}
+
+void RecordCard::showPosition()
+{
+    const QString id = m_editor.IdText();
+    m_position->setText(id);
+    // The name hides a label's text from assistive technology: the number goes in the description.
+    m_position->setAccessibleDescription(id.isEmpty() ? u"nuova scheda"_s : id);
+    m_pendingPhoto->setText(m_editor.PendingPhotoPath());
+}
+
+void RecordCard::showEditor()
+{
+    for (int i = 0; i < CardFields::Count; ++i)
+        setControlText(i, m_editor.Value(i));
+    showPosition();
+    showPhoto();
 }
 
 void RecordCard::ShowPlaceholder()
 {
-    m_preview->SetPicture(m_placeholderBox->Image());
-    m_previewBytes = placeholderBytes();
+    const PlaceholderPicture& placeholder = Placeholders::Card();
+    if (!m_placeholderBox->HasPicture())
+        m_placeholderBox->SetPicture(placeholder.image);
+    m_preview->SetPicture(placeholder.image);
+    m_previewBytes = placeholder.bytes;
 }
 
-void RecordCard::ClearCard()
+void RecordCard::showPhoto()
 {
-    ShowPlaceholder();
-    m_position->clear();
-    m_pendingPhoto->clear();
-    for (int i = 0; i < CardFields::Count; ++i)
-        SetValue(i, QString());
-    control(CardFields::Nome)->setFocus();
-}
-
-void RecordCard::SanitiseCardText()
-{
-    for (int i = 0; i < CardFields::Count; ++i) {
-        QString text = Value(i);
-        if (text.contains(u';') || text.contains(u'"')) {
-            text.replace(u';', u' ');
-            text.replace(u'"', u' ');
-            SetValue(i, text);
-        }
+    const QByteArray& bytes = m_editor.PhotoBytes();
+    if (bytes.isEmpty()) {
+        ShowPlaceholder();
+        return;
     }
-}
-
-void RecordCard::showPicture(const QByteArray& bytes, bool fromArchive)
-{
+    if (bytes.isSharedWith(m_previewBytes) && m_preview->HasPicture())
+        return;
     const JpegPicture picture = Jpeg::Decode(bytes, PreviewSize);
     if (!picture.ok()) {
         // Never leave the previous card's photo on screen.
         ShowPlaceholder();
-        if (fromArchive)
-            desktop().Warning(
-                this, u"Foto non visualizzabile"_s,
-                u"La foto della scheda %1 non pu\u00f2 essere visualizzata perch\u00e9 i suoi dati sono "
-                "danneggiati (%2). I dati testuali della scheda sono mostrati comunque."_s.arg(
-                    CurrentCardId(), picture.error));
+        desktop().Warning(
+            this, u"Foto non visualizzabile"_s,
+            u"La foto della scheda %1 non pu\u00f2 essere visualizzata perch\u00e9 i suoi dati sono "
+            "danneggiati (%2). I dati testuali della scheda sono mostrati comunque."_s.arg(CurrentCardId(),
+                                                                                           picture.error));
         return;
     }
     m_preview->SetPicture(picture.image, picture.size);
     m_previewBytes = bytes;
 }
 
+void RecordCard::ClearCard()
+{
+    m_editor.Clear();
+    showEditor();
+    control(CardFields::Nome)->setFocus();
+}
+
+void RecordCard::SanitiseCardText()
+{
+    pullValues();
+    m_editor.Sanitise();
+    for (int i = 0; i < CardFields::Count; ++i) {
+        if (Value(i) != m_editor.Value(i))
+            setControlText(i, m_editor.Value(i));
+    }
+}
+
 void RecordCard::LoadCardFromRow(const TSQLiteTable& row)
 {
-    m_preview->Clear();
-    m_previewBytes.clear();
-    m_pendingPhoto->clear();
-    const qint32 id = qint32(row.IntegerValue(row.ColumnIndexOf(u"ID"_s)));
-    m_position->setText(QString::number(id));
-    const CardValues values = CategoryStore::ReadCard(row);
-    for (int i = 0; i < CardFields::Count; ++i)
-        SetValue(i, values[std::size_t(i)]);
-    const int picture = row.ColumnIndexOf(u"picture"_s);
-    if (!row.IsNull(picture))
-        showPicture(*row.BlobStream(picture), true);
+    m_editor.LoadFromRow(row);
+    showEditor();
+}
+
+bool RecordCard::ShowChosenRow(const TSQLiteTable& row)
+{
+    bool shown = false;
+    Kit::Guarded(this, [&] {
+        LoadCardFromRow(row);
+        shown = true;
+    });
+    return shown;
 }
 
 void RecordCard::showEvent(QShowEvent* event)
 {
-    QWidget::showEvent(event);
-    m_container->move(ContainerPosition(OuterSize(this)));
+    WorkingWindow::showEvent(event);
     // A window restored from the task bar is not being opened: what the user typed stays.
     if (event->spontaneous())
         return;
     // The archive is opened (and its table created when missing) on the first card, but the screen always
     // starts on an empty new card: the first card is not filled in only to be cleared, nor its photo
     // decoded.
-    ScreenKit::Guarded(this, [this] {
-        if (m_store.OpenArchive(m_store.QueryFirst()))
-            m_store.Cursor()->GoFirst();
-    });
+    Kit::Guarded(this, [this] { m_editor.OpenArchive(); });
     ClearCard();
-}
-
-void RecordCard::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    m_container->move(ContainerPosition(OuterSize(this)));
 }
 
 void RecordCard::closeEvent(QCloseEvent* event)
 {
     try {
-        m_store.OpenArchive(m_store.QueryFirst());
+        m_editor.Store().OpenArchive(m_editor.Store().QueryFirst());
     } catch (const std::exception&) {
         // The start menu comes back all the same.
     }
     event->accept();
-    ScreenKit::ShowMaximised(m_screens.StartMenu());
+    m_host.Show(ScreenHost::Screen::StartMenu);
 }
 
-void RecordCard::navigate(const QString& positioningSql)
+void RecordCard::navigate(CardEditor::Step step)
 {
-    ScreenKit::Guarded(this, [&] {
-        if (!m_store.OpenArchive(positioningSql))
-            return;
-        if (m_store.Cursor()->RowCount() > 0)
-            LoadCardFromRow(*m_store.Cursor());
-        if (!PreviewHasPicture())
-            ShowPlaceholder();
+    // Unsaved edits stay on screen when there is no card to go to.
+    pullValues();
+    Kit::Guarded(this, [&] {
+        if (m_editor.Navigate(step))
+            showEditor();
     });
 }
 
 void RecordCard::ShowFirst()
 {
-    navigate(m_store.QueryFirst());
+    navigate(CardEditor::Step::First);
 }
 
 void RecordCard::ShowPrevious()
 {
-    const QString id = CurrentCardId().trimmed();
-    navigate(id.isEmpty() ? m_store.QueryFirst() : m_store.QueryPrevious(id.toLongLong()));
+    navigate(CardEditor::Step::Previous);
 }
 
 void RecordCard::ShowNext()
 {
-    const QString id = CurrentCardId().trimmed();
-    navigate(id.isEmpty() ? m_store.QueryFirst() : m_store.QueryNext(id.toLongLong()));
+    navigate(CardEditor::Step::Next);
 }
 
 void RecordCard::ShowLast()
 {
-    navigate(m_store.QueryLast());
+    navigate(CardEditor::Step::Last);
 }
 
 void RecordCard::NewCard()
@@ -597,95 +618,74 @@ void RecordCard::NewCard()
     ClearCard();
 }
 
-void RecordCard::saveFailed(const QString& reason)
-{
-    desktop().Plain(
-        this, u"Attenzione: la scheda corrente non \u00e8 stata salvata in archivio.\n\n%1"_s.arg(reason));
-}
-
 void RecordCard::SaveCard()
 {
-    try {
-        m_store.OpenArchive(m_store.QueryFirst());
-    } catch (const ESQLiteException& e) {
-        saveFailed(e.message());
-        return;
-    }
-    const bool stored = !CurrentCardId().trimmed().isEmpty();
+    using Kind = CardEditor::SaveOutcome::Kind;
+    pullValues();
+    CardEditor::SaveOutcome outcome;
     {
         BusyCursor busy;
-        SanitiseCardText();
+        outcome = m_editor.Save();
     }
-    auto finish = [this] {
-        if (!PreviewHasPicture())
-            ShowPlaceholder();
-    };
-    if (Value(CardFields::Nome).trimmed().isEmpty()) {
-        desktop().Warning(this, SaveNotApplicable,
-                          stored
+    if (outcome.kind == Kind::ChangedElsewhere &&
+        desktop().Question(this, u"Conferma salvataggio scheda"_s,
+                           u"La scheda \u00e8 stata modificata da un'altra postazione dopo l'apertura. "
+                           "Sovrascrivere le modifiche?"_s)) {
+        BusyCursor busy;
+        outcome = m_editor.Save(true);
+    }
+    // The cleaned texts are shown as they are (or would have been) stored.
+    for (int i = 0; i < CardFields::Count; ++i) {
+        if (Value(i) != m_editor.Value(i))
+            setControlText(i, m_editor.Value(i));
+    }
+    const QString notApplicable = u"Salvataggio scheda non applicabile"_s;
+    switch (outcome.kind) {
+    case Kind::NameMissing:
+        desktop().Warning(this, notApplicable,
+                          outcome.wasStored
                               ? u"Per aggiornare la scheda \u00e8 necessario indicare il nome dell'animale "
                                 "domestico."_s
                               : u"Per salvare la scheda \u00e8 necessario indicare il nome dell'animale "
                                 "domestico."_s);
         control(CardFields::Nome)->setFocus();
-        finish();
-        return;
-    }
-    // A text that the archive's character set cannot hold is refused, never altered.
-    const CardValues values = Values();
-    for (int i = 0; i < CardFields::Count; ++i) {
-        qsizetype bad = 0;
-        if (!Win1252::Encode(values[std::size_t(i)], &bad)) {
-            desktop().Warning(
-                this, SaveNotApplicable,
-                u"Il campo \u00ab%1\u00bb contiene il carattere \u00ab%2\u00bb, che l'archivio non pu\u00f2 "
-                "registrare. Sostituirlo o eliminarlo e salvare di nuovo."_s.arg(
-                    FieldName(i), values[std::size_t(i)].mid(
-                                      bad, values[std::size_t(i)].at(bad).isHighSurrogate() ? 2 : 1)));
-            if (i < CardFields::EditableCount)
-                control(i)->setFocus();
-            finish();
-            return;
-        }
-    }
-
-    qint64 id = 0;
-    try {
-        BusyCursor busy;
-        const std::optional<qint64> existing =
-            stored ? std::optional<qint64>(CurrentCardId().trimmed().toLongLong()) : std::nullopt;
-        id = m_store.SaveCard(existing, values, PendingPhotoPath().trimmed());
-    } catch (const ESQLiteException& e) {
-        // Nothing was stored: the card stays as typed, with its identifier and its pending photo.
-        saveFailed(e.message());
-        finish();
-        return;
-    }
-    m_pendingPhoto->clear();
-    if (stored) {
-        finish();
+        break;
+    case Kind::Unrepresentable:
+        desktop().Warning(this, notApplicable,
+                          u"Il campo \u00ab%1\u00bb contiene il carattere \u00ab%2\u00bb, che l'archivio non "
+                          "pu\u00f2 registrare. Sostituirlo o eliminarlo e salvare di nuovo."_s.arg(
+                              FieldName(outcome.field), outcome.character));
+        if (outcome.field < CardFields::EditableCount)
+            control(outcome.field)->setFocus();
+        break;
+    case Kind::ChangedElsewhere:
+        // The user chose to keep the card as typed, unsaved.
+        break;
+    case Kind::Failed:
+        desktop().Plain(this,
+                        u"Attenzione: la scheda corrente non \u00e8 stata salvata in archivio.\n\n%1"_s.arg(
+                            outcome.error));
+        break;
+    case Kind::Updated:
+        showPosition();
+        showPhoto();
         desktop().Information(
             this, u"Aggiornamento effettuato con successo"_s,
             u"Le modifiche apportate alla scheda corrente sono state inserite in archivio."_s);
-        return;
+        break;
+    case Kind::Inserted:
+        showEditor();
+        desktop().Information(this, u"Salvataggio effettuato con successo"_s,
+                              u"La scheda corrente \u00e8 stata inserita in archivio."_s);
+        break;
     }
-    // The card is stored: from now on a save updates it, whatever the read-back below does.
-    m_position->setText(QString::number(qint32(id)));
-    try {
-        TSQLiteTable& row = m_store.Query(m_store.QueryById(id));
-        if (row.GoLast())
-            LoadCardFromRow(row);
-    } catch (const ESQLiteException&) {
-        // The card keeps showing what was typed, which is what was stored.
-    }
-    finish();
-    desktop().Information(this, u"Salvataggio effettuato con successo"_s,
-                          u"La scheda corrente \u00e8 stata inserita in archivio."_s);
+    if (!PreviewHasPicture())
+        ShowPlaceholder();
 }
 
 void RecordCard::DuplicateCard()
 {
-    if (CurrentCardId().trimmed().isEmpty()) {
+    if (!m_editor.Id()) {
         desktop().Warning(
             this, u"Attenzione: operazione non applicabile"_s,
             u"La duplicazione di una scheda pu\u00f2 avvenire soltanto dopo che questa \u00e8 stata "
@@ -695,25 +695,15 @@ void RecordCard::DuplicateCard()
     desktop().Information(
         this, u"Scheda pronta per essere duplicata"_s,
         u"Apportare le modifiche desiderate alla scheda corrente e premere Salva per archiviarla."_s);
-    ShowPlaceholder();
-    m_position->clear();
-    m_pendingPhoto->clear();
-    for (int i = CardFields::EditableCount; i < CardFields::Count; ++i)
-        SetValue(i, QString());
+    pullValues();
+    m_editor.Duplicate();
+    showEditor();
     control(CardFields::Nome)->setFocus();
-}
-
-void RecordCard::ensureConnection()
-{
-    // Delete and compact act on the screen's current connection; a failed open may have left none.
-    if (!m_store.Database())
-        m_store.OpenArchive(m_store.QueryFirst());
 }
 
 void RecordCard::DeleteCard()
 {
-    const QString id = CurrentCardId().trimmed();
-    if (id.isEmpty()) {
+    if (!m_editor.Id()) {
         desktop().Warning(
             this, u"Cancellazione scheda non applicabile"_s,
             u"L'operazione di cancellazione non \u00e8 applicabile in quanto la scheda corrente non "
@@ -724,9 +714,7 @@ void RecordCard::DeleteCard()
                             u"Si vuole proprio eliminare la scheda corrente?"_s))
         return;
     try {
-        ensureConnection();
-        m_store.DeleteCard(id.toLongLong());
-        m_store.Cursor()->GoFirst();
+        m_editor.Delete();
     } catch (const ESQLiteException& e) {
         desktop().Plain(
             this, u"Attenzione: la scheda corrente non \u00e8 stata eliminata dall'archivio.\n\n%1"_s.arg(
@@ -746,10 +734,9 @@ void RecordCard::CompactArchive()
             "corrente?"_s))
         return;
     bool done = false;
-    ScreenKit::Guarded(this, [&] {
+    Kit::Guarded(this, [&] {
         BusyCursor busy;
-        ensureConnection();
-        m_store.CompactArchive();
+        m_editor.Compact();
         done = true;
     });
     if (done)
@@ -760,13 +747,11 @@ void RecordCard::OpenArchiveScreen(ArchiveScreen screen)
 {
     ClearCard();
     try {
-        m_store.OpenArchive(m_store.QueryFirst());
+        m_editor.Store().OpenArchive(m_editor.Store().QueryFirst());
     } catch (const std::exception&) {
         return; // the archive's screens fail silently and leave an empty new card
     }
-    // The find, advanced search, photo viewer, slideshow and export screens of this archive are shown
-    // here, modally, once they exist.
-    Q_UNUSED(screen);
+    m_host.ShowArchiveScreen(Category(), screen, QString(Category().tableName));
 }
 
 void RecordCard::LoadPhoto()
@@ -790,7 +775,8 @@ void RecordCard::LoadPhoto()
     }
     if (!picture.clean()) {
         // Only a photo that decodes cleanly can be stored with the card.
-        m_pendingPhoto->clear();
+        m_editor.DropPhoto();
+        showPosition();
         ShowPlaceholder();
         desktop().Warning(this, u"Caricamento foto non riuscito"_s,
                           u"Impossibile caricare la foto \u00ab%1\u00bb: il file non \u00e8 un'immagine JPEG "
@@ -798,7 +784,8 @@ void RecordCard::LoadPhoto()
                                                                              : picture.error));
         return;
     }
-    m_pendingPhoto->setText(path);
+    m_editor.SetPendingPhoto(path, bytes);
+    showPosition();
     m_preview->SetPicture(picture.image, picture.size);
     m_previewBytes = bytes;
 }
@@ -828,7 +815,7 @@ void RecordCard::ZoomPhoto()
 {
     if (!PreviewHasPicture())
         return;
-    QScreen* display = screen() ? screen() : QGuiApplication::primaryScreen();
+    QScreen* display = Kit::ScreenOf(this);
     const QSize area = TfrmZoom::PictureArea(display ? display->size() : QSize(1280, 1024)).size();
     const JpegPicture picture = Jpeg::Decode(m_previewBytes, area);
     if (!picture.ok()) {
@@ -843,18 +830,19 @@ void RecordCard::ZoomPhoto()
 
 void RecordCard::AttachFiles()
 {
-    TfrmAllegaFile dialog(m_screens, this);
-    dialog.SetToken(QString(m_category.tableName));
+    TfrmAllegaFile dialog(m_host, this);
+    dialog.SetToken(QString(Category().tableName));
     for (int slot = 0; slot < 3; ++slot)
-        dialog.SetSlot(slot, Value(CardFields::File01 + slot).trimmed(),
-                       Value(CardFields::Desc01 + slot).trimmed());
+        dialog.SetSlot(slot, Win1252::Trimmed(Value(CardFields::File01 + slot)),
+                       Win1252::Trimmed(Value(CardFields::Desc01 + slot)));
     dialog.exec();
 }
 
 void RecordCard::AssociateFolder()
 {
-    TfrmAllegaCartella dialog(m_screens, this);
-    dialog.SetToken(QString(m_category.tableName));
-    dialog.SetSlot(0, Value(CardFields::Cartella).trimmed(), Value(CardFields::CartellaDesc).trimmed());
+    TfrmAllegaCartella dialog(m_host, this);
+    dialog.SetToken(QString(Category().tableName));
+    dialog.SetSlot(0, Win1252::Trimmed(Value(CardFields::Cartella)),
+                   Win1252::Trimmed(Value(CardFields::CartellaDesc)));
     dialog.exec();
 }

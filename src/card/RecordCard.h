@@ -1,38 +1,39 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "storage/CategoryStore.h"
+#include "CardEditor.h"
+#include "kit/CardTarget.h"
+#include "kit/ScreenHost.h"
+#include "kit/WorkingWindow.h"
 
 #include <QByteArray>
-#include <QWidget>
 #include <array>
 
 class CommandPicture;
 class PictureBox;
 class QLabel;
-class QLineEdit;
-class Screens;
 class TSQLiteTable;
 
 // The working screen of one archive: one card at a time, paged in identifier order, created, duplicated,
-// saved, deleted; its photo, its attachments, and the doors to the archive's other screens.
-class RecordCard : public QWidget
+// saved, deleted; its photo, its attachments, and the doors to the archive's other screens. The card's
+// state and rules are those of its CardEditor; this screen lays the card out, shows the editor's state
+// and turns the outcomes of its rules into messages.
+class RecordCard : public WorkingWindow<QWidget>, public CardTarget
 {
     Q_OBJECT
 public:
     static constexpr QSize PreviewSize{320, 237};
+    using ArchiveScreen = ScreenHost::ArchiveScreen;
 
-    // The archive's other screens, opened from the card after it clears itself.
-    enum class ArchiveScreen { Find, AdvancedSearch, PhotoViewer, Slideshow, Export };
-
-    RecordCard(Screens& screens, const CategoryDescriptor& category);
+    RecordCard(ScreenHost& host, const CategoryDescriptor& category);
     ~RecordCard() override;
 
-    const CategoryDescriptor& Category() const noexcept { return m_category; }
-    CategoryStore& Store() noexcept { return m_store; }
+    const CategoryDescriptor& Category() const noexcept { return m_editor.Category(); }
+    CardEditor& Editor() noexcept { return m_editor; }
+    CategoryStore& Store() noexcept { return m_editor.Store(); }
 
-    // Fills the card from the current row of a result set of this category. The preview is left empty
-    // when the card has no photo; callers put the placeholder in.
+    // Fills the card from the current row of a result set of this category. Raises when the row cannot be
+    // read; the card is then unchanged. The preview shows the placeholder when the card has no photo.
     void LoadCardFromRow(const TSQLiteTable& row);
     // Resets to an empty new card.
     void ClearCard();
@@ -41,10 +42,13 @@ public:
     // Shows the placeholder picture in the preview.
     void ShowPlaceholder();
 
-    // The 36 texts as the controls hold them; and writing one of them.
+    // CardTarget
+    void SetValue(int field, const QString& text) override;
+    bool ShowChosenRow(const TSQLiteTable& row) override;
+
+    // The 36 texts as the controls hold them.
     CardValues Values() const;
     QString Value(int field) const;
-    void SetValue(int field, const QString& text);
     // The identifier shown in lblPosizione; empty for a new card.
     QString CurrentCardId() const;
     QString PendingPhotoPath() const;
@@ -70,33 +74,33 @@ public:
     void AssociateFolder();
     void OpenArchiveScreen(ArchiveScreen screen);
 
-    // The window caption's name of a field, for messages ("Razza", "File allegato 1").
+    // The name of a field, for messages ("Razza", "File allegato 1").
     QString FieldName(int field) const;
     // Where the container goes for a window of the given outer size.
     static QPoint ContainerPosition(QSize outerSize);
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildCommands(QWidget* container);
     void buildPhotoColumn(QWidget* container);
     void buildFields(QWidget* container);
-    void navigate(const QString& positioningSql);
-    void ensureConnection();
-    void showPicture(const QByteArray& bytes, bool fromArchive);
-    void saveFailed(const QString& reason);
+    void navigate(CardEditor::Step step);
+    // Copies the controls into the editor, and the editor into the controls and the preview.
+    void pullValues();
+    void showEditor();
+    void showPosition();
+    void showPhoto();
+    void setControlText(int field, const QString& text);
     QWidget* control(int field) const { return m_controls[std::size_t(field)]; }
 
-    Screens& m_screens;
-    const CategoryDescriptor& m_category;
-    CategoryStore m_store;
-    QWidget* m_container = nullptr;
+    ScreenHost& m_host;
+    CardEditor m_editor;
     QLabel* m_status = nullptr;
     QLabel* m_position = nullptr;
-    QLineEdit* m_pendingPhoto = nullptr;
+    QLabel* m_pendingPhoto = nullptr;
     PictureBox* m_preview = nullptr;
     PictureBox* m_placeholderBox = nullptr;
     std::array<QWidget*, CardFields::Count> m_controls{};

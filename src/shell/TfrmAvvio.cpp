@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TfrmAvvio.h"
 
-#include "Desktop.h"
 #include "GuideTexts.h"
 #include "MakerInfo.h"
-#include "ScreenKit.h"
-#include "Screens.h"
-#include "TfrmInfo.h"
-#include "TfrmSplash.h"
-#include "card/RecordCard.h"
+#include "kit/Artwork.h"
+#include "kit/CommandPicture.h"
+#include "kit/Desktop.h"
+#include "kit/ScreenHost.h"
 #include "storage/CategoryDescriptor.h"
 
 #include <QCloseEvent>
@@ -17,27 +15,20 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-QSize OuterSize(const QWidget* window)
+TfrmAvvio::TfrmAvvio(ScreenHost& host)
+    : WorkingWindow(u"TfrmAvvio"_s, u"Codazzurra - Archivio fotografico degli animali domestici"_s, 4)
+    , m_host(host)
 {
-    const QRect frame = window->frameGeometry();
-    return frame.isValid() && frame.size() != QSize(0, 0) ? frame.size() : window->size();
-}
+    QWidget* container = Container();
 
-TfrmAvvio::TfrmAvvio(Screens& screens)
-    : QWidget(nullptr)
-    , m_screens(screens)
-{
-    m_container = ScreenKit::SetUpContainerWindow(
-        this, u"TfrmAvvio"_s, u"Codazzurra - Archivio fotografico degli animali domestici"_s);
-
-    auto* logo = new QLabel(m_container);
+    auto* logo = new QLabel(container);
     logo->setObjectName(u"imgLogo"_s);
-    logo->setPixmap(ScreenKit::Picture(u"logo"_s));
-    logo->setGeometry((ScreenKit::ContainerSize.width() - 420) / 2, 6, 420, 90);
+    logo->setPixmap(Kit::Picture(u"logo"_s));
+    logo->setGeometry((ContainerSize.width() - 420) / 2, 6, 420, 90);
 
     auto* slogan = new QLabel(u"Archivio fotografico per registrare tutte le informazioni riguardanti gli "
                               "animali con cui si convive."_s,
-                              m_container);
+                              container);
     slogan->setObjectName(u"lblSlogan"_s);
     slogan->setAlignment(Qt::AlignCenter);
     slogan->setGeometry(17, 104, 961, 30);
@@ -57,12 +48,11 @@ TfrmAvvio::TfrmAvvio(Screens& screens)
         const int x = Columns[i % 5];
         const int y = i < 5 ? 150 : 380;
         const QString key = QString(c.key);
-        auto* tile =
-            new CommandPicture(u"img"_s + key, ScreenKit::Picture(u"tile_"_s + c.tableName), m_container);
+        auto* tile = new CommandPicture(u"img"_s + key, Kit::Picture(u"tile_"_s + c.tableName), container);
         tile->setGeometry(x, y, 185, 157);
         tile->setAccessibleName(QString(c.title));
         auto* caption =
-            new CommandPicture(u"btn"_s + key, ScreenKit::Picture(u"caption_"_s + c.tableName), m_container);
+            new CommandPicture(u"btn"_s + key, Kit::Picture(u"caption_"_s + c.tableName), container);
         caption->setGeometry(x + (185 - 180) / 2, y + 162, 180, 36);
         caption->setAccessibleName(QString(c.title));
         connect(tile, &CommandPicture::clicked, this, [this, i] { OpenCategory(i); });
@@ -70,60 +60,59 @@ TfrmAvvio::TfrmAvvio(Screens& screens)
     }
 
     // The start menu has no status bar: its hints are tool tips.
-    auto corner = [this](const QString& name, const QString& picture, const QString& hint, QPoint at) {
-        auto* cmd = new CommandPicture(name, ScreenKit::Picture(picture), m_container);
+    auto corner = [container](const QString& name, const QString& picture, const QString& hint, QPoint at) {
+        auto* cmd = new CommandPicture(name, Kit::Picture(picture), container);
         cmd->setGeometry(QRect(at, QSize(48, 48)));
         cmd->SetHint(hint, nullptr);
         cmd->setToolTip(hint.trimmed());
         return cmd;
     };
-    const int right = ScreenKit::ContainerSize.width() - 60, bottom = ScreenKit::ContainerSize.height() - 60;
+    const int right = ContainerSize.width() - 60, bottom = ContainerSize.height() - 60;
     auto* info = corner(u"imgInfo"_s, u"icon_info"_s, u" Informazioni su... "_s, {12, 12});
     auto* guide = corner(u"imgGuida"_s, u"icon_guide"_s, u" Guida "_s, {right, 12});
     auto* credits = corner(u"imgCrediti"_s, u"icon_credits"_s, u" Riconoscimenti "_s, {12, bottom});
     auto* quit = corner(u"imgEsci"_s, u"icon_exit"_s, u" Esci "_s, {right, bottom});
 
-    m_strip = new QLabel(m_container);
+    m_strip = new QLabel(container);
     m_strip->setObjectName(u"imgAnimata"_s);
-    m_strip->setGeometry((ScreenKit::ContainerSize.width() - 451) / 2, 604, 451, 10);
+    m_strip->setGeometry((ContainerSize.width() - 451) / 2, 604, 451, 10);
 
     auto* web = new LinkLabel(u"lblWeb"_s, MakerInfo::CreditLine(), QColor(20, 60, 120), QColor(200, 0, 0),
-                              m_container);
+                              container);
     QFont wf(u"Verdana"_s);
     wf.setPixelSize(12);
     web->setFont(wf);
     const QSize ws = web->sizeHint();
-    web->setGeometry((ScreenKit::ContainerSize.width() - ws.width()) / 2, 628, ws.width(), ws.height());
+    web->setGeometry((ContainerSize.width() - ws.width()) / 2, 628, ws.width(), ws.height());
     web->setToolTip(u"Visita il sito Internet dell'autore"_s);
 
-    connect(info, &CommandPicture::clicked, this, [this] { m_screens.Info()->exec(); });
+    connect(info, &CommandPicture::clicked, this, [this] { m_host.Show(ScreenHost::Screen::Info); });
     connect(guide, &CommandPicture::clicked, this,
-            [this] { m_screens.ShowGuideTopic(GuideTexts::StartMenu()); });
-    connect(credits, &CommandPicture::clicked, this, [this] { m_screens.Splash()->exec(); });
+            [this] { m_host.ShowGuideTopic(GuideTexts::StartMenu()); });
+    connect(credits, &CommandPicture::clicked, this, [this] { m_host.Show(ScreenHost::Screen::Splash); });
     connect(quit, &CommandPicture::clicked, this, [] { desktop().Quit(); });
-    connect(web, &LinkLabel::clicked, this, [this] { m_screens.OpenMakerWebSite(); });
+    connect(web, &LinkLabel::clicked, this, [this] { m_host.OpenMakerWebSite(); });
 }
 
 QPoint TfrmAvvio::ContainerPosition(QSize outerSize)
 {
-    return ScreenKit::CentredContainerPosition(outerSize, 4);
+    return WorkingWindow::ContainerPosition(outerSize, 4);
 }
 
 void TfrmAvvio::OpenCategory(int index)
 {
-    ScreenKit::ShowMaximised(m_screens.Card(Categories::All.at(std::size_t(index))));
+    m_host.ShowArchiveScreen(Categories::All.at(std::size_t(index)), ScreenHost::ArchiveScreen::RecordCard);
     hide();
 }
 
 void TfrmAvvio::showEvent(QShowEvent* event)
 {
-    QWidget::showEvent(event);
+    WorkingWindow::showEvent(event);
     // The strip animation is loaded afresh each time and plays while the menu is shown.
     delete m_movie;
     m_movie = new QMovie(u":/art/RESNAME.gif"_s, QByteArray(), this);
     m_strip->setMovie(m_movie);
     m_movie->start();
-    m_container->move(ContainerPosition(OuterSize(this)));
 }
 
 void TfrmAvvio::hideEvent(QHideEvent* event)
@@ -131,12 +120,6 @@ void TfrmAvvio::hideEvent(QHideEvent* event)
     if (m_movie)
         m_movie->stop();
     QWidget::hideEvent(event);
-}
-
-void TfrmAvvio::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    m_container->move(ContainerPosition(OuterSize(this)));
 }
 
 void TfrmAvvio::closeEvent(QCloseEvent* event)

@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QWidget>
+#include "kit/WorkingWindow.h"
 
 class QLabel;
 class QMovie;
-class Screens;
+class ScreenHost;
 
 // The start menu: the ten archive tiles, the guide, information and credits screens, and the exit.
-class TfrmAvvio : public QWidget
+class TfrmAvvio : public WorkingWindow<QWidget>
 {
     Q_OBJECT
 public:
-    explicit TfrmAvvio(Screens& screens);
+    explicit TfrmAvvio(ScreenHost& host);
 
     // Where the container goes for a window of the given outer size.
     static QPoint ContainerPosition(QSize outerSize);
@@ -22,15 +22,10 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    Screens& m_screens;
-    QWidget* m_container;
+    ScreenHost& m_host;
     QLabel* m_strip;
     QMovie* m_movie = nullptr;
 };
-
-// The outer size of a window: its frame and title bar included.
-QSize OuterSize(const QWidget* window);

@@ -2,11 +2,15 @@
 #include "TfrmCambiaPassword.h"
 
 #include "Crypt.h"
-#include "Desktop.h"
 #include "PasswordFile.h"
-#include "ScreenKit.h"
-#include "Screens.h"
-#include "TfrmPassword.h"
+#include "PasswordInput.h"
+#include "kit/Artwork.h"
+#include "kit/Colours.h"
+#include "kit/Desktop.h"
+#include "kit/FieldConventions.h"
+#include "kit/ScreenHost.h"
+#include "kit/WindowPlacement.h"
+#include "storage/Win1252.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -15,15 +19,15 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-TfrmCambiaPassword::TfrmCambiaPassword(Screens& screens)
+TfrmCambiaPassword::TfrmCambiaPassword(ScreenHost& host)
     : QWidget(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
-    , m_screens(screens)
+    , m_host(host)
 {
-    ScreenKit::SetUpWindow(this, u"TfrmCambiaPassword"_s, u" Cambia password"_s, ScreenKit::Silver);
+    Kit::SetUpWindow(this, u"TfrmCambiaPassword"_s, u" Cambia password"_s, Kit::Silver);
     setFixedSize(430, 230);
 
     auto* picture = new QLabel(this);
-    picture->setPixmap(ScreenKit::Picture(u"password"_s));
+    picture->setPixmap(Kit::Picture(u"password"_s));
     picture->setGeometry(20, 24, 72, 72);
 
     auto addField = [this](const QString& name, const QString& caption, int y) {
@@ -48,9 +52,9 @@ TfrmCambiaPassword::TfrmCambiaPassword(Screens& screens)
     quit->setObjectName(u"cmdEsci"_s);
     quit->setGeometry(328, 170, 80, 30);
 
-    ScreenKit::OnEnter(m_old, [this] { m_new->setFocus(); });
-    ScreenKit::OnEnter(m_new, [this] { m_confirm->setFocus(); });
-    ScreenKit::OnEnter(m_confirm, [this] {
+    Kit::OnEnter(m_old, [this] { m_new->setFocus(); });
+    Kit::OnEnter(m_new, [this] { m_confirm->setFocus(); });
+    Kit::OnEnter(m_confirm, [this] {
         if (m_ok->isEnabled())
             m_ok->setFocus();
         else
@@ -62,8 +66,9 @@ TfrmCambiaPassword::TfrmCambiaPassword(Screens& screens)
 
 void TfrmCambiaPassword::updateOk()
 {
-    m_ok->setEnabled(!m_old->text().trimmed().isEmpty() && !m_new->text().trimmed().isEmpty() &&
-                     !m_confirm->text().trimmed().isEmpty());
+    m_ok->setEnabled(!Win1252::Trimmed(m_old->text()).isEmpty() &&
+                     !Win1252::Trimmed(m_new->text()).isEmpty() &&
+                     !Win1252::Trimmed(m_confirm->text()).isEmpty());
 }
 
 void TfrmCambiaPassword::showEvent(QShowEvent* event)
@@ -72,7 +77,7 @@ void TfrmCambiaPassword::showEvent(QShowEvent* event)
     if (event->spontaneous())
         return;
     if (!m_centred) {
-        CentreOnDesktop(this);
+        Kit::CentreOnDesktop(this);
         m_centred = true;
     }
     m_old->clear();
@@ -84,12 +89,12 @@ void TfrmCambiaPassword::showEvent(QShowEvent* event)
 void TfrmCambiaPassword::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    m_screens.Password()->Reopen();
+    m_host.Show(ScreenHost::Screen::Password);
 }
 
 void TfrmCambiaPassword::changePassword()
 {
-    const PasswordFile file(m_screens.PasswordFilePath());
+    const PasswordFile file(m_host.PasswordFilePath());
     // Both new entries are typed again after a refusal.
     auto refuseNew = [this](const QString& message) {
         desktop().Plain(this, message);
@@ -104,7 +109,7 @@ void TfrmCambiaPassword::changePassword()
             m_old->setFocus();
             return;
         }
-        if (m_new->text().trimmed() != m_confirm->text().trimmed()) {
+        if (Win1252::Trimmed(m_new->text()) != Win1252::Trimmed(m_confirm->text())) {
             refuseNew(u"Attenzione: la nuova password non \u00e8 stata confermata correttamente. "
                       "E' necessario reinserire entrambi i valori."_s);
             return;

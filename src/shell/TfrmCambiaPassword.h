@@ -5,14 +5,14 @@
 
 class QLineEdit;
 class QPushButton;
-class Screens;
+class ScreenHost;
 
 // Changes the access password: old password, new password and its confirmation.
 class TfrmCambiaPassword : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TfrmCambiaPassword(Screens& screens);
+    explicit TfrmCambiaPassword(ScreenHost& host);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -22,7 +22,7 @@ private:
     void changePassword();
     void updateOk();
 
-    Screens& m_screens;
+    ScreenHost& m_host;
     QLineEdit* m_old;
     QLineEdit* m_new;
     QLineEdit* m_confirm;

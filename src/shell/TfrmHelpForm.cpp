@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TfrmHelpForm.h"
 
-#include "Desktop.h"
 #include "GuideTexts.h"
-#include "ScreenKit.h"
-#include "Screens.h"
-#include "TfrmPassword.h"
+#include "kit/Artwork.h"
+#include "kit/BusyCursor.h"
+#include "kit/Colours.h"
+#include "kit/CommandPicture.h"
+#include "kit/Desktop.h"
+#include "kit/ScreenHost.h"
+#include "kit/WindowPlacement.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -15,18 +18,18 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-TfrmHelpForm::TfrmHelpForm(Screens& screens)
+TfrmHelpForm::TfrmHelpForm(ScreenHost& host)
     : QDialog(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
-    , m_screens(screens)
+    , m_host(host)
 {
-    ScreenKit::SetUpWindow(this, u"TfrmHelpForm"_s, u" Guida in linea"_s, ScreenKit::Navy);
+    Kit::SetUpWindow(this, u"TfrmHelpForm"_s, u" Guida in linea"_s, Kit::Navy);
     setFixedSize(561, 459);
     QFont verdana(u"Verdana"_s);
     verdana.setPixelSize(13);
 
     auto* logo = new QLabel(this);
     logo->setObjectName(u"imgLogo"_s);
-    logo->setPixmap(ScreenKit::Picture(u"help_logo"_s));
+    logo->setPixmap(Kit::Picture(u"help_logo"_s));
     logo->setGeometry(0, 0, 561, 70);
 
     m_title = new QLabel(this);
@@ -50,12 +53,12 @@ TfrmHelpForm::TfrmHelpForm(Screens& screens)
     m_topic->setFont(verdana);
     m_topic->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QPalette mp = m_topic->palette();
-    mp.setColor(QPalette::Base, ScreenKit::Navy);
+    mp.setColor(QPalette::Base, Kit::Navy);
     mp.setColor(QPalette::Text, Qt::white);
     m_topic->setPalette(mp);
     m_topic->setAccessibleName(u"Testo della guida"_s);
 
-    auto* pdfIcon = new CommandPicture(u"imgPDF"_s, ScreenKit::Picture(u"icon_pdf"_s), this);
+    auto* pdfIcon = new CommandPicture(u"imgPDF"_s, Kit::Picture(u"icon_pdf"_s), this);
     pdfIcon->setGeometry(12, 412, 32, 32);
     pdfIcon->setAccessibleName(u"Visualizza guida in formato PDF"_s);
     m_pdfLink = new LinkLabel(u"lblPDF"_s, u"Visualizza guida in formato PDF"_s, Qt::white, Qt::red, this);
@@ -107,5 +110,5 @@ QString TfrmHelpForm::Text() const
 void TfrmHelpForm::openPdf()
 {
     BusyCursor busy;
-    desktop().Open(QUrl::fromLocalFile(m_screens.ProgramFile(u"Guida.pdf"_s)));
+    desktop().Open(QUrl::fromLocalFile(m_host.ProgramFile(u"Guida.pdf"_s)));
 }

@@ -6,7 +6,7 @@
 class LinkLabel;
 class QLabel;
 class QPlainTextEdit;
-class Screens;
+class ScreenHost;
 struct GuideTopic;
 
 // The guide screen: a topic's title and text, and a link to the PDF guide.
@@ -14,7 +14,7 @@ class TfrmHelpForm : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TfrmHelpForm(Screens& screens);
+    explicit TfrmHelpForm(ScreenHost& host);
 
     // Replaces the shown topic, scrolled to its top. ShowGuideTopic does this and then shows the screen.
     void SetTopic(const GuideTopic& topic);
@@ -27,7 +27,7 @@ protected:
 private:
     void openPdf();
 
-    Screens& m_screens;
+    ScreenHost& m_host;
     QLabel* m_title;
     QPlainTextEdit* m_topic;
     LinkLabel* m_pdfLink;

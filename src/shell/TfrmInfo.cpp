@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TfrmInfo.h"
 
-#include "Desktop.h"
 #include "MakerInfo.h"
-#include "ScreenKit.h"
-#include "Screens.h"
+#include "kit/Artwork.h"
+#include "kit/BusyCursor.h"
+#include "kit/Colours.h"
+#include "kit/CommandPicture.h"
+#include "kit/Desktop.h"
+#include "kit/ScreenHost.h"
+#include "kit/WindowPlacement.h"
 
 #include <QEvent>
 #include <QGroupBox>
@@ -13,11 +17,11 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-TfrmInfo::TfrmInfo(Screens& screens)
+TfrmInfo::TfrmInfo(ScreenHost& host)
     : QDialog(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
-    , m_screens(screens)
+    , m_host(host)
 {
-    ScreenKit::SetUpWindow(this, u"TfrmInfo"_s, u" "_s, ScreenKit::Silver);
+    Kit::SetUpWindow(this, u"TfrmInfo"_s, u" "_s, Kit::Silver);
     setFixedSize(472, 511);
 
     auto* group = new QGroupBox(this);
@@ -25,11 +29,11 @@ TfrmInfo::TfrmInfo(Screens& screens)
     group->setGeometry(12, 8, 448, 398);
     auto* logo = new QLabel(group);
     logo->setObjectName(u"imgLogo"_s);
-    logo->setPixmap(ScreenKit::Picture(u"logo"_s).scaledToWidth(400, Qt::SmoothTransformation));
+    logo->setPixmap(Kit::Picture(u"logo"_s).scaledToWidth(400, Qt::SmoothTransformation));
     logo->setGeometry(24, 10, 400, 86);
     auto* panel = new QLabel(group);
     panel->setObjectName(u"imgPannello"_s);
-    panel->setPixmap(ScreenKit::Picture(u"info_panel"_s));
+    panel->setPixmap(Kit::Picture(u"info_panel"_s));
     panel->setGeometry(14, 100, 420, 286);
     auto* maker =
         new QLabel(u"\u00a9 %1\n%2\n%3"_s.arg(MakerInfo::Name(), QUrl(MakerInfo::WebAddress()).host(),
@@ -45,16 +49,16 @@ TfrmInfo::TfrmInfo(Screens& screens)
     QFont link(u"Verdana"_s);
     link.setPixelSize(13);
     link.setBold(true);
-    auto* emailIcon = new CommandPicture(u"imgEmail"_s, ScreenKit::Picture(u"icon_email"_s), this);
+    auto* emailIcon = new CommandPicture(u"imgEmail"_s, Kit::Picture(u"icon_email"_s), this);
     emailIcon->setGeometry(24, 418, 32, 32);
     emailIcon->setAccessibleName(u"Invia e-mail"_s);
-    m_email = new LinkLabel(u"lblEmail"_s, u"Invia e-mail"_s, ScreenKit::Navy, QColor(), this);
+    m_email = new LinkLabel(u"lblEmail"_s, u"Invia e-mail"_s, Kit::Navy, QColor(), this);
     m_email->setFont(link);
     m_email->setGeometry(62, 424, 150, 20);
-    auto* webIcon = new CommandPicture(u"imgWeb"_s, ScreenKit::Picture(u"icon_web"_s), this);
+    auto* webIcon = new CommandPicture(u"imgWeb"_s, Kit::Picture(u"icon_web"_s), this);
     webIcon->setGeometry(24, 460, 32, 32);
     webIcon->setAccessibleName(u"Visita sito Internet"_s);
-    m_web = new LinkLabel(u"lblWeb"_s, u"Visita sito Internet"_s, ScreenKit::Navy, QColor(), this);
+    m_web = new LinkLabel(u"lblWeb"_s, u"Visita sito Internet"_s, Kit::Navy, QColor(), this);
     m_web->setFont(link);
     m_web->setGeometry(62, 466, 180, 20);
 
@@ -65,8 +69,8 @@ TfrmInfo::TfrmInfo(Screens& screens)
 
     // One link is red while the pointer is on it or its icon; both are navy over the rest.
     auto highlight = [this](LinkLabel* link) {
-        m_email->SetColour(link == m_email ? QColor(Qt::red) : ScreenKit::Navy);
-        m_web->SetColour(link == m_web ? QColor(Qt::red) : ScreenKit::Navy);
+        m_email->SetColour(link == m_email ? QColor(Qt::red) : Kit::Navy);
+        m_web->SetColour(link == m_web ? QColor(Qt::red) : Kit::Navy);
     };
     const std::pair<PointerButton*, LinkLabel*> pointers[] = {
         {emailIcon, m_email}, {m_email, m_email}, {webIcon, m_web}, {m_web, m_web}};
@@ -79,16 +83,16 @@ TfrmInfo::TfrmInfo(Screens& screens)
 
     connect(emailIcon, &CommandPicture::clicked, this, &TfrmInfo::sendEmail);
     connect(m_email, &LinkLabel::clicked, this, &TfrmInfo::sendEmail);
-    connect(webIcon, &CommandPicture::clicked, this, [this] { m_screens.OpenMakerWebSite(); });
-    connect(m_web, &LinkLabel::clicked, this, [this] { m_screens.OpenMakerWebSite(); });
+    connect(webIcon, &CommandPicture::clicked, this, [this] { m_host.OpenMakerWebSite(); });
+    connect(m_web, &LinkLabel::clicked, this, [this] { m_host.OpenMakerWebSite(); });
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 bool TfrmInfo::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
-        m_email->SetColour(ScreenKit::Navy);
-        m_web->SetColour(ScreenKit::Navy);
+        m_email->SetColour(Kit::Navy);
+        m_web->SetColour(Kit::Navy);
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -4,14 +4,14 @@
 #include <QDialog>
 
 class LinkLabel;
-class Screens;
+class ScreenHost;
 
 // The information screen: who makes the program, with an e-mail and a web link.
 class TfrmInfo : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TfrmInfo(Screens& screens);
+    explicit TfrmInfo(ScreenHost& host);
 
     // The address handed to the desktop to compose an e-mail to the maker.
     static QString MailAddress();
@@ -22,7 +22,7 @@ protected:
 private:
     void sendEmail();
 
-    Screens& m_screens;
+    ScreenHost& m_host;
     LinkLabel* m_email;
     LinkLabel* m_web;
 };

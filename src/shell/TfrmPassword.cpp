@@ -1,91 +1,33 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TfrmPassword.h"
 
-#include "Desktop.h"
-#include "MakerInfo.h"
 #include "PasswordFile.h"
-#include "ScreenKit.h"
-#include "Screens.h"
-#include "TfrmAvvio.h"
-#include "TfrmCambiaPassword.h"
+#include "PasswordInput.h"
+#include "kit/Artwork.h"
+#include "kit/Colours.h"
+#include "kit/Desktop.h"
+#include "kit/FieldConventions.h"
+#include "kit/ScreenHost.h"
+#include "kit/WindowPlacement.h"
+#include "storage/Win1252.h"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
-#include <QProxyStyle>
 #include <QPushButton>
-#include <QScreen>
-#include <QStyleFactory>
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-// Masks each character with a large filled circle. A style, not a style sheet: a style sheet would take
-// over the field's colours and hide the focus colour.
-class PasswordStyle final : public QProxyStyle
-{
-public:
-    using QProxyStyle::QProxyStyle;
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override
-    {
-        if (hint == SH_LineEdit_PasswordCharacter)
-            return 0x25CF;
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
-
-QStyle* passwordStyle()
-{
-    static QPointer<QStyle> style;
-    if (!style) {
-        style = new PasswordStyle(QStyleFactory::create(u"Fusion"_s));
-        style->setParent(qApp);
-    }
-    return style;
-}
-
-} // namespace
-
-QLineEdit* MakePasswordInput(const QString& objectName, QWidget* parent)
-{
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(objectName);
-    edit->setEchoMode(QLineEdit::Password);
-    edit->setMaxLength(TfrmPassword::MaxPasswordLength);
-    edit->setStyle(passwordStyle());
-    QFont f = edit->font();
-    f.setPixelSize(15);
-    edit->setFont(f);
-    ScreenKit::InstallFocusColours(edit, Qt::white);
-    return edit;
-}
-
-void CentreOnDesktop(QWidget* window)
-{
-    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    window->move(area.center() -
-                 QPoint(window->frameGeometry().width() / 2, window->frameGeometry().height() / 2));
-}
-
-TfrmPassword::TfrmPassword(Screens& screens)
+TfrmPassword::TfrmPassword(ScreenHost& host)
     : QWidget(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
-    , m_screens(screens)
+    , m_host(host)
 {
-    ScreenKit::SetUpWindow(this, u"TfrmPassword"_s, u"Codazzurra - Accesso al programma"_s,
-                           ScreenKit::Silver);
+    Kit::SetUpWindow(this, u"TfrmPassword"_s, u"Codazzurra - Accesso al programma"_s, Kit::Silver);
     setFixedSize(430, 190);
 
     auto* picture = new QLabel(this);
     picture->setObjectName(u"imgChiave"_s);
-    picture->setPixmap(ScreenKit::Picture(u"password"_s));
+    picture->setPixmap(Kit::Picture(u"password"_s));
     picture->setGeometry(20, 24, 72, 72);
 
     auto* info = new QLabel(u"Immettere la password e premere OK."_s, this);
@@ -111,14 +53,14 @@ TfrmPassword::TfrmPassword(Screens& screens)
     quit->setGeometry(336, 130, 72, 30);
 
     connect(m_password, &QLineEdit::textChanged, this,
-            [this](const QString& text) { m_ok->setEnabled(!text.trimmed().isEmpty()); });
-    ScreenKit::OnEnter(m_password, [this] {
+            [this](const QString& text) { m_ok->setEnabled(!Win1252::Trimmed(text).isEmpty()); });
+    Kit::OnEnter(m_password, [this] {
         if (m_ok->isEnabled())
             m_ok->click();
     });
     connect(m_ok, &QPushButton::clicked, this, &TfrmPassword::checkPassword);
     connect(change, &QPushButton::clicked, this, [this] {
-        m_screens.ChangePassword()->show();
+        m_host.Show(ScreenHost::Screen::ChangePassword);
         hide();
     });
     connect(quit, &QPushButton::clicked, this, &QWidget::close);
@@ -128,7 +70,7 @@ void TfrmPassword::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (!m_centred) {
-        CentreOnDesktop(this);
+        Kit::CentreOnDesktop(this);
         m_centred = true;
     }
     m_password->setFocus();
@@ -153,7 +95,7 @@ void TfrmPassword::checkPassword()
 {
     bool matches = false;
     try {
-        matches = PasswordFile(m_screens.PasswordFilePath()).Matches(m_password->text());
+        matches = PasswordFile(m_host.PasswordFilePath()).Matches(m_password->text());
     } catch (const std::exception&) {
         desktop().Plain(this,
                         u"Attenzione: si \u00e8 verificato un errore durante la procedura di lettura della "
@@ -167,6 +109,6 @@ void TfrmPassword::checkPassword()
         return;
     }
     m_password->clear();
-    ScreenKit::ShowMaximised(m_screens.StartMenu());
+    m_host.Show(ScreenHost::Screen::StartMenu);
     hide();
 }

@@ -6,16 +6,14 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class Screens;
+class ScreenHost;
 
 // The first window and the main window of the program: asks for the access password.
 class TfrmPassword : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int MaxPasswordLength = 230;
-
-    explicit TfrmPassword(Screens& screens);
+    explicit TfrmPassword(ScreenHost& host);
 
     // Back from the change-password screen: empty input, shown, focused.
     void Reopen();
@@ -27,13 +25,8 @@ protected:
 private:
     void checkPassword();
 
-    Screens& m_screens;
+    ScreenHost& m_host;
     QLineEdit* m_password;
     QPushButton* m_ok;
     bool m_centred = false;
 };
-
-// A masked password input of the program: at most 230 characters shown as large filled circles.
-QLineEdit* MakePasswordInput(const QString& objectName, QWidget* parent);
-// Centres a window on the desktop it is on.
-void CentreOnDesktop(QWidget* window);

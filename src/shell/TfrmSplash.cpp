@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TfrmSplash.h"
 
-#include "Desktop.h"
 #include "MakerInfo.h"
-#include "ScreenKit.h"
-#include "Screens.h"
-#include "TfrmPassword.h"
+#include "kit/Artwork.h"
+#include "kit/Colours.h"
+#include "kit/CommandPicture.h"
+#include "kit/Desktop.h"
+#include "kit/ScreenHost.h"
+#include "kit/WindowPlacement.h"
 
 #include <QDateTime>
 #include <QPainter>
@@ -27,9 +29,9 @@ private:
 
 } // namespace
 
-TfrmSplash::TfrmSplash(Screens& screens, SplashRandom* random)
+TfrmSplash::TfrmSplash(ScreenHost& host, SplashRandom* random)
     : QDialog(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
-    , m_screens(screens)
+    , m_host(host)
 {
     setObjectName(u"TfrmSplash"_s);
     setWindowTitle(MakerInfo::CreditsCaption());
@@ -65,7 +67,7 @@ void TfrmSplash::paintEvent(QPaintEvent*)
 void TfrmSplash::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    CentreOnDesktop(this);
+    Kit::CentreOnDesktop(this);
     if (!m_animation->SpriteLoaded() && !m_warned) {
         m_warned = true;
         desktop().Plain(this, QString::fromLatin1(TImageArray::UnsupportedFormatMessage));
@@ -83,6 +85,6 @@ void TfrmSplash::hideEvent(QHideEvent* event)
 void TfrmSplash::mouseReleaseEvent(QMouseEvent* event)
 {
     QDialog::mouseReleaseEvent(event);
-    m_screens.OpenMakerWebSite();
+    m_host.OpenMakerWebSite();
     accept();
 }

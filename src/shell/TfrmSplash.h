@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <memory>
 
-class Screens;
+class ScreenHost;
 
 // The credits screen: five sprites fly, bounce and spin over a background. A click opens the maker's web
 // site and closes it. The animation runs only while the screen is shown and resumes where it stopped.
@@ -18,7 +18,7 @@ public:
     static constexpr int TickMs = 50;
 
     // random is not owned; nullptr uses a generator seeded from the clock.
-    explicit TfrmSplash(Screens& screens, SplashRandom* random = nullptr);
+    explicit TfrmSplash(ScreenHost& host, SplashRandom* random = nullptr);
     ~TfrmSplash() override;
 
     SplashAnimation& Animation() noexcept { return *m_animation; }
@@ -31,7 +31,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    Screens& m_screens;
+    ScreenHost& m_host;
     std::unique_ptr<SplashRandom> m_ownRandom;
     std::unique_ptr<SplashAnimation> m_animation;
     QTimer m_timer;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TfrmZoom.h"
 
-#include "PictureBox.h"
-#include "ScreenKit.h"
+#include "kit/PictureBox.h"
+#include "kit/WindowPlacement.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -13,11 +13,19 @@ using namespace Qt::Literals::StringLiterals;
 TfrmZoom::TfrmZoom(QWidget* owner)
     : QDialog(owner, Qt::Window | Qt::FramelessWindowHint)
 {
-    ScreenKit::SetUpWindow(this, u"TfrmZoom"_s, QString(), Qt::white);
+    Kit::SetUpWindow(this, u"TfrmZoom"_s, QString(), Qt::white);
     setCursor(Qt::PointingHandCursor);
     m_picture = new PictureBox(u"imgZoom"_s, this);
     connect(m_picture, &PictureBox::clicked, this, &QDialog::accept);
-    setWindowState(Qt::WindowMaximized);
+}
+
+void TfrmZoom::setVisible(bool visible)
+{
+    // Placed when it is shown, on its owner's screen: a window manager would only maximise it inside the
+    // panels, and without one it would keep its own small size.
+    if (visible && !isVisible())
+        Kit::PrepareFullScreen(this, parentWidget());
+    QDialog::setVisible(visible);
 }
 
 void TfrmZoom::SetPicture(const QImage& image, QSize pictureSize)
@@ -34,7 +42,7 @@ QRect TfrmZoom::PictureArea(QSize display)
 void TfrmZoom::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
-    QScreen* display = screen() ? screen() : QGuiApplication::primaryScreen();
+    QScreen* display = Kit::ScreenOf(this, parentWidget());
     m_picture->setGeometry(PictureArea(display ? display->size() : size()));
 }
 

@@ -6,7 +6,8 @@
 class PictureBox;
 class QImage;
 
-// The full-screen picture screen: borderless, maximised, white; a click anywhere closes it.
+// The full-screen picture screen: borderless, covering the whole screen its owner is on, white; a click
+// anywhere closes it.
 // Callers create one for each use, give it the picture, show it modally and destroy it.
 class TfrmZoom : public QDialog
 {
@@ -19,6 +20,8 @@ public:
     PictureBox* Picture() const noexcept { return m_picture; }
     // The picture area for a display of the given size: 2 pixels of margin on every side.
     static QRect PictureArea(QSize display);
+
+    void setVisible(bool visible) override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

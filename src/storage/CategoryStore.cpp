@@ -20,7 +20,7 @@ QString CategoryStore::DatabasePath() const
     QString folder = m_programFolder;
     if (!folder.endsWith(u'/'))
         folder += u'/';
-    return (folder + m_category.databaseFileName).trimmed();
+    return Win1252::Trimmed(folder + m_category.databaseFileName);
 }
 
 QString CategoryStore::CreateTableSql() const
@@ -99,7 +99,7 @@ QByteArray CategoryStore::TrimValue(const QByteArray& value)
     return Win1252::Trimmed(value);
 }
 
-QList<QByteArray> CategoryStore::encodeValues(const CardValues& values) const
+QList<QByteArray> CategoryStore::EncodeValues(const CardValues& values) const
 {
     QList<QByteArray> encoded;
     encoded.reserve(CardFields::Count);
@@ -164,14 +164,14 @@ void CategoryStore::inTransaction(const std::function<void(TSQLiteDatabase&)>& w
 
 qint64 CategoryStore::InsertCard(const CardValues& values)
 {
-    const QList<QByteArray> encoded = encodeValues(values);
+    const QList<QByteArray> encoded = EncodeValues(values);
     inTransaction([&](TSQLiteDatabase&) { insertRow(encoded); });
     return requireDatabase().LastRowId();
 }
 
 void CategoryStore::UpdateCard(qint64 id, const CardValues& values)
 {
-    const QList<QByteArray> encoded = encodeValues(values);
+    const QList<QByteArray> encoded = EncodeValues(values);
     inTransaction([&](TSQLiteDatabase&) { updateRow(id, encoded); });
 }
 
@@ -195,12 +195,22 @@ void CategoryStore::StorePicture(qint64 id, const QString& filePath)
     requireDatabase().StoreBlob(pictureSql(id), bytes);
 }
 
-qint64 CategoryStore::SaveCard(std::optional<qint64> id, const CardValues& values, const QString& photoPath)
+qint64 CategoryStore::SaveCard(std::optional<qint64> id, const CardValues& values, const QString& photoPath,
+                               const StoredCard* expected, StoredCard* written)
 {
-    const QList<QByteArray> encoded = encodeValues(values);
-    const QByteArray photo =
-        photoPath.trimmed().isEmpty() ? QByteArray() : ReadPictureFile(photoPath.trimmed());
+    const QList<QByteArray> encoded = EncodeValues(values);
+    const QString path = Win1252::Trimmed(photoPath);
+    const QByteArray photo = path.isEmpty() ? QByteArray() : ReadPictureFile(path);
     inTransaction([&](TSQLiteDatabase& db) {
+        if (id && expected) {
+            // Read inside the transaction, so that no other copy can write between the check and the update.
+            const auto current = db.OpenQuery(QueryById(*id));
+            if (current->RowCount() == 0)
+                throw ESQLiteException(u"The card %1 is no longer in the archive"_s.arg(*id));
+            if (ReadStoredCard(*current) != *expected)
+                throw ECardChangedElsewhere(
+                    u"The card %1 was changed in the archive after it was read"_s.arg(*id));
+        }
         if (id) {
             updateRow(*id, encoded);
             if (db.Changes() == 0)
@@ -211,15 +221,26 @@ qint64 CategoryStore::SaveCard(std::optional<qint64> id, const CardValues& value
         }
         if (!photo.isEmpty())
             db.StoreBlob(pictureSql(*id), photo);
+        if (written) {
+            const auto stored = db.OpenQuery(QueryById(*id));
+            if (stored->RowCount() == 0)
+                throw ESQLiteException(u"The card %1 could not be read back"_s.arg(*id));
+            *written = ReadStoredCard(*stored);
+        }
     });
     return *id;
 }
 
 void CategoryStore::DeleteCard(qint64 id)
 {
+    DeleteRow(id);
+    Query(QueryFirst());
+}
+
+void CategoryStore::DeleteRow(qint64 id)
+{
     requireDatabase().ExecuteStatement("DELETE FROM "_L1 + m_category.tableName + " WHERE ID="_L1 +
                                        QString::number(id));
-    Query(QueryFirst());
 }
 
 void CategoryStore::CompactArchive()
@@ -241,6 +262,17 @@ void CategoryStore::CompactArchive()
         }
     } restore{db};
     db.ExecuteStatement(u"VACUUM;"_s);
+}
+
+StoredCard CategoryStore::ReadStoredCard(const TSQLiteTable& row)
+{
+    StoredCard card;
+    card.texts.reserve(CardFields::Count);
+    for (const CardField& f : CardFields::All)
+        card.texts.append(row.BlobText(row.ColumnIndexOf(QString(f.column))));
+    if (const QByteArray* picture = row.BlobStream(row.ColumnIndexOf(u"picture"_s)))
+        card.picture = *picture;
+    return card;
 }
 
 CardValues CategoryStore::ReadCard(const TSQLiteTable& row)

@@ -3,6 +3,7 @@
 
 #include "CardFields.h"
 #include "CategoryDescriptor.h"
+#include "ESQLiteException.h"
 #include "TSQLiteDatabase.h"
 #include "TSQLiteTable.h"
 
@@ -14,6 +15,24 @@
 
 // The 36 texts of a card, in CardFields order, as the screens show them.
 using CardValues = std::array<QString, CardFields::Count>;
+
+// A card as it lies in the archive: the stored bytes of its 36 texts and of its photo (empty when it has
+// none). What a screen remembers of the card it shows, to tell whether another copy of the program has
+// changed it since.
+struct StoredCard
+{
+    QList<QByteArray> texts;
+    QByteArray picture;
+
+    bool operator==(const StoredCard&) const = default;
+};
+
+// Raised by SaveCard when the card was changed in the archive after it was read; nothing was stored.
+class ECardChangedElsewhere : public ESQLiteException
+{
+public:
+    using ESQLiteException::ESQLiteException;
+};
 
 // One category's archive as a screen sees it: the database file beside the executable, the screen's
 // connection and its current result set. Both are replaced, never reused: OpenArchive opens a fresh
@@ -54,16 +73,28 @@ public:
     qint64 InsertCard(const CardValues& values);
     void UpdateCard(qint64 id, const CardValues& values);
     void StorePicture(qint64 id, const QString& filePath);
+    // Deletes the card, then positions the result set on the first card.
     void DeleteCard(qint64 id);
+    // Deletes the card only.
+    void DeleteRow(qint64 id);
     void CompactArchive();
 
     // Stores a card's texts and, when photoPath is not empty, its photo, in one transaction: either all of
     // it is stored or nothing is. Inserts when id is empty, otherwise updates that card, which must
-    // still exist. Returns the card's id.
-    qint64 SaveCard(std::optional<qint64> id, const CardValues& values, const QString& photoPath);
+    // still exist. When expected is given, an update first compares the stored card with it, inside the
+    // transaction, and raises ECardChangedElsewhere without storing anything when they differ. Returns
+    // the card's id.
+    // written, when given, receives the card as stored, read back inside the same transaction.
+    qint64 SaveCard(std::optional<qint64> id, const CardValues& values, const QString& photoPath,
+                    const StoredCard* expected = nullptr, StoredCard* written = nullptr);
+    // The cleaned texts as the archive will hold them: Windows-1252 bytes, trimmed. Raises when a text
+    // holds a character the archive cannot represent.
+    QList<QByteArray> EncodeValues(const CardValues& values) const;
 
     // The 36 texts of the current row of a result set of this table.
     static CardValues ReadCard(const TSQLiteTable& row);
+    // The stored bytes of the current row's texts and photo.
+    static StoredCard ReadStoredCard(const TSQLiteTable& row);
     // Removes the characters with codes 0 to 32 from both ends.
     static QByteArray TrimValue(const QByteArray& value);
     // The whole content of a photo file; raises when it cannot be read or is empty.
@@ -74,7 +105,6 @@ private:
     // Runs work in a transaction on the current connection: committed when it succeeds, rolled back at
     // once when anything in it fails.
     void inTransaction(const std::function<void(TSQLiteDatabase&)>& work);
-    QList<QByteArray> encodeValues(const CardValues& values) const;
     void insertRow(const QList<QByteArray>& values);
     void updateRow(qint64 id, const QList<QByteArray>& values);
     QString pictureSql(qint64 id) const;

@@ -14,7 +14,9 @@ namespace Win1252 {
 std::optional<QByteArray> Encode(const QString& text, qsizetype* firstBadIndex = nullptr);
 QString Decode(const QByteArray& bytes);
 
-// bytes without the characters of codes 0 to 32 at either end (inner ones stay).
+// The one trimming rule of every stored or compared text: the characters of codes 0 to 32 are removed
+// from both ends (inner ones stay). Other blanks, such as the no-break space, are kept.
 QByteArray Trimmed(const QByteArray& bytes);
+QString Trimmed(const QString& text);
 
 } // namespace Win1252

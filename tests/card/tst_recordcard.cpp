@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/Screens.h"
 #include "card/AttachmentDialog.h"
 #include "card/RecordCard.h"
-#include "shell/CodazzurraApplication.h"
-#include "shell/PictureBox.h"
-#include "shell/ScreenKit.h"
-#include "shell/Screens.h"
+#include "kit/CodazzurraApplication.h"
+#include "kit/Colours.h"
+#include "kit/CommandPicture.h"
+#include "kit/PictureBox.h"
+#include "kit/WindowPlacement.h"
 #include "shell/TfrmAvvio.h"
 #include "shell/TfrmZoom.h"
 #include "storage/ESQLiteException.h"
@@ -135,7 +137,7 @@ private slots:
         QCOMPARE(find<CommandPicture>(u"cmdSalva"_s)->focusPolicy(), Qt::NoFocus);
         for (const QString& holder : {u"lblFile01"_s, u"lblCartellaDesc"_s, u"txtFoto"_s, u"imgTemp"_s})
             QVERIFY(!find(holder)->isVisible());
-        auto* birds = m_screens->CardByToken(u"ricorrenze"_s);
+        auto* birds = m_screens->Card(*Categories::ByKey(u"Ricorrenze"_s));
         QCOMPARE(birds->findChild<QLabel*>(u"lblColore"_s)->text(), u"Colore piumaggio:"_s);
     }
 
@@ -143,7 +145,7 @@ private slots:
     {
         for (const CategoryDescriptor& category : Categories::All) {
             RecordCard* card = m_screens->Card(category);
-            ScreenKit::ShowMaximised(card);
+            Kit::ShowMaximised(card);
             card->SetValue(CardFields::Nome, QString(category.title));
             m_desktop->clear();
             card->SaveCard();
@@ -659,12 +661,12 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(m_card));
         auto* name = find<QLineEdit>(u"txtNome"_s);
         QCOMPARE(QApplication::focusWidget(), name);
-        QCOMPARE(name->palette().color(QPalette::Base), ScreenKit::FocusYellow);
+        QCOMPARE(name->palette().color(QPalette::Base), Kit::FocusYellow);
         const QImage drawn = name->grab().toImage();
-        QCOMPARE(QColor(drawn.pixel(drawn.width() - 6, drawn.height() / 2)), ScreenKit::FocusYellow);
+        QCOMPARE(QColor(drawn.pixel(drawn.width() - 6, drawn.height() / 2)), Kit::FocusYellow);
         QTest::keyClick(name, Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), find(u"txtRazza"_s));
-        QCOMPARE(name->palette().color(QPalette::Base), ScreenKit::MoneyGreen);
+        QCOMPARE(name->palette().color(QPalette::Base), Kit::MoneyGreen);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QVERIFY(find(u"txtSesso"_s)->isAncestorOf(QApplication::focusWidget()) ||
                 QApplication::focusWidget() == find(u"txtSesso"_s));

@@ -1,13 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/Screens.h"
 #include "card/RecordCard.h"
-#include "shell/CodazzurraApplication.h"
+#include "kit/Artwork.h"
+#include "kit/BusyCursor.h"
+#include "kit/CodazzurraApplication.h"
+#include "kit/Colours.h"
+#include "kit/CommandPicture.h"
+#include "kit/Guard.h"
+#include "kit/PictureBox.h"
+#include "kit/StatusBar.h"
+#include "kit/WindowPlacement.h"
 #include "shell/Crypt.h"
 #include "shell/ErrorText.h"
 #include "shell/GuideTexts.h"
 #include "shell/PasswordFile.h"
-#include "shell/PictureBox.h"
-#include "shell/ScreenKit.h"
-#include "shell/Screens.h"
 #include "shell/TfrmAvvio.h"
 #include "shell/TfrmCambiaPassword.h"
 #include "shell/TfrmHelpForm.h"
@@ -20,6 +26,7 @@
 #include "support/TestGui.h"
 
 #include <QAccessible>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMovie>
 #include <QPlainTextEdit>
@@ -84,7 +91,7 @@ private slots:
                                                u"TfrmHelpForm"_s, u"TfrmInfo"_s, u"TfrmSplash"_s,
                                                u"TfrmZoom"_s, u"TfrmInfanzia"_s, u"TfrmAllegaCartella"_s}));
         QVERIFY(names.contains(u"TfrmHobby"_s));
-        QCOMPARE(m_screens->CardByToken(u"hobby"_s)->objectName(), u"TfrmHobby"_s);
+        QCOMPARE(dynamic_cast<RecordCard*>(m_screens->CardByToken(u"hobby"_s))->objectName(), u"TfrmHobby"_s);
         QVERIFY(!m_screens->CardByToken(u"Hobby"_s));
     }
 
@@ -212,10 +219,10 @@ private slots:
         auto* old = find<QLineEdit>(change, u"txtPasswordOld"_s);
         auto* confirm = find<QLineEdit>(change, u"txtConferma"_s);
         QCOMPARE(QApplication::focusWidget(), old);
-        QCOMPARE(old->palette().color(QPalette::Base), ScreenKit::FocusYellow);
+        QCOMPARE(old->palette().color(QPalette::Base), Kit::FocusYellow);
         // What is drawn, not only the palette: the field really shows yellow, masked by circles.
         const QImage drawn = old->grab().toImage();
-        QCOMPARE(QColor(drawn.pixel(drawn.width() - 6, drawn.height() / 2)), ScreenKit::FocusYellow);
+        QCOMPARE(QColor(drawn.pixel(drawn.width() - 6, drawn.height() / 2)), Kit::FocusYellow);
         QCOMPARE(old->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, old), 0x25CF);
         QTest::keyClicks(old, u"a"_s);
         QTest::keyClick(old, Qt::Key_Return);
@@ -233,7 +240,7 @@ private slots:
         TfrmAvvio* menu = m_screens->StartMenu();
         for (const QString& name : {u"imgAmici"_s, u"btnAmici"_s}) {
             QTest::mouseClick(find<QWidget>(menu, name), Qt::LeftButton);
-            RecordCard* card = m_screens->CardByToken(u"amici"_s);
+            RecordCard* card = m_screens->Card(*Categories::ByKey(u"Amici"_s));
             QVERIFY(card->isVisible());
             QCOMPARE(card->windowTitle(), u"  Cavalli"_s);
             QVERIFY(!menu->isVisible());
@@ -257,7 +264,7 @@ private slots:
         menu->show();
         menu->resize(1200, 900);
         QCOMPARE(find<QWidget>(menu, u"grpContainer"_s)->pos(),
-                 TfrmAvvio::ContainerPosition(OuterSize(menu)));
+                 TfrmAvvio::ContainerPosition(Kit::OuterSize(menu)));
         QCOMPARE(find<QWidget>(menu, u"imgScuola"_s)->geometry(), QRect(793, 150, 185, 157));
         QCOMPARE(find<QWidget>(menu, u"btnHobby"_s)->geometry(), QRect(795, 542, 180, 36));
     }
@@ -311,12 +318,12 @@ private slots:
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(find(info, u"imgEmail"_s), &enter);
         QCOMPARE(email->Colour(), QColor(Qt::red));
-        QCOMPARE(web->Colour(), ScreenKit::Navy);
+        QCOMPARE(web->Colour(), Kit::Navy);
         QApplication::sendEvent(web, &enter);
-        QCOMPARE(email->Colour(), ScreenKit::Navy);
+        QCOMPARE(email->Colour(), Kit::Navy);
         QCOMPARE(web->Colour(), QColor(Qt::red));
         QApplication::sendEvent(web, &leave);
-        QCOMPARE(web->Colour(), ScreenKit::Navy);
+        QCOMPARE(web->Colour(), Kit::Navy);
         auto* pdf = find<LinkLabel>(m_screens->HelpForm(), u"lblPDF"_s);
         QApplication::sendEvent(find(m_screens->HelpForm(), u"imgPDF"_s), &enter);
         QCOMPARE(pdf->Colour(), QColor(Qt::red));
@@ -368,8 +375,8 @@ private slots:
         QCOMPARE(DefaultErrorText(u"database is locked"_s), u"database is locked."_s);
 
         QWidget screen;
-        QLabel* bar = ScreenKit::MakeStatusBar(&screen);
-        auto* cmd = new CommandPicture(u"cmdNuovo"_s, ScreenKit::Picture(u"cmd_nuovo"_s), &screen);
+        QLabel* bar = Kit::MakeStatusBar(&screen);
+        auto* cmd = new CommandPicture(u"cmdNuovo"_s, Kit::Picture(u"cmd_nuovo"_s), &screen);
         cmd->SetHint(u" Prepara la schermata ad accogliere una nuova scheda."_s, bar);
         QCOMPARE(cmd->focusPolicy(), Qt::NoFocus);
         QCOMPARE(cmd->cursor().shape(), Qt::PointingHandCursor);
@@ -384,7 +391,7 @@ private slots:
         QApplication::sendEvent(cmd, &leave);
         QCOMPARE(bar->text(), QString());
 
-        ScreenKit::Guarded(nullptr, [] { throw std::runtime_error("qualcosa non va"); });
+        Kit::Guarded(nullptr, [] { throw std::runtime_error("qualcosa non va"); });
         QCOMPARE(m_desktop->messages.back().icon, Desktop::Icon::Stop);
         QCOMPARE(m_desktop->messages.back().text, u"qualcosa non va."_s);
         {

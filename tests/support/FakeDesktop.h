@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "shell/Desktop.h"
+#include "kit/Desktop.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PictureBox.h"
 
-#include "FitPicture.h"
+#include "card/FitPicture.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Desktop.h"
 
-#include "ErrorText.h"
-#include "MakerInfo.h"
 #include "QtDesktop.h"
+#include "shell/ErrorText.h"
+#include "shell/MakerInfo.h"
 
 namespace {
 Desktop* g_replacement = nullptr;

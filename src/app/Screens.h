@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "kit/ScreenHost.h"
 #include "storage/CategoryDescriptor.h"
 
 #include <QString>
@@ -9,8 +10,6 @@
 
 class QWidget;
 class RecordCard;
-class TfrmAllegaCartella;
-class TfrmAllegaFile;
 class TfrmAvvio;
 class TfrmCambiaPassword;
 class TfrmHelpForm;
@@ -18,22 +17,28 @@ class TfrmInfo;
 class TfrmPassword;
 class TfrmSplash;
 class TfrmZoom;
-struct GuideTopic;
 
 // Every screen of the program, created once at start-up in a fixed order and destroyed (in reverse) when
-// the program ends. Screens reach each other through it.
-class Screens
+// the program ends. It answers what the screens ask of each other.
+class Screens final : public ScreenHost
 {
 public:
     // programFolder holds the archives, the password file and the PDF guide.
     explicit Screens(const QString& programFolder);
-    ~Screens();
+    ~Screens() override;
     Screens(const Screens&) = delete;
     Screens& operator=(const Screens&) = delete;
 
-    const QString& ProgramFolder() const noexcept { return m_programFolder; }
-    QString ProgramFile(const QString& fileName) const;
-    QString PasswordFilePath() const;
+    // ScreenHost
+    QString ProgramFolder() const override { return m_programFolder; }
+    QString ProgramFile(const QString& fileName) const override;
+    QString PasswordFilePath() const override;
+    void ShowGuideTopic(const GuideTopic& topic) override;
+    void OpenMakerWebSite() override;
+    void Show(Screen screen) override;
+    void ShowArchiveScreen(const CategoryDescriptor& category, ArchiveScreen screen,
+                           const QString& token = {}) override;
+    CardTarget* CardByToken(const QString& tableName) override;
 
     TfrmPassword* Password() const noexcept { return m_password; }
     TfrmAvvio* StartMenu() const noexcept { return m_startMenu; }
@@ -43,19 +48,18 @@ public:
     TfrmSplash* Splash() const noexcept { return m_splash; }
     TfrmZoom* Zoom() const noexcept { return m_zoom; }
     RecordCard* Card(const CategoryDescriptor& category) const;
-    // The record card of the category named by a token (its table name); nullptr when none.
-    RecordCard* CardByToken(const QString& tableName) const;
 
     // Every top-level screen, in creation order.
     std::vector<QWidget*> All() const;
 
-    // Fills the guide screen with a topic and shows it modally.
-    void ShowGuideTopic(const GuideTopic& topic);
-    // Asks the desktop to open the maker's web site; a failure is not reported.
-    void OpenMakerWebSite();
-
 private:
+    // The screens of one archive.
+    struct Archive
+    {
+        RecordCard* card = nullptr;
+    };
     template <typename T, typename... Args> T* create(Args&&... args);
+    const Archive* archive(const CategoryDescriptor& category) const;
 
     QString m_programFolder;
     std::vector<std::unique_ptr<QWidget>> m_screens;
@@ -66,5 +70,5 @@ private:
     TfrmInfo* m_info = nullptr;
     TfrmSplash* m_splash = nullptr;
     TfrmZoom* m_zoom = nullptr;
-    std::vector<RecordCard*> m_cards; // in Categories::All order
+    std::vector<Archive> m_archives; // in Categories::All order
 };

@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Screens.h"
+
+#include "card/RecordCard.h"
+#include "card/TfrmAllegaCartella.h"
+#include "card/TfrmAllegaFile.h"
+#include "kit/BusyCursor.h"
+#include "kit/Desktop.h"
+#include "kit/WindowPlacement.h"
+#include "shell/GuideTexts.h"
+#include "shell/MakerInfo.h"
+#include "shell/PasswordFile.h"
+#include "shell/TfrmAvvio.h"
+#include "shell/TfrmCambiaPassword.h"
+#include "shell/TfrmHelpForm.h"
+#include "shell/TfrmInfo.h"
+#include "shell/TfrmPassword.h"
+#include "shell/TfrmSplash.h"
+#include "shell/TfrmZoom.h"
+
+#include <QDir>
+
+template <typename T, typename... Args> T* Screens::create(Args&&... args)
+{
+    auto screen = std::make_unique<T>(std::forward<Args>(args)...);
+    T* raw = screen.get();
+    m_screens.push_back(std::move(screen));
+    return raw;
+}
+
+Screens::Screens(const QString& programFolder)
+    : m_programFolder(programFolder)
+{
+    m_password = create<TfrmPassword>(*this);
+    m_startMenu = create<TfrmAvvio>(*this);
+    m_changePassword = create<TfrmCambiaPassword>(*this);
+    m_helpForm = create<TfrmHelpForm>(*this);
+    m_info = create<TfrmInfo>(*this);
+    m_splash = create<TfrmSplash>(*this);
+    m_zoom = create<TfrmZoom>(nullptr);
+    m_archives.reserve(Categories::All.size());
+    for (const CategoryDescriptor& category : Categories::All) {
+        Archive archive;
+        archive.card = create<RecordCard>(*this, category);
+        if (&category == &Categories::All.front()) {
+            // The two attachment dialogs exist from the start; the card makes a fresh one for each use.
+            create<TfrmAllegaCartella>(*this, nullptr);
+            create<TfrmAllegaFile>(*this, nullptr);
+        }
+        m_archives.push_back(archive);
+    }
+}
+
+Screens::~Screens()
+{
+    while (!m_screens.empty())
+        m_screens.pop_back();
+}
+
+QString Screens::ProgramFile(const QString& fileName) const
+{
+    return QDir(m_programFolder).filePath(fileName);
+}
+
+QString Screens::PasswordFilePath() const
+{
+    return ProgramFile(QString::fromLatin1(PasswordFile::FileName));
+}
+
+const Screens::Archive* Screens::archive(const CategoryDescriptor& category) const
+{
+    for (std::size_t i = 0; i < Categories::All.size(); ++i) {
+        if (&Categories::All[i] == &category && i < m_archives.size())
+            return &m_archives[i];
+    }
+    return nullptr;
+}
+
+RecordCard* Screens::Card(const CategoryDescriptor& category) const
+{
+    const Archive* a = archive(category);
+    return a ? a->card : nullptr;
+}
+
+CardTarget* Screens::CardByToken(const QString& tableName)
+{
+    const CategoryDescriptor* category = Categories::ByTableName(tableName);
+    return category ? Card(*category) : nullptr;
+}
+
+std::vector<QWidget*> Screens::All() const
+{
+    std::vector<QWidget*> all;
+    for (const auto& s : m_screens)
+        all.push_back(s.get());
+    return all;
+}
+
+void Screens::ShowGuideTopic(const GuideTopic& topic)
+{
+    m_helpForm->SetTopic(topic);
+    m_helpForm->exec();
+}
+
+void Screens::OpenMakerWebSite()
+{
+    BusyCursor busy;
+    desktop().Open(QUrl(MakerInfo::WebAddress()));
+}
+
+void Screens::Show(Screen screen)
+{
+    switch (screen) {
+    case Screen::Password:
+        m_password->Reopen();
+        break;
+    case Screen::StartMenu:
+        Kit::ShowMaximised(m_startMenu);
+        break;
+    case Screen::ChangePassword:
+        m_changePassword->show();
+        break;
+    case Screen::Info:
+        m_info->exec();
+        break;
+    case Screen::Splash:
+        m_splash->exec();
+        break;
+    }
+}
+
+void Screens::ShowArchiveScreen(const CategoryDescriptor& category, ArchiveScreen screen,
+                                const QString& token)
+{
+    const Archive* a = archive(category);
+    if (!a)
+        return;
+    Q_UNUSED(token);
+    switch (screen) {
+    case ArchiveScreen::RecordCard:
+        Kit::ShowMaximised(a->card);
+        break;
+    case ArchiveScreen::Find:
+    case ArchiveScreen::AdvancedSearch:
+    case ArchiveScreen::PhotoViewer:
+    case ArchiveScreen::Slideshow:
+    case ArchiveScreen::Export:
+        // Shown here, modally, once they exist.
+        break;
+    }
+}

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "CodazzurraApplication.h"
+
+#include "FieldConventions.h"
+#include "Guard.h"
+#include "shell/MakerInfo.h"
+
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QStyleFactory>
+#include <QTranslator>
+
+CodazzurraApplication::CodazzurraApplication(int& argc, char** argv)
+    : QApplication(argc, argv)
+{
+    setApplicationName(MakerInfo::ApplicationTitle());
+    setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // The program ends through its own exit commands, not when its last window hides.
+    setQuitOnLastWindowClosed(false);
+    // The message boxes' buttons and the file choosers speak Italian, like the rest of the program.
+    auto* translator = new QTranslator(this);
+    if (translator->load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        installTranslator(translator);
+        m_italianQtTexts = true;
+    }
+    installEventFilter(Kit::MakeEnterPressesButtons(this));
+}
+
+bool CodazzurraApplication::notify(QObject* receiver, QEvent* event)
+{
+    bool handled = false;
+    Kit::Guarded(nullptr, [&] { handled = QApplication::notify(receiver, event); });
+    return handled;
+}

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+class CardTarget;
+struct CategoryDescriptor;
+struct GuideTopic;
+
+// What a screen may ask of the program: the program folder's files, the guide, the maker's web site, and
+// the other screens. The wiring that creates and owns every screen implements it and hands it to each
+// screen, so that no screen knows the others' classes.
+class ScreenHost
+{
+public:
+    // The screens shown by name.
+    enum class Screen { Password, StartMenu, ChangePassword, Info, Splash };
+    // The screens of one archive.
+    enum class ArchiveScreen { RecordCard, Find, AdvancedSearch, PhotoViewer, Slideshow, Export };
+
+    virtual ~ScreenHost() = default;
+
+    // The folder of the program: archives, password file, PDF guide.
+    virtual QString ProgramFolder() const = 0;
+    virtual QString ProgramFile(const QString& fileName) const = 0;
+    virtual QString PasswordFilePath() const = 0;
+
+    // Fills the guide screen with a topic and shows it modally.
+    virtual void ShowGuideTopic(const GuideTopic& topic) = 0;
+    // Asks the desktop to open the maker's web site; a failure is not reported.
+    virtual void OpenMakerWebSite() = 0;
+
+    // Shows a screen: the password screen, start menu and change-password screen side by side with the
+    // others (the password screen emptied and focused), information and credits modally.
+    virtual void Show(Screen screen) = 0;
+    // Shows a screen of an archive: the record card maximised beside the others, the other five modally,
+    // returning when they close. token is the category token the advanced search is given.
+    virtual void ShowArchiveScreen(const CategoryDescriptor& category, ArchiveScreen screen,
+                                   const QString& token = {}) = 0;
+    // The record card of the category named by a token (its table name); nullptr when none.
+    virtual CardTarget* CardByToken(const QString& tableName) = 0;
+};
