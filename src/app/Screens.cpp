@@ -38,16 +38,42 @@ Screens::Screens(const QString& programFolder)
     m_info = create<TfrmInfo>(*this);
     m_splash = create<TfrmSplash>(*this);
     m_zoom = create<TfrmZoom>(nullptr);
-    m_archives.reserve(Categories::All.size());
-    for (const CategoryDescriptor& category : Categories::All) {
-        Archive archive;
-        archive.card = create<RecordCard>(*this, category);
-        if (&category == &Categories::All.front()) {
-            // The two attachment dialogs exist from the start; the card makes a fresh one for each use.
+    // Archive by archive, the record card first. The first archive's card is followed by the two
+    // attachment dialogs (they exist from the start; the card makes a fresh one for each use), and its other
+    // screens come in an order of their own.
+    using S = ArchiveScreen;
+    const std::vector<S> firstOrder = {S::Find, S::Export, S::AdvancedSearch, S::PhotoViewer, S::Slideshow};
+    const std::vector<S> otherOrder = {S::PhotoViewer, S::Export, S::AdvancedSearch, S::Slideshow, S::Find};
+    m_archives.resize(Categories::All.size());
+    for (std::size_t i = 0; i < Categories::All.size(); ++i) {
+        const CategoryDescriptor& category = Categories::All[i];
+        Archive& archive = m_archives[i];
+        createArchiveScreen(archive, S::RecordCard, category);
+        if (i == 0) {
             create<TfrmAllegaCartella>(*this, nullptr);
             create<TfrmAllegaFile>(*this, nullptr);
         }
-        m_archives.push_back(archive);
+        for (S screen : i == 0 ? firstOrder : otherOrder)
+            createArchiveScreen(archive, screen, category);
+    }
+}
+
+void Screens::createArchiveScreen(Archive& archive, ArchiveScreen screen, const CategoryDescriptor& category)
+{
+    switch (screen) {
+    case ArchiveScreen::RecordCard:
+        archive.card = create<RecordCard>(*this, category);
+        break;
+    case ArchiveScreen::Find:
+        break;
+    case ArchiveScreen::AdvancedSearch:
+        break;
+    case ArchiveScreen::PhotoViewer:
+        break;
+    case ArchiveScreen::Slideshow:
+        break;
+    case ArchiveScreen::Export:
+        break;
     }
 }
 
@@ -141,11 +167,14 @@ void Screens::ShowArchiveScreen(const CategoryDescriptor& category, ArchiveScree
         Kit::ShowMaximised(a->card);
         break;
     case ArchiveScreen::Find:
+        break;
     case ArchiveScreen::AdvancedSearch:
+        break;
     case ArchiveScreen::PhotoViewer:
+        break;
     case ArchiveScreen::Slideshow:
+        break;
     case ArchiveScreen::Export:
-        // Shown here, modally, once they exist.
         break;
     }
 }

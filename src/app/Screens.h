@@ -59,6 +59,7 @@ private:
         RecordCard* card = nullptr;
     };
     template <typename T, typename... Args> T* create(Args&&... args);
+    void createArchiveScreen(Archive& archive, ArchiveScreen screen, const CategoryDescriptor& category);
     const Archive* archive(const CategoryDescriptor& category) const;
 
     QString m_programFolder;
