@@ -30,6 +30,12 @@ CodazzurraApplication::CodazzurraApplication(int& argc, char** argv)
 bool CodazzurraApplication::notify(QObject* receiver, QEvent* event)
 {
     bool handled = false;
-    Kit::Guarded(nullptr, [&] { handled = QApplication::notify(receiver, event); });
+    bool completed = false;
+    Kit::Guarded(nullptr, [&] {
+        handled = QApplication::notify(receiver, event);
+        completed = true;
+    });
+    if (!completed)
+        ++m_lastResortFailures;
     return handled;
 }

@@ -15,7 +15,10 @@ public:
 
     // Whether Qt's own texts (Yes/No, the file dialogs) were found in Italian.
     bool HasItalianQtTexts() const noexcept { return m_italianQtTexts; }
+    // How many failures reached the last-resort handler: each one is a screen that failed to catch its own.
+    int LastResortFailures() const noexcept { return m_lastResortFailures; }
 
 private:
     bool m_italianQtTexts = false;
+    int m_lastResortFailures = 0;
 };

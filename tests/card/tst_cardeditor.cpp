@@ -1,13 +1,303 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The record card's rules, without any screen.
 #include "card/CardEditor.h"
+#include "storage/ESQLiteException.h"
+#include "support/TestFiles.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+using Kind = CardEditor::SaveOutcome::Kind;
+
+namespace {
+
+const CategoryDescriptor& amici()
+{
+    return *Categories::ByKey(u"Amici"_s);
+}
+
+} // namespace
 
 class TestCardEditor : public QObject
 {
     Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    QString dbPath() const { return m_dir->filePath(u"Cavalli.db"_s); }
+    std::unique_ptr<CardEditor> editor()
+    {
+        auto e = std::make_unique<CardEditor>(amici(), m_dir->path());
+        e->Store().SetBusyTimeout(100);
+        e->OpenArchive();
+        return e;
+    }
+    // Runs sql on a connection of the test's own, as another copy of the program would.
+    void elsewhere(const QString& sql)
+    {
+        TSQLiteDatabase db(dbPath());
+        db.ExecuteStatement(sql);
+    }
+    QString stored(const QString& column, qint64 id)
+    {
+        return TestFiles::RunSqliteTool(dbPath(), u"SELECT %1 FROM amici WHERE ID=%2"_s.arg(column).arg(id));
+    }
+    qint64 insert(CardEditor& e, const QString& name)
+    {
+        e.Clear();
+        e.SetValue(CardFields::Nome, name);
+        const auto outcome = e.Save();
+        if (outcome.kind != Kind::Inserted)
+            qFatal("insert failed: %s", qPrintable(outcome.error));
+        return *e.Id();
+    }
+
 private slots:
-    void placeholder() {}
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+
+    void save_insertsThenUpdatesTheSameCard()
+    {
+        auto e = editor();
+        e->SetValue(CardFields::Nome, u"  Fulmine; \"il\" veloce  "_s);
+        e->SetValue(CardFields::Note, u"riga 1\r\nriga 2"_s);
+        auto outcome = e->Save();
+        QCOMPARE(outcome.kind, Kind::Inserted);
+        QVERIFY(!outcome.wasStored);
+        QCOMPARE(e->IdText(), u"1"_s);
+        // Shown as stored: cleaned, trimmed.
+        QCOMPARE(e->Value(CardFields::Nome), u"Fulmine   il  veloce"_s);
+        e->SetValue(CardFields::Razza, u"Maremmano"_s);
+        outcome = e->Save();
+        QCOMPARE(outcome.kind, Kind::Updated);
+        QVERIFY(outcome.wasStored);
+        QCOMPARE(stored(u"count(*)"_s, 1), u"1"_s);
+        QCOMPARE(stored(u"varRazza"_s, 1), u"Maremmano"_s);
+        // Saving again, with nothing changed elsewhere, is not a conflict with one's own save.
+        e->SetValue(CardFields::Peso, u"500 kg"_s);
+        QCOMPARE(e->Save().kind, Kind::Updated);
+    }
+
+    void save_refusesWhatCannotBeStored()
+    {
+        auto e = editor();
+        e->SetValue(CardFields::Nome, u" ;\"\t "_s);
+        QCOMPARE(e->Save().kind, Kind::NameMissing);
+        e->SetValue(CardFields::Nome, u"Rex"_s);
+        e->SetValue(CardFields::Razza, u"Shiba \u72ac"_s);
+        const auto outcome = e->Save();
+        QCOMPARE(outcome.kind, Kind::Unrepresentable);
+        QCOMPARE(outcome.field, int(CardFields::Razza));
+        QCOMPARE(outcome.character, u"\u72ac"_s);
+        QVERIFY(!e->Id());
+        QCOMPARE(stored(u"count(*)"_s, 1), u"0"_s);
+    }
+
+    void save_failureKeepsTheCardAsTyped()
+    {
+        auto e = editor();
+        const qint64 id = insert(*e, u"Rex"_s);
+        e->SetValue(CardFields::Nome, u"Rex II"_s);
+        e->SetPendingPhoto(m_dir->filePath(u"sparita.jpg"_s), TestFiles::MakeJpeg(QSize(8, 8)));
+        const auto outcome = e->Save();
+        QCOMPARE(outcome.kind, Kind::Failed);
+        QVERIFY(outcome.error.contains(u"sparita.jpg"_s));
+        QCOMPARE(*e->Id(), id);
+        QCOMPARE(e->Value(CardFields::Nome), u"Rex II"_s);
+        QVERIFY(!e->PendingPhotoPath().isEmpty());
+        QCOMPARE(stored(u"varNome"_s, id), u"Rex"_s);
+    }
+
+    void navigation_walksInIdOrderAndStaysAtTheEnds()
+    {
+        auto e = editor();
+        QVERIFY(!e->Navigate(CardEditor::Step::First)); // empty archive
+        for (const QString& name : {u"Uno"_s, u"Due"_s, u"Tre"_s})
+            insert(*e, name);
+        elsewhere(u"DELETE FROM amici WHERE ID=2"_s);
+        e->Clear();
+        QVERIFY(e->Navigate(CardEditor::Step::Next)); // a new card goes to the first
+        QCOMPARE(e->Value(CardFields::Nome), u"Uno"_s);
+        QVERIFY(e->Navigate(CardEditor::Step::Next));
+        QCOMPARE(e->IdText(), u"3"_s);
+        e->SetValue(CardFields::Razza, u"non salvata"_s);
+        QVERIFY(!e->Navigate(CardEditor::Step::Next)); // nothing after: the edit stays
+        QCOMPARE(e->Value(CardFields::Razza), u"non salvata"_s);
+        QVERIFY(e->Navigate(CardEditor::Step::Previous));
+        QCOMPARE(e->IdText(), u"1"_s);
+        QVERIFY(!e->Navigate(CardEditor::Step::Previous));
+        QVERIFY(e->Navigate(CardEditor::Step::Last));
+        QCOMPARE(e->Value(CardFields::Nome), u"Tre"_s);
+    }
+
+    void identifiers_areSixtyFourBits()
+    {
+        // Another program may have stored a card whose identifier does not fit 32 bits. Shown as "1" and
+        // saved, it would overwrite card 1.
+        auto e = editor();
+        insert(*e, u"Uno"_s);
+        elsewhere(u"INSERT INTO amici (ID, varNome, Ext) VALUES (4294967297, 'Grande', 'JPG')"_s);
+        QVERIFY(e->Navigate(CardEditor::Step::Last));
+        QCOMPARE(e->IdText(), u"4294967297"_s);
+        QVERIFY(e->Navigate(CardEditor::Step::Previous));
+        QCOMPARE(e->IdText(), u"1"_s);
+        QVERIFY(e->Navigate(CardEditor::Step::Next));
+        e->SetValue(CardFields::Razza, u"Frisone"_s);
+        QCOMPARE(e->Save().kind, Kind::Updated);
+        QCOMPARE(stored(u"varNome || '/' || varRazza"_s, 4294967297), u"Grande/Frisone"_s);
+        QCOMPARE(stored(u"varNome || '/' || varRazza"_s, 1), u"Uno/"_s);
+    }
+
+    void load_aRowThatCannotBeReadLeavesTheCardAsItWas()
+    {
+        // A foreign archive whose columns are declared TEXT: the identifier reads, the texts do not.
+        elsewhere(
+            u"CREATE TABLE amici (ID INTEGER PRIMARY KEY, varNome TEXT, varRazza TEXT, varSesso TEXT, "
+            "varDataNasc TEXT, varLuogoNasc TEXT, varProprietario TEXT, varMedico TEXT, varAltezza TEXT, "
+            "varLunghezza TEXT, varTaglia TEXT, varPeso TEXT, varColore TEXT, varPelo TEXT, varSegni TEXT, "
+            "varPassaporto TEXT, varMicrochip TEXT, varTatuaggio TEXT, varSterilizzato TEXT, "
+            "varCertificato TEXT, varAlimentazione TEXT, varVaccinazioni TEXT, varProfilo TEXT, "
+            "varAddestratore TEXT, varTelefono TEXT, varPrezzo TEXT, varSpecialita TEXT, varNote TEXT, "
+            "varDidascalia TEXT, varFile01 TEXT, varFile02 TEXT, varFile03 TEXT, varDesc01 TEXT, "
+            "varDesc02 TEXT, varDesc03 TEXT, varCartella TEXT, varCartellaDesc TEXT, Picture BLOB, "
+            "Ext TEXT)"_s);
+        elsewhere(
+            u"INSERT INTO amici (ID, varNome, varNote, Ext) VALUES (1, 'Uno', 'nota preziosa', 'JPG')"_s);
+        elsewhere(u"INSERT INTO amici (ID, varNome, Ext) VALUES (2, 'Due', 'JPG')"_s);
+        auto e = editor();
+        // The card shows card 1 as another screen handed it over (its texts read through a NULL-free row).
+        elsewhere(u"UPDATE amici SET varNote = CAST(varNote AS BLOB)"_s);
+        TSQLiteDatabase db(dbPath());
+        const auto first = db.OpenQuery(u"SELECT ID, CAST(varNome AS BLOB) AS varNome, "
+                                        "CAST(varNote AS BLOB) AS varNote FROM amici WHERE ID=1"_s);
+        QVERIFY_THROWS_EXCEPTION(ESQLiteException, e->LoadFromRow(*first)); // columns missing
+        QVERIFY(!e->Id());
+
+        e->SetValue(CardFields::Nome, u"scritto a mano"_s);
+        const auto second = db.OpenQuery(u"SELECT * FROM amici WHERE ID=2"_s);
+        QVERIFY_THROWS_EXCEPTION(ESQLiteException, e->LoadFromRow(*second));
+        // Nothing of card 2 was taken: not its identifier, not its texts.
+        QVERIFY(!e->Id());
+        QCOMPARE(e->Value(CardFields::Nome), u"scritto a mano"_s);
+        QVERIFY_THROWS_EXCEPTION(ESQLiteException, e->Navigate(CardEditor::Step::First));
+        QVERIFY(!e->Id());
+        QCOMPARE(stored(u"varNote"_s, 1), u"nota preziosa"_s);
+    }
+
+    void save_anotherCopysChangesAreNeverLostSilently()
+    {
+        auto a = editor();
+        insert(*a, u"Uno"_s);
+        insert(*a, u"Due"_s);
+        auto b = editor();
+        QVERIFY(a->Navigate(CardEditor::Step::Last));
+        QVERIFY(b->Navigate(CardEditor::Step::Last));
+        a->SetValue(CardFields::Razza, u"Lipizzano"_s);
+        QCOMPARE(a->Save().kind, Kind::Updated);
+
+        b->SetValue(CardFields::Peso, u"480 kg"_s);
+        auto outcome = b->Save();
+        QCOMPARE(outcome.kind, Kind::ChangedElsewhere);
+        QCOMPARE(stored(u"varRazza || '/' || varPeso"_s, 2), u"Lipizzano/"_s); // nothing stored
+        QCOMPARE(b->Value(CardFields::Peso), u"480 kg"_s);                     // the card as typed
+
+        // Asked to, the card is written over the other copy's version.
+        outcome = b->Save(true);
+        QCOMPARE(outcome.kind, Kind::Updated);
+        QCOMPARE(stored(u"varRazza || '/' || varPeso"_s, 2), u"/480 kg"_s);
+        // And B may go on saving its card.
+        b->SetValue(CardFields::Taglia, u"grande"_s);
+        QCOMPARE(b->Save().kind, Kind::Updated);
+
+        // A photo stored elsewhere is a change too; a deleted card cannot be saved over.
+        QVERIFY(a->Navigate(CardEditor::Step::First));
+        {
+            TSQLiteDatabase db(dbPath());
+            db.StoreBlob(u"UPDATE amici SET picture = ? WHERE ID = 1"_s, TestFiles::MakeJpeg(QSize(4, 4)));
+        }
+        QCOMPARE(a->Save().kind, Kind::ChangedElsewhere);
+        elsewhere(u"DELETE FROM amici WHERE ID=1"_s);
+        outcome = a->Save();
+        QCOMPARE(outcome.kind, Kind::Failed);
+        QVERIFY(outcome.error.contains(u"no longer"_s));
+        QCOMPARE(stored(u"count(*)"_s, 1), u"0"_s);
+    }
+
+    void save_storesThePendingPhotoWithTheTexts()
+    {
+        auto e = editor();
+        const QByteArray jpeg = TestFiles::MakeJpeg(QSize(64, 48));
+        const QString path = m_dir->filePath(u"foto.jpg"_s);
+        QVERIFY(TestFiles::WriteFile(path, jpeg));
+        e->SetValue(CardFields::Nome, u"Con foto"_s);
+        e->SetPendingPhoto(path, jpeg);
+        QCOMPARE(e->Save().kind, Kind::Inserted);
+        QVERIFY(e->PendingPhotoPath().isEmpty());
+        QCOMPARE(e->PhotoBytes(), jpeg);
+        QCOMPARE(stored(u"length(Picture)"_s, 1), QString::number(jpeg.size()));
+        // Saved again without a new photo, the stored one stays, and is no conflict.
+        e->SetValue(CardFields::Razza, u"x"_s);
+        QCOMPARE(e->Save().kind, Kind::Updated);
+        QCOMPARE(stored(u"length(Picture)"_s, 1), QString::number(jpeg.size()));
+    }
+
+    void duplicate_keepsTheVisibleTextsOnly()
+    {
+        auto e = editor();
+        QVERIFY(!e->Duplicate()); // not stored yet
+        e->SetValue(CardFields::Nome, u"Originale"_s);
+        e->SetValue(CardFields::File01, u"/tmp/a.pdf"_s);
+        e->SetValue(CardFields::Cartella, u"/tmp"_s);
+        e->SetPendingPhoto(m_dir->filePath(u"x.jpg"_s), QByteArray("x"));
+        QVERIFY(TestFiles::WriteFile(m_dir->filePath(u"x.jpg"_s), TestFiles::MakeJpeg(QSize(4, 4))));
+        QCOMPARE(e->Save().kind, Kind::Inserted);
+        QVERIFY(e->Duplicate());
+        QVERIFY(!e->Id());
+        QCOMPARE(e->Value(CardFields::Nome), u"Originale"_s);
+        QVERIFY(e->Value(CardFields::File01).isEmpty());
+        QVERIFY(e->Value(CardFields::Cartella).isEmpty());
+        QVERIFY(e->PhotoBytes().isEmpty());
+        QCOMPARE(e->Save().kind, Kind::Inserted);
+        QCOMPARE(e->IdText(), u"2"_s);
+        QCOMPARE(stored(u"Picture IS NULL"_s, 2), u"1"_s);
+    }
+
+    void delete_reportsWhatHappened()
+    {
+        auto e = editor();
+        QCOMPARE(e->Delete(), CardEditor::DeleteOutcome::NotStored);
+        insert(*e, u"Uno"_s);
+        insert(*e, u"Due"_s);
+        QCOMPARE(e->Delete(), CardEditor::DeleteOutcome::Deleted);
+        QVERIFY(!e->Id());
+        QVERIFY(e->Value(CardFields::Nome).isEmpty());
+        QCOMPARE(stored(u"count(*)"_s, 0), u"0"_s);
+
+        // The card is deleted, but reading the archive afterwards fails: the delete is not reported as
+        // failed. (The archive is made a view whose rows cannot be read.)
+        insert(*e, u"Quattro"_s);
+        QVERIFY(e->Navigate(CardEditor::Step::First));
+        elsewhere(u"ALTER TABLE amici RENAME TO amici_dati"_s);
+        elsewhere(
+            u"CREATE VIEW amici AS SELECT *, CASE WHEN ID = 1 THEN 0 ELSE abs(-9223372036854775807 - 1) END "
+            "AS guasto FROM amici_dati"_s);
+        elsewhere(u"CREATE TRIGGER cancella INSTEAD OF DELETE ON amici BEGIN "
+                  "DELETE FROM amici_dati WHERE ID = old.ID; END"_s);
+        QCOMPARE(e->Delete(), CardEditor::DeleteOutcome::Deleted);
+        QVERIFY(!e->Id());
+        QCOMPARE(TestFiles::RunSqliteTool(dbPath(), u"SELECT group_concat(ID) FROM amici_dati"_s), u"2"_s);
+
+        // A delete that fails itself is raised, and the card stays.
+        auto f = std::make_unique<CardEditor>(amici(), m_dir->path());
+        elsewhere(u"DROP VIEW amici"_s);
+        elsewhere(u"ALTER TABLE amici_dati RENAME TO amici"_s);
+        f->OpenArchive();
+        insert(*f, u"Tre"_s);
+        elsewhere(u"CREATE TRIGGER vieta BEFORE DELETE ON amici BEGIN SELECT raise(ABORT, 'vietato'); END"_s);
+        QVERIFY_THROWS_EXCEPTION(ESQLiteException, f->Delete());
+        QVERIFY(f->Id());
+        QCOMPARE(f->Value(CardFields::Nome), u"Tre"_s);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCardEditor)

@@ -726,6 +726,147 @@ private slots:
         QCOMPARE(title, u"Gestione degli archivi degli animali domestici"_s);
     }
 
+    // Runs sql on a connection of the test's own, as another copy of the program would.
+    void elsewhere(const QString& sql)
+    {
+        TSQLiteDatabase db(dbPath());
+        db.ExecuteStatement(sql);
+    }
+    QString storedColumn(const QString& expression, qint64 id)
+    {
+        return TestFiles::RunSqliteTool(dbPath(),
+                                        u"SELECT %1 FROM amici WHERE ID=%2"_s.arg(expression).arg(id));
+    }
+
+    void identifiers_beyondThirtyTwoBitsPageAndSaveTheirOwnCard()
+    {
+        addCards({u"Uno"_s});
+        elsewhere(u"INSERT INTO amici (ID, varNome, Ext) VALUES (4294967297, 'Grande', 'JPG')"_s);
+        click(u"imgUltimo"_s);
+        QCOMPARE(position(), u"4294967297"_s);
+        type(u"txtRazza"_s, u"Frisone"_s);
+        save();
+        QCOMPARE(m_desktop->messages.size(), 1);
+        QCOMPARE(m_desktop->messages[0].title, u"Aggiornamento effettuato con successo"_s);
+        QCOMPARE(storedColumn(u"varNome || '/' || varRazza"_s, 4294967297), u"Grande/Frisone"_s);
+        QCOMPARE(storedColumn(u"varNome || '/' || varRazza"_s, 1), u"Uno/"_s);
+        click(u"imgIndietro"_s);
+        QCOMPARE(position(), u"1"_s);
+    }
+
+    void load_aCardThatCannotBeReadIsNeverSavedOverAnother()
+    {
+        // A foreign archive whose texts are declared TEXT cannot be read by the card: it must not end up
+        // showing a new identifier over other texts, which a save would then write over that card.
+        QString columns;
+        for (const CardField& f : CardFields::All)
+            columns += f.column + u" TEXT,"_s;
+        elsewhere(u"DROP TABLE amici"_s);
+        elsewhere(u"CREATE TABLE amici (ID INTEGER PRIMARY KEY,"_s + columns + u" Picture BLOB, Ext TEXT)"_s);
+        elsewhere(
+            u"INSERT INTO amici (ID, varNome, varNote, Ext) VALUES (5, 'Cinque', 'nota preziosa', 'JPG')"_s);
+        type(u"txtNome"_s, u"Nuovo"_s);
+        m_desktop->clear();
+        click(u"imgPrimo"_s);
+        QCOMPARE(m_desktop->messages.size(), 1);
+        QCOMPARE(m_desktop->messages[0].icon, Desktop::Icon::Stop);
+        QCOMPARE(position(), QString());
+        QCOMPARE(text(u"txtNome"_s), u"Nuovo"_s);
+        save();
+        QCOMPARE(storedColumn(u"varNote"_s, 5), u"nota preziosa"_s);
+    }
+
+    void save_changesMadeByAnotherCopyAreNeverLostSilently()
+    {
+        addCards({u"Uno"_s, u"Due"_s});
+        click(u"imgUltimo"_s);
+        elsewhere(u"UPDATE amici SET varRazza = 'Lipizzano' WHERE ID=2"_s); // another copy saved the breed
+        type(u"txtPeso"_s, u"480 kg"_s);
+        m_desktop->answers << false;
+        save();
+        QCOMPARE(m_desktop->questions.size(), 1);
+        QCOMPARE(m_desktop->questions[0].text,
+                 u"La scheda \u00e8 stata modificata da un'altra postazione dopo l'apertura. "
+                 "Sovrascrivere le modifiche?"_s);
+        QVERIFY(m_desktop->messages.isEmpty()); // no success reported
+        QCOMPARE(storedColumn(u"varRazza || '/' || varPeso"_s, 2), u"Lipizzano/"_s);
+        QCOMPARE(text(u"txtPeso"_s), u"480 kg"_s);
+        QCOMPARE(position(), u"2"_s);
+        m_desktop->answers << true;
+        save();
+        QCOMPARE(m_desktop->messages.size(), 1);
+        QCOMPARE(m_desktop->messages[0].title, u"Aggiornamento effettuato con successo"_s);
+        QCOMPARE(storedColumn(u"varRazza || '/' || varPeso"_s, 2), u"/480 kg"_s);
+    }
+
+    void delete_isNotReportedAsFailedOnceTheCardIsGone()
+    {
+        addCards({u"Uno"_s, u"Due"_s});
+        click(u"imgPrimo"_s);
+        // Reading the archive after the delete fails: the archive is made a view whose second row cannot
+        // be read.
+        elsewhere(u"ALTER TABLE amici RENAME TO amici_dati"_s);
+        elsewhere(
+            u"CREATE VIEW amici AS SELECT *, CASE WHEN ID = 1 THEN 0 ELSE abs(-9223372036854775807 - 1) "
+            "END AS guasto FROM amici_dati"_s);
+        elsewhere(u"CREATE TRIGGER cancella INSTEAD OF DELETE ON amici BEGIN "
+                  "DELETE FROM amici_dati WHERE ID = old.ID; END"_s);
+        m_desktop->answers << true;
+        m_desktop->clear();
+        click(u"cmdElimina"_s);
+        QVERIFY(m_desktop->messages.isEmpty());
+        QCOMPARE(position(), QString());
+        QCOMPARE(TestFiles::RunSqliteTool(dbPath(), u"SELECT group_concat(ID) FROM amici_dati"_s), u"2"_s);
+    }
+
+    void texts_areNeverCutOrChanged()
+    {
+        // A foreign card with a 40,000-character breed, opened and saved unchanged, keeps it whole; the
+        // notes keep their no-break spaces.
+        addCards({u"Lungo"_s});
+        elsewhere(
+            u"UPDATE amici SET varRazza = '%1', varNote = 'a' || CAST(x'A0' AS TEXT) || 'b' WHERE ID=1"_s.arg(
+                QString(40000, u'r')));
+        click(u"imgPrimo"_s);
+        QCOMPARE(text(u"txtRazza"_s).size(), 40000);
+        QCOMPARE(m_card->Value(CardFields::Note), u"a\u00a0b"_s);
+        type(u"txtNote"_s, m_card->Value(CardFields::Note) + u"\nc\u00a0d"_s);
+        save();
+        QCOMPARE(storedColumn(u"length(varRazza)"_s, 1), u"40000"_s);
+        QCOMPARE(storedColumn(u"hex(varNote)"_s, 1), u"61A0620D0A63A064"_s);
+        // Typed or pasted, too: every edit field takes any length.
+        for (QLineEdit* edit : m_card->findChildren<QLineEdit*>()) {
+            edit->clear();
+            edit->insert(QString(33000, u'x'));
+            QCOMPARE(edit->text().size(), 33000);
+        }
+    }
+
+    void position_isReadByAssistiveTechnology()
+    {
+        addCards({u"Uno"_s});
+        auto* label = find<QLabel>(u"lblPosizione"_s);
+        QCOMPARE(label->accessibleName(), u"Numero della scheda"_s);
+        click(u"imgPrimo"_s);
+        QCOMPARE(label->accessibleDescription(), u"1"_s);
+        click(u"cmdNuovo"_s);
+        QCOMPARE(label->accessibleDescription(), u"nuova scheda"_s);
+    }
+
+    void commands_catchTheirOwnFailures()
+    {
+        // A failure inside a command is shown by the card itself; none travels through Qt's event delivery
+        // to the application's last-resort handler.
+        m_desktop->chooserFails = true;
+        auto* app = qobject_cast<CodazzurraApplication*>(qApp);
+        const int before = app->LastResortFailures();
+        click(u"cmdFoto"_s);
+        QCOMPARE(app->LastResortFailures(), before);
+        QCOMPARE(m_desktop->messages.size(), 1);
+        QCOMPARE(m_desktop->messages[0].icon, Desktop::Icon::Stop);
+        QCOMPARE(m_desktop->messages[0].text, u"selettore guasto."_s);
+    }
+
     void hints_showInTheStatusBar()
     {
         auto* bar = find<QLabel>(u"panInfo"_s);

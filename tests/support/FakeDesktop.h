@@ -6,6 +6,7 @@
 #include <QList>
 #include <QStringList>
 #include <QUrl>
+#include <stdexcept>
 
 // A desktop that records what screens ask of it and answers from queues. Installed for its lifetime.
 class FakeDesktop final : public Desktop
@@ -32,6 +33,8 @@ public:
     }
     QString ChooseFileToOpen(QWidget*, const QString& title, const QString& filter) override
     {
+        if (chooserFails)
+            throw std::runtime_error("selettore guasto");
         chooserTitles << title;
         chooserFilters << filter;
         return files.isEmpty() ? QString() : files.takeFirst();
@@ -72,5 +75,6 @@ public:
     QStringList chooserFilters;
     QList<QUrl> opened;
     bool openSucceeds = true;
+    bool chooserFails = false; // the file chooser raises instead of answering
     int quits = 0;
 };
