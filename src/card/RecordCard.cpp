@@ -17,6 +17,7 @@
 #include "kit/WindowPlacement.h"
 #include "shell/GuideTexts.h"
 #include "shell/TfrmZoom.h"
+#include "storage/AtomicFile.h"
 #include "storage/ESQLiteException.h"
 #include "storage/Win1252.h"
 
@@ -28,7 +29,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QTextDocument>
 
@@ -801,10 +801,8 @@ void RecordCard::SavePhotoToDisk()
     {
         BusyCursor busy;
         // The photo's own bytes, never re-encoded; written whole or not at all.
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(m_previewBytes) != m_previewBytes.size() ||
-            !file.commit())
-            error = file.errorString();
+        if (!AtomicFile::Write(path, m_previewBytes, &error) && error.isEmpty())
+            error = u"errore di scrittura"_s;
     }
     if (!error.isEmpty())
         desktop().Warning(this, u"Salvataggio foto non riuscito"_s,

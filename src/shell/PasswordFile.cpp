@@ -2,6 +2,7 @@
 #include "PasswordFile.h"
 
 #include "Crypt.h"
+#include "storage/AtomicFile.h"
 #include "storage/Win1252.h"
 
 #include <QFile>
@@ -103,12 +104,10 @@ void PasswordFile::WriteValue(const QByteArray& value) const
     }
 
     // A new file replaces the old one only once it is completely written.
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw std::runtime_error("the password file cannot be written");
+    QByteArray content;
     for (const QByteArray& line : lines)
-        file.write(line + "\r\n");
-    if (!file.commit())
+        content += line + "\r\n";
+    if (!AtomicFile::Write(m_path, content))
         throw std::runtime_error("the password file cannot be written");
 }
 

@@ -567,6 +567,17 @@ private slots:
         QCOMPARE(m_desktop->messages.size(), 1);
         QCOMPARE(m_desktop->messages[0].title, u"Salvataggio foto non riuscito"_s);
         QVERIFY(m_desktop->messages[0].text.contains(u"manca/foto.jpg"_s));
+
+        // A disk that fills up half-way: the file keeps its earlier content, and the user is told.
+        m_desktop->clear();
+        m_desktop->files << m_dir->filePath(u"copia.jpg"_s);
+        {
+            TestFiles::FileSizeLimit full(100);
+            click(u"cmdSalvaFoto"_s);
+        }
+        QCOMPARE(m_desktop->messages.size(), 1);
+        QCOMPARE(m_desktop->messages[0].title, u"Salvataggio foto non riuscito"_s);
+        QCOMPARE(TestFiles::ReadFile(m_dir->filePath(u"copia.jpg"_s)), jpeg);
     }
 
     void zoom_showsThePreviewPictureFullScreen()

@@ -90,16 +90,16 @@ private slots:
         const QString nowhere = m_dir.filePath(u"missing/unins000.dll"_s);
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, PasswordFile(nowhere).WriteValue("AB"));
         QVERIFY(!QFileInfo::exists(nowhere));
-        if (TestFiles::RunningAsRoot())
-            return; // permissions do not bind the superuser
-        const QString folder = m_dir.filePath(u"ro"_s);
-        QDir().mkpath(folder);
-        const QString path = folder + u"/unins000.dll"_s;
+        // A disk that takes no more bytes: the old file stays whole.
+        const QString path = m_dir.filePath(u"unins000.dll"_s);
         QVERIFY(TestFiles::WriteFile(path, "[Accesso]\r\nValore=AB\r\n"));
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, PasswordFile(path).WriteValue("CD"));
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        {
+            TestFiles::FileSizeLimit full(4);
+            QVERIFY_THROWS_EXCEPTION(std::runtime_error, PasswordFile(path).WriteValue("CD"));
+        }
         QCOMPARE(TestFiles::ReadFile(path), "[Accesso]\r\nValore=AB\r\n"_ba);
+        QCOMPARE(QDir(m_dir.path()).entryList({u"unins000.dll*"_s}, QDir::Files),
+                 QStringList{u"unins000.dll"_s});
     }
 
     void matches_comparesAsStored()

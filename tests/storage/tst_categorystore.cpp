@@ -231,14 +231,20 @@ private slots:
                     nowhere.OpenArchive(nowhere.QueryFirst());
                 }).startsWith(u"Failed to open database"_s));
         QVERIFY(raisedMessage([&] { nowhere.InsertCard(card(u"x"_s)); }).startsWith(u"Archive not open"_s));
-        if (TestFiles::RunningAsRoot())
-            return; // file permissions do not bind the superuser
-        const QString readOnly = m_dir->filePath(u"ro"_s);
-        QDir().mkpath(readOnly);
-        QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner);
-        CategoryStore store(amici(), readOnly);
-        QVERIFY(!raisedMessage([&] { store.OpenArchive(store.QueryFirst()); }).isEmpty());
-        QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // A folder that takes no new file: the archive cannot be created there.
+        const QString underAFile = m_dir->filePath(u"file"_s);
+        QVERIFY(TestFiles::WriteFile(underAFile, "x"));
+        CategoryStore store(amici(), underAFile);
+        QVERIFY(raisedMessage([&] {
+                    store.OpenArchive(store.QueryFirst());
+                }).startsWith(u"Failed to open database"_s));
+        // A disk that is full: creating the table fails and says so.
+        CategoryStore full(amici(), m_dir->filePath(u"pieno"_s));
+        QDir().mkpath(m_dir->filePath(u"pieno"_s));
+        {
+            TestFiles::FileSizeLimit limit(0);
+            QVERIFY(!raisedMessage([&] { full.OpenArchive(full.QueryFirst()); }).isEmpty());
+        }
     }
 
     void foreignArchive_readsBackByteForByte()

@@ -6,7 +6,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
-#include <unistd.h>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace TestFiles {
 
@@ -58,9 +59,23 @@ QString RunSqliteTool(const QString& database, const QString& sql)
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
-bool RunningAsRoot()
+FileSizeLimit::FileSizeLimit(long long maxBytes)
 {
-    return geteuid() == 0;
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    m_previous = static_cast<long long>(limit.rlim_cur);
+    // A write beyond the limit raises SIGXFSZ, which would end the process; ignored, the write fails.
+    std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = static_cast<rlim_t>(maxBytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(m_previous);
+    setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 } // namespace TestFiles

@@ -20,8 +20,19 @@ bool WriteFile(const QString& path, const QByteArray& bytes);
 QByteArray ReadFile(const QString& path);
 // Runs the sqlite3 command-line tool on a database and returns its standard output, trimmed.
 QString RunSqliteTool(const QString& database, const QString& sql);
-// True when the tests run with the privileges to ignore file permissions.
-bool RunningAsRoot();
+// While it lives, no file of this process can grow beyond maxBytes: writes past it fail (with EFBIG, as
+// on a full disk), whoever runs the tests, the superuser included. Reading is not affected.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(long long maxBytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    long long m_previous;
+};
 
 } // namespace TestFiles
 
