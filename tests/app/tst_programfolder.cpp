@@ -32,6 +32,37 @@ private slots:
         QVERIFY(QFileInfo::exists(m_folder + u"/unins000.dll"_s));
     }
 
+    void build_putsBackAMissingPasswordFile()
+    {
+        // The build writes the password file whenever it is missing, even when nothing has to be linked.
+        const QString path = m_folder + u"/unins000.dll"_s;
+        const QByteArray before = TestFiles::ReadFile(path);
+        QVERIFY(QFile::remove(path));
+        QProcess build;
+        build.start(QStringLiteral(CMAKE_COMMAND),
+                    {u"--build"_s, QStringLiteral(BUILD_FOLDER), u"--target"_s, u"password_file"_s});
+        QVERIFY(build.waitForFinished(120000));
+        QCOMPARE(build.exitCode(), 0);
+        QVERIFY(QFileInfo::exists(path));
+        QVERIFY(PasswordFile(path).Matches(u"riconoscimento"_s));
+        QVERIFY(TestFiles::WriteFile(path, before)); // as the developer left it
+    }
+
+    void guideMaker_failsWhenItCannotWrite()
+    {
+        QTemporaryDir dir;
+        QVERIFY(TestFiles::WriteFile(dir.filePath(u"file"_s), "x"));
+        QProcess make;
+        make.setEnvironment(QProcess::systemEnvironment() << u"QT_QPA_PLATFORM=offscreen"_s);
+        make.start(QStringLiteral(MAKE_GUIDE_PDF), {dir.filePath(u"file/Guida.pdf"_s)});
+        QVERIFY(make.waitForFinished(60000));
+        QVERIFY(make.exitCode() != 0);
+        make.start(QStringLiteral(MAKE_GUIDE_PDF), {dir.filePath(u"Guida.pdf"_s)});
+        QVERIFY(make.waitForFinished(60000));
+        QCOMPARE(make.exitCode(), 0);
+        QVERIFY(TestFiles::ReadFile(dir.filePath(u"Guida.pdf"_s)).startsWith("%PDF"));
+    }
+
     void pdfGuide_saysWhatTheGuideScreensSay()
     {
         const QString pdf = m_folder + u"/Guida.pdf"_s;

@@ -39,6 +39,31 @@ private slots:
         QCOMPARE(Crypt::Scramble("R").left(2), QByteArray::number('R' ^ 0x1D, 16).toUpper());
     }
 
+    void scramble_knownAnswers_data()
+    {
+        // Worked by hand from the rules: key 7429, c = b XOR (key >> 8), key = ((key + c) * 40693 + 27431)
+        // mod 65536. A wrong constant used both ways would still round-trip; it would not give these.
+        QTest::addColumn<QByteArray>("plain");
+        QTest::addColumn<QByteArray>("scrambled");
+        QTest::newRow("first password") << "RICONOSCIMENTO"_ba
+                                        << "4F1D5CD3CC5528D913D1C74E269F"_ba;
+        QTest::newRow("one letter") << "A"_ba
+                                    << "5C"_ba;
+        QTest::newRow("blank") << " "_ba
+                               << "3D"_ba;
+        QTest::newRow("word") << "PASSWORD"_ba
+                              << "4D57257D85FB9581"_ba;
+        QTest::newRow("accented") << "CITT\xc0 2024"_ba
+                                  << "5EED0CEBC88ADA8CF2F9"_ba;
+    }
+    void scramble_knownAnswers()
+    {
+        QFETCH(QByteArray, plain);
+        QFETCH(QByteArray, scrambled);
+        QCOMPARE(Crypt::Scramble(plain), scrambled);
+        QCOMPARE(Crypt::Unscramble(scrambled), plain);
+    }
+
     void unscramble_ignoresAnOddDigitAndRefusesNonHex()
     {
         const QByteArray hex = Crypt::Scramble("RICONOSCIMENTO");

@@ -28,9 +28,11 @@
 #include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMovie>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTemporaryDir>
@@ -234,6 +236,72 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), old);
     }
 
+    void buttons_enterPressesTheFocusedOne()
+    {
+        // The Enter chain leads to OK: Enter there must change the password, and Enter on a focused button
+        // of the password screen presses it as well.
+        find<QPushButton>(m_screens->Password(), u"btnCambiaPassword"_s)->click();
+        TfrmCambiaPassword* change = m_screens->ChangePassword();
+        change->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(change));
+        auto* old = find<QLineEdit>(change, u"txtPasswordOld"_s);
+        QTest::keyClicks(old, u"riconoscimento"_s);
+        QTest::keyClick(old, Qt::Key_Return);
+        QTest::keyClicks(QApplication::focusWidget(), u"nuovissima"_s);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClicks(QApplication::focusWidget(), u"nuovissima"_s);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), find<QWidget>(change, u"cmdOK"_s));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(m_desktop->lastText(), u"Modifica della password avvenuta con successo."_s);
+        QVERIFY(PasswordFile(passwordPath()).Matches(u"nuovissima"_s));
+
+        auto* password = m_screens->Password();
+        password->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(password));
+        auto* quit = find<QPushButton>(password, u"cmdEsci"_s);
+        quit->setFocus();
+        QTest::keyClick(quit, Qt::Key_Return);
+        QCOMPARE(m_desktop->quits, 1);
+    }
+
+    void passwords_areTrimmedOfBlanksOnly()
+    {
+        // Stored passwords lose codes 0 to 32 at their ends, and nothing else: a new password ending in a
+        // no-break space must not be confirmed by one without it, or the user would be locked out.
+        TfrmCambiaPassword* change = m_screens->ChangePassword();
+        change->show();
+        find<QLineEdit>(change, u"txtPasswordOld"_s)->setText(u"riconoscimento"_s);
+        find<QLineEdit>(change, u"txtPasswordNew"_s)->setText(u"segreta\u00a0"_s);
+        find<QLineEdit>(change, u"txtConferma"_s)->setText(u"segreta"_s);
+        find<QPushButton>(change, u"cmdOK"_s)->click();
+        QVERIFY(
+            m_desktop->lastText().startsWith(u"Attenzione: la nuova password non \u00e8 stata confermata"_s));
+        QVERIFY(PasswordFile(passwordPath()).Matches(u"riconoscimento"_s));
+        find<QLineEdit>(change, u"txtPasswordNew"_s)->setText(u"\tsegreta\u00a0 "_s);
+        find<QLineEdit>(change, u"txtConferma"_s)->setText(u"segreta\u00a0"_s);
+        find<QPushButton>(change, u"cmdOK"_s)->click();
+        QCOMPARE(m_desktop->lastText(), u"Modifica della password avvenuta con successo."_s);
+        login(u"segreta"_s);
+        QCOMPARE(m_desktop->lastText(), u"Attenzione: password errata."_s);
+        login(u" SEGRETA\u00a0"_s);
+        QVERIFY(m_screens->StartMenu()->isVisible());
+
+        // A no-break space alone is a password that can be typed and submitted.
+        auto* edit = find<QLineEdit>(m_screens->Password(), u"txtPassword"_s);
+        edit->setText(u"\u00a0"_s);
+        QVERIFY(find<QPushButton>(m_screens->Password(), u"cmdOK"_s)->isEnabled());
+    }
+
+    void qtTexts_areItalian()
+    {
+        auto* app = qobject_cast<CodazzurraApplication*>(qApp);
+        QVERIFY(app->HasItalianQtTexts());
+        QMessageBox box(QMessageBox::NoIcon, u"t"_s, u"x"_s, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box.button(QMessageBox::Yes)->text().remove(u'&'), u"S\u00ec"_s);
+        QCOMPARE(box.button(QMessageBox::No)->text().remove(u'&'), u"No"_s);
+    }
+
     void startMenu_tilesOpenTheirArchive()
     {
         login(u"riconoscimento"_s);
@@ -344,7 +412,10 @@ private slots:
         image.fill(Qt::red);
         zoom.SetPicture(image);
         zoom.show();
+        // It covers its screen whether or not a window manager maximises it.
+        QCOMPARE(zoom.geometry(), zoom.screen()->geometry());
         PictureBox* box = zoom.Picture();
+        QCOMPARE(box->geometry(), TfrmZoom::PictureArea(zoom.screen()->size()));
         QCOMPARE(box->FittedRect().size(), QSize(300, 200));
         QCOMPARE(box->FittedRect().center(), QRect(QPoint(0, 0), box->size()).center());
         QTest::mouseClick(box, Qt::LeftButton);
