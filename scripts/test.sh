@@ -1,8 +1,34 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test headless.
-set -euo pipefail
+# Installs what is missing, builds, and runs every test headless: once in the normal build (build/) and once
+# in a build under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer (build-sanitize/), where
+# any report fails the test that made it. Ends with the count of both runs; fails when any test failed.
+set -uo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-scripts/build.sh
-cd build
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j"$(nproc)"
+scripts/install-deps.sh || exit 1
+scripts/build.sh || exit 1
+
+export QT_QPA_PLATFORM=offscreen
+jobs="$(nproc)"
+status=0
+
+echo "== Tests in the normal build"
+(cd build && ctest --output-on-failure --timeout 300 -j"$jobs") | tee build/ctest.log || status=1
+
+echo "== Tests under the sanitizers"
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCODAZZURRA_SANITIZE=ON \
+    -DCODAZZURRA_BENCHMARKS=OFF > build-sanitize.log 2>&1 || { cat build-sanitize.log; exit 1; }
+cmake --build build-sanitize -j"$jobs" >> build-sanitize.log 2>&1 || { tail -50 build-sanitize.log; exit 1; }
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+(cd build-sanitize && ctest --output-on-failure --timeout 600 -j"$jobs") | tee build-sanitize/ctest.log || status=1
+
+# One line for both runs.
+count() { grep -Eo '[0-9]+ tests failed out of [0-9]+' "$1" | tail -1; }
+normal=$(count build/ctest.log)
+sanitized=$(count build-sanitize/ctest.log)
+failed=$(( ${normal%% *} + ${sanitized%% *} ))
+total=$(( ${normal##* } + ${sanitized##* } ))
+[ -n "$normal" ] && [ -n "$sanitized" ] || status=1
+[ "$failed" -eq 0 ] || status=1
+echo "$((total - failed)) passed, $failed failed (normal build: $normal; sanitizer build: $sanitized)"
+exit $status
