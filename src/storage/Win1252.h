@@ -16,5 +16,7 @@ QString Decode(const QByteArray& bytes);
 
 // bytes without the characters of codes 0 to 32 at either end (inner ones stay).
 QByteArray Trimmed(const QByteArray& bytes);
+// The same rule on shown text: only the characters of codes 0 to 32 go, never other Unicode blanks.
+QString Trimmed(const QString& text);
 
 } // namespace Win1252
