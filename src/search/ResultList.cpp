@@ -19,17 +19,14 @@ void ResultList::Fill(const std::vector<CardSummary>& cards)
     for (const CardSummary& card : cards)
         lines.append(FormatResultLine(card));
 
-    // Italian whatever the process's locale; sort keys are made once per line and compared as bytes.
+    // Italian whatever the process locale. Comparing the lines directly stops at their first difference,
+    // mostly within the name; sort keys would cover all 140-odd characters of every line.
     QCollator collator{QLocale(QLocale::Italian, QLocale::Italy)};
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(std::size_t(count));
-    for (const QString& line : std::as_const(lines))
-        keys.push_back(collator.sortKey(line));
     std::vector<int> order(static_cast<std::size_t>(count));
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return keys[std::size_t(a)].compare(keys[std::size_t(b)]) < 0; });
+                     [&](int a, int b) { return collator.compare(lines.at(a), lines.at(b)) < 0; });
 
     m_lines.reserve(count);
     m_ids.reserve(std::size_t(count));
