@@ -3,12 +3,33 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QLocale>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QTime>
 #include <cmath>
 #include <map>
 
 using namespace Qt::Literals::StringLiterals;
+
+QString PrintedTime(const QTime& time, const QLocale& locale)
+{
+    // Drop every unquoted 't' (the zone) with the blanks before it; quoted text stays as it is.
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString kept;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == u'\'')
+            quoted = !quoted;
+        if (!quoted && c == u't') {
+            while (kept.endsWith(u' '))
+                kept.chop(1);
+            continue;
+        }
+        kept += c;
+    }
+    return locale.toString(time, kept.trimmed());
+}
 
 int FontHeight(int pointSize, int dpiY)
 {

@@ -6,7 +6,9 @@
 #include <QStringList>
 #include <vector>
 
+class QLocale;
 class QPagedPaintDevice;
+class QTime;
 
 // The dash lines above and below the printed title.
 inline constexpr QLatin1StringView FindDashLine("-----------------------");     // find dialog
@@ -20,6 +22,10 @@ struct PrintedListTexts
     QString date;     // the day of printing, dd/MM/yyyy
     QString time;     // the time of printing in the system's long format, without a time-zone name
 };
+
+// time as the locale's long time format writes it, without the time-zone name that Qt's long format
+// ends with ("09:05:07" in Italian, "9:05:07 AM" in American English).
+QString PrintedTime(const QTime& time, const QLocale& locale);
 
 // One text of the printed list: on page (0-based), its top at y device pixels from the top of the
 // printable area, its left edge at ResultListLeft, in Courier New of pointSize.

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "search/FindCriteria.h"
 #include "search/ResultLine.h"
 #include "search/ResultList.h"
 #include "storage/CategoryStore.h"
@@ -69,6 +70,28 @@ private slots:
         const QString empty = FormatResultLine({}, {}, {}, {}, {}, {});
         QCOMPARE(empty.size(), 138);
         QVERIFY(empty.endsWith(u"  Prezzo: "_s));
+    }
+
+    void criteria_followTheCardFieldsAndTheCategory()
+    {
+        const CategoryDescriptor& amici = *Categories::ByKey(u"Amici"_s);
+        const QStringList entries = FindCriteria(amici);
+        QCOMPARE(entries.size(), 28);
+        QCOMPARE(entries.first(), u"Nome"_s);
+        QCOMPARE(entries.at(11), u"Colore mantello"_s);
+        QCOMPARE(entries.at(12), u"Tipologia pelo"_s);
+        QCOMPARE(entries.at(14), u"Numero passaporto"_s);
+        QCOMPARE(entries.last(), u"Didascalia"_s);
+        for (int i = 0; i < entries.size(); ++i)
+            QCOMPARE(CriterionField(entries.at(i), amici), i);
+        QCOMPARE(CriterionField(u" \tNUMERO PASSAPORTO "_s, amici), 14);
+        QCOMPARE(CriterionField(u"specialit\u00e0"_s, amici), 25);
+        QCOMPARE(CriterionField(u"SPECIALIT\u00c0"_s, amici), -1); // only A to Z change case
+        QCOMPARE(CriterionField(u"Passaporto n."_s, amici), -1);
+        const CategoryDescriptor& birds = *Categories::ByKey(u"Ricorrenze"_s);
+        QCOMPARE(CriterionField(u"Colore piumaggio"_s, birds), CardFields::Colore);
+        QCOMPARE(CriterionField(u"Tipologia piume"_s, birds), CardFields::Pelo);
+        QCOMPARE(CriterionField(u"Colore mantello"_s, birds), -1);
     }
 
     void fill_sortsInItalianWithoutRegardToCase()

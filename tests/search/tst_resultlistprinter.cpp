@@ -77,6 +77,22 @@ private slots:
         QCOMPARE(FontHeight(points, dpi), expected);
     }
 
+    void printedTime_leavesOutTheZone_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("it_IT") << u"it_IT"_s << u"09:05:07"_s;
+        QTest::newRow("en_US") << u"en_US"_s << u"9:05:07 AM"_s;
+        QTest::newRow("fi_FI") << u"fi_FI"_s << u"9.05.07"_s;
+    }
+
+    void printedTime_leavesOutTheZone()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, expected);
+        QCOMPARE(PrintedTime(QTime(9, 5, 7), QLocale(locale)), expected);
+    }
+
     void layout_breaksPagesWithoutHeading()
     {
         QStringList lines;
