@@ -118,11 +118,9 @@ std::vector<CardSummary> CategoryStore::findCards(const QString& condition, cons
         patterns.append('%' + TrimValue(*bytes) + '%');
     }
     // The list's columns only: a SELECT * would read every found card's photo into memory.
-    const auto table =
-        requireDatabase().OpenQuery("SELECT ID,varNome,varRazza,varSesso,varDataNasc,varTelefono,varPrezzo "
-                                    "FROM "_L1 +
-                                        m_category.tableName + " WHERE "_L1 + condition,
-                                    patterns);
+    const QString sql = "SELECT ID,varNome,varRazza,varSesso,varDataNasc,varTelefono,varPrezzo FROM "_L1 +
+                        m_category.tableName + " WHERE "_L1 + condition;
+    const auto table = requireDatabase().OpenQuery(sql, patterns);
     std::vector<CardSummary> cards;
     cards.reserve(table->RowCount());
     for (table->GoFirst(); !table->AtEnd(); table->GoNext()) {
