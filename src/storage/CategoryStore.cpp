@@ -65,7 +65,7 @@ QString CategoryStore::QueryAll() const
     return "SELECT * FROM "_L1 + m_category.tableName;
 }
 
-bool CategoryStore::OpenArchive(const QString& positioningSql)
+bool CategoryStore::reopen()
 {
     // The old connection goes first, rolling back anything it left open, so the new one sees the file
     // as it is.
@@ -75,8 +75,61 @@ bool CategoryStore::OpenArchive(const QString& positioningSql)
         m_db->ExecuteStatement(CreateTableSql());
         return false;
     }
+    return true;
+}
+
+bool CategoryStore::OpenArchive(const QString& positioningSql)
+{
+    if (!reopen())
+        return false;
     Query(positioningSql);
     return true;
+}
+
+std::vector<CardSummary> CategoryStore::FindByField(int field, const QString& key)
+{
+    if (field < 0 || field >= CardFields::EditableCount)
+        throw ESQLiteException(u"Not a searchable field: %1"_s.arg(field));
+    return findCards(CardFields::All[std::size_t(field)].column + " LIKE ?"_L1, {key});
+}
+
+std::vector<CardSummary> CategoryStore::FindByFields(const AdvancedSearchTexts& texts)
+{
+    QString condition;
+    for (const int field : AdvancedSearchFields) {
+        if (!condition.isEmpty())
+            condition += " AND "_L1;
+        condition += CardFields::All[std::size_t(field)].column + " LIKE ?"_L1;
+    }
+    return findCards(condition, QList<QString>(texts.begin(), texts.end()));
+}
+
+std::vector<CardSummary> CategoryStore::findCards(const QString& condition, const QList<QString>& texts)
+{
+    const bool hasTable = reopen();
+    m_cursor.reset();
+    if (!hasTable)
+        return {};
+    QList<QByteArray> patterns;
+    for (const QString& text : texts) {
+        const auto bytes = Win1252::Encode(text);
+        if (!bytes)
+            return {}; // no stored text can hold that character
+        patterns.append('%' + TrimValue(*bytes) + '%');
+    }
+    // The list's columns only: a SELECT * would read every found card's photo into memory.
+    const QString sql = "SELECT ID,varNome,varRazza,varSesso,varDataNasc,varTelefono,varPrezzo FROM "_L1 +
+                        m_category.tableName + " WHERE "_L1 + condition;
+    const auto table = requireDatabase().OpenQuery(sql, patterns);
+    std::vector<CardSummary> cards;
+    cards.reserve(table->RowCount());
+    for (table->GoFirst(); !table->AtEnd(); table->GoNext()) {
+        cards.push_back({table->IntegerValue(0), Win1252::Decode(table->BlobText(1)),
+                         Win1252::Decode(table->BlobText(2)), Win1252::Decode(table->BlobText(3)),
+                         Win1252::Decode(table->BlobText(4)), Win1252::Decode(table->BlobText(5)),
+                         Win1252::Decode(table->BlobText(6))});
+    }
+    return cards;
 }
 
 TSQLiteTable& CategoryStore::Query(const QString& sql)

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // The 36 texts of a card, in CardFields order, as the screens show them.
 using CardValues = std::array<QString, CardFields::Count>;
@@ -33,6 +34,26 @@ class ECardChangedElsewhere : public ESQLiteException
 public:
     using ESQLiteException::ESQLiteException;
 };
+
+// A found card as the result lists show it: its identifier and the six texts its line is made of.
+struct CardSummary
+{
+    qint64 id = 0;
+    QString nome;
+    QString razza;
+    QString sesso;
+    QString dataNasc;
+    QString telefono;
+    QString prezzo;
+};
+
+// The nine fields of the advanced search, in the order of its form and of its query.
+inline constexpr std::array<int, 9> AdvancedSearchFields = {
+    CardFields::Nome,         CardFields::Razza,      CardFields::Sesso,
+    CardFields::Proprietario, CardFields::Medico,     CardFields::Profilo,
+    CardFields::Addestratore, CardFields::Specialita, CardFields::Note};
+// The texts typed into those nine fields, in the same order.
+using AdvancedSearchTexts = std::array<QString, AdvancedSearchFields.size()>;
 
 // One category's archive as a screen sees it: the database file beside the executable, the screen's
 // connection and its current result set. Both are replaced, never reused: OpenArchive opens a fresh
@@ -65,6 +86,20 @@ public:
     bool OpenArchive(const QString& positioningSql);
     // Replaces the result set with the result of sql on the current connection.
     TSQLiteTable& Query(const QString& sql);
+
+    // The searches. Each opens a new connection as OpenArchive does (creating a missing table, which then
+    // finds nothing), releases the result set and returns the found cards in SQLite's order, unsorted.
+    // Only the identifier and the six listed columns are read, never the photo; Query(QueryById(id))
+    // then reads a chosen card whole on the same connection.
+    // A key matches a value containing it, trimmed of the characters of codes 0 to 32; '%' and '_' in it
+    // are wildcards, the letters A to Z match either case and every other character only itself. An
+    // empty key matches every card, a NULL value included. A key holding a character that Windows-1252
+    // cannot represent matches no card.
+    //
+    // The cards whose field (a CardFields index below EditableCount) contains key.
+    std::vector<CardSummary> FindByField(int field, const QString& key);
+    // The cards whose nine AdvancedSearchFields contain each its own text.
+    std::vector<CardSummary> FindByFields(const AdvancedSearchTexts& texts);
 
     TSQLiteDatabase* Database() const noexcept { return m_db.get(); }
     TSQLiteTable* Cursor() const noexcept { return m_cursor.get(); }
@@ -101,6 +136,10 @@ public:
     static QByteArray ReadPictureFile(const QString& filePath);
 
 private:
+    // A new connection; creates the table when it is missing. Returns whether the table existed.
+    bool reopen();
+    // The found cards of the condition, its values bound as TEXT: "%" + trimmed text + "%" each.
+    std::vector<CardSummary> findCards(const QString& condition, const QList<QString>& texts);
     TSQLiteDatabase& requireDatabase() const;
     // Runs work in a transaction on the current connection: committed when it succeeds, rolled back at
     // once when anything in it fails.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TSQLiteDatabase.h"
 
+#include "ByteLike.h"
 #include "ESQLiteException.h"
 #include "SqlStatement.h"
 #include "TSQLiteTable.h"
@@ -23,6 +24,13 @@ TSQLiteDatabase::TSQLiteDatabase(const QString& fileName, int busyTimeoutMs)
     }
     // Two copies of the program may share the folder: wait a little for the other's lock instead of failing.
     sqlite3_busy_timeout(m_db, busyTimeoutMs);
+    // The texts are Windows-1252 bytes: LIKE must compare bytes, not read them as UTF-8.
+    if (ByteLike::Register(m_db) != SQLITE_OK) {
+        const QString reason = QString::fromUtf8(sqlite3_errmsg(m_db));
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw ESQLiteException(QStringLiteral("Failed to open database \"%1\" : %2").arg(fileName, reason));
+    }
     try {
         ExecuteStatement(QStringLiteral("PRAGMA SYNCHRONOUS=NORMAL;"));
         ExecuteStatement(QStringLiteral("PRAGMA temp_store = MEMORY;"));

@@ -12,6 +12,7 @@ class TSQLiteTable;
 
 // One open connection to one SQLite database file. Every failure is raised as ESQLiteException.
 // A transaction begun with StartTransaction and not committed is rolled back when the object dies.
+// LIKE on this connection compares Windows-1252 bytes (see ByteLike), not UTF-8 characters.
 class TSQLiteDatabase
 {
 public:

@@ -3,6 +3,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <array>
 
 namespace Win1252 {
 
@@ -42,8 +43,34 @@ std::optional<QByteArray> Encode(const QString& text, qsizetype* firstBadIndex)
 
 QString Decode(const QByteArray& bytes)
 {
-    QStringDecoder decoder(CodecName, QStringConverter::Flag::Stateless);
-    return decoder.decode(bytes);
+    // Every byte stands for one character of its own, so the codec is asked once for all 256 and the
+    // table serves every later text: making a codec per text costs more than the decoding itself.
+    struct Table
+    {
+        std::array<char16_t, 256> units{};
+        bool valid = true;
+        Table()
+        {
+            QByteArray all(256, Qt::Uninitialized);
+            for (int b = 0; b < 256; ++b)
+                all[b] = char(b);
+            QStringDecoder decoder(CodecName, QStringConverter::Flag::Stateless);
+            const QString decoded = decoder.decode(all);
+            valid = decoder.isValid() && !decoder.hasError() && decoded.size() == 256;
+            for (int b = 0; valid && b < 256; ++b)
+                units[std::size_t(b)] = decoded.at(b).unicode();
+        }
+    };
+    static const Table table;
+    if (!table.valid) {
+        QStringDecoder decoder(CodecName, QStringConverter::Flag::Stateless);
+        return decoder.decode(bytes);
+    }
+    QString text(bytes.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    for (const char b : bytes)
+        *out++ = table.units[(unsigned char)(b)];
+    return text;
 }
 
 QByteArray Trimmed(const QByteArray& bytes)
@@ -65,7 +92,7 @@ QString Trimmed(const QString& text)
         ++begin;
     while (end > begin && text.at(end - 1).unicode() <= 32)
         --end;
-    return text.mid(begin, end - begin);
+    return (begin == 0 && end == text.size()) ? text : text.mid(begin, end - begin);
 }
 
 } // namespace Win1252

@@ -17,6 +17,7 @@ QString Decode(const QByteArray& bytes);
 // The one trimming rule of every stored or compared text: the characters of codes 0 to 32 are removed
 // from both ends (inner ones stay). Other blanks, such as the no-break space, are kept.
 QByteArray Trimmed(const QByteArray& bytes);
+// The same rule on shown text: only the characters of codes 0 to 32 go, never other Unicode blanks.
 QString Trimmed(const QString& text);
 
 } // namespace Win1252

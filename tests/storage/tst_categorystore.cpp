@@ -289,6 +289,139 @@ private slots:
                 .arg(jpeg.size()));
     }
 
+    void findByField_bindsTheKeyAndComparesBytes()
+    {
+        // Searching creates a missing table and finds nothing.
+        QVERIFY(m_store->FindByField(CardFields::Nome, QString()).empty());
+        QVERIFY(m_store->Database()->HasTable(u"amici"_s));
+        addCards({"Rex", "REX", "Rexona", "Fido", "Piet\u00e0", "PIET\u00c0", "Dell'Aquila", "Il \"Bello\"",
+                  "a_b", "axb"});
+        auto names = [&](const QString& key) {
+            QStringList found;
+            for (const CardSummary& c : m_store->FindByField(CardFields::Nome, key))
+                found.append(c.nome);
+            return found.join(u'|');
+        };
+        QCOMPARE(names(u"rex"_s), u"Rex|REX|Rexona"_s); // in SQLite's order, not sorted
+        QCOMPARE(names(u" \t rex  "_s), u"Rex|REX|Rexona"_s);
+        QCOMPARE(names(u"\u00e0"_s), u"Piet\u00e0"_s);
+        QCOMPARE(names(u"l'a"_s), u"Dell'Aquila"_s);
+        QCOMPARE(names(u"a_b"_s), u"a_b|axb"_s); // '_' stays a wildcard
+        // A double quote is a character like any other, and the key cannot become SQL.
+        QCOMPARE(names(u"\"Bello\""_s), u"Il \"Bello\""_s);
+        QCOMPARE(names(u"x\" OR \"1\"=\"1"_s), QString());
+        QCOMPARE(names(u"%\" OR varNome LIKE \"%"_s), QString());
+        // An empty key, or blanks only, lists every card.
+        QCOMPARE(m_store->FindByField(CardFields::Nome, u"   "_s).size(), 10u);
+        // No stored text can hold a character outside Windows-1252.
+        QCOMPARE(names(u"\u732b"_s), QString());
+        QVERIFY(!m_store->Cursor());
+        QVERIFY(raisedMessage([&] {
+                    m_store->FindByField(CardFields::EditableCount, {});
+                }).contains(u"searchable"_s));
+    }
+
+    void findByField_searchesTheChosenColumn()
+    {
+        m_store->OpenArchive(m_store->QueryFirst());
+        CardValues v;
+        for (int field = 0; field < CardFields::Count; ++field)
+            v[std::size_t(field)] = u"campo "_s + QString::number(field).rightJustified(2, u'0');
+        v[CardFields::Nome] = u"Stella"_s;
+        v[CardFields::Razza] = u"Frisone"_s;
+        v[CardFields::Sesso] = u"Femmina"_s;
+        v[CardFields::DataNasc] = u"01/02/2020"_s;
+        v[CardFields::Telefono] = u"055 123456"_s;
+        v[CardFields::Prezzo] = u"\u20ac 1.500"_s;
+        const qint64 id = m_store->InsertCard(v);
+        addCards({"Altro"});
+        for (int field = 0; field < CardFields::EditableCount; ++field) {
+            const auto found = m_store->FindByField(field, v[std::size_t(field)]);
+            QVERIFY2(found.size() == 1 && found.front().id == id,
+                     qPrintable(QString(CardFields::All[std::size_t(field)].column)));
+        }
+        QVERIFY(m_store->FindByField(CardFields::Razza, u"campo"_s).empty());
+        const auto found = m_store->FindByField(CardFields::Prezzo, u"50%"_s);
+        QCOMPARE(found.size(), 1u);
+        const CardSummary& c = found.front();
+        QCOMPARE(c.id, id);
+        QCOMPARE(QStringList({c.nome, c.razza, c.sesso, c.dataNasc, c.telefono, c.prezzo}),
+                 QStringList({u"Stella"_s, u"Frisone"_s, u"Femmina"_s, u"01/02/2020"_s, u"055 123456"_s,
+                              u"\u20ac 1.500"_s}));
+        // The chosen card is then read whole on the same connection.
+        const TSQLiteDatabase* searched = m_store->Database();
+        TSQLiteTable& row = m_store->Query(m_store->QueryById(c.id));
+        QCOMPARE(m_store->Database(), searched);
+        QCOMPARE(CategoryStore::ReadCard(row)[CardFields::Didascalia], u"campo 27"_s);
+    }
+
+    void findByFields_joinsTheNineFields()
+    {
+        m_store->OpenArchive(m_store->QueryFirst());
+        // Card i holds "chiave i" in the i-th search field only.
+        for (std::size_t i = 0; i < AdvancedSearchFields.size(); ++i) {
+            CardValues v = card(u"Scheda %1"_s.arg(i));
+            v[std::size_t(AdvancedSearchFields[i])] += u" chiave %1"_s.arg(i);
+            m_store->InsertCard(v);
+        }
+        for (std::size_t i = 0; i < AdvancedSearchFields.size(); ++i) {
+            AdvancedSearchTexts texts;
+            texts[i] = u"CHIAVE %1"_s.arg(i);
+            const auto found = m_store->FindByFields(texts);
+            QCOMPARE(found.size(), 1u);
+            QCOMPARE(found.front().id, qint64(i) + 1);
+        }
+        AdvancedSearchTexts blank;
+        blank.fill(u"  "_s);
+        QCOMPARE(m_store->FindByFields(blank).size(), AdvancedSearchFields.size());
+        AdvancedSearchTexts both;
+        both[0] = u"scheda"_s;
+        both[8] = u"chiave 8"_s;
+        QCOMPARE(m_store->FindByFields(both).size(), 1u);
+        both[4] = u"\u732b"_s;
+        QVERIFY(m_store->FindByFields(both).empty());
+    }
+
+    void searches_matchNullColumnsWhenEmpty()
+    {
+        m_store->OpenArchive(m_store->QueryFirst());
+        // A card written by another program with only a name: every other column is NULL.
+        m_store->Database()->ExecuteStatement(u"INSERT INTO amici (varNome) VALUES ('Solo nome')"_s);
+        CardValues v = card(u"Rex"_s);
+        v[CardFields::Sesso] = u"Maschio"_s;
+        m_store->InsertCard(v);
+        v = card(u"Bella"_s);
+        v[CardFields::Sesso] = u"Femmina"_s;
+        m_store->InsertCard(v);
+        QCOMPARE(m_store->FindByFields({}).size(), 3u);
+        QCOMPARE(m_store->FindByField(CardFields::Razza, {}).size(), 3u);
+        QCOMPARE(m_store->FindByFields({}).front().razza, QString());
+        AdvancedSearchTexts sex;
+        sex[2] = u"m"_s; // "Maschio" and "Femmina" both hold an m
+        QCOMPARE(m_store->FindByFields(sex).size(), 2u);
+        sex[0] = u"REX"_s;
+        QCOMPARE(m_store->FindByFields(sex).size(), 1u);
+    }
+
+    void searches_neverReadThePhotos()
+    {
+        m_store->OpenArchive(m_store->QueryFirst());
+        QByteArray photo(4 * 1024 * 1024, 'j');
+        for (int i = 0; i < 3; ++i) {
+            const qint64 id = m_store->InsertCard(card(u"Rex %1"_s.arg(i)));
+            m_store->Database()->StoreBlob(u"UPDATE amici SET picture = ? WHERE ID = %1"_s.arg(id), photo);
+        }
+        if (sqlite3_memory_used() == 0)
+            QSKIP("this SQLite keeps no memory statistics");
+        // A store that has read nothing yet, as the search screens' own.
+        m_store = std::make_unique<CategoryStore>(amici(), m_dir->path(), 200);
+        sqlite3_memory_highwater(1);
+        QCOMPARE(m_store->FindByField(CardFields::Nome, {}).size(), 3u);
+        QCOMPARE(m_store->FindByFields({}).size(), 3u);
+        const qint64 peak = sqlite3_memory_highwater(0);
+        QVERIFY2(peak < 1024 * 1024, qPrintable(u"peak %1 bytes"_s.arg(peak)));
+    }
+
     void compact_keepsMemoryBounded()
     {
         m_store->OpenArchive(m_store->QueryFirst());

@@ -1,0 +1,281 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Times the finding records core on temporary archives: 2,000 cards with 300 KB photos, and 2,000 and
+// 10,000 cards without photos. For each: the empty-key search (store query, result lines and one sort)
+// against the same query through the bare SQLite C API in the same run, and the rise of peak resident
+// memory during the search. Then one in-list find over 10,000 lines and printing 10,000 lines to a PDF,
+// each against a floor measured in the same run.
+#include "BenchSupport.h"
+
+#include "search/FindInList.h"
+#include "search/ResultList.h"
+#include "search/ResultListPrinter.h"
+#include "storage/CategoryStore.h"
+#include "storage/Win1252.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFont>
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <malloc.h>
+#include <sqlite3.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int Runs = 15;
+
+struct Figures
+{
+    std::vector<double> ms;
+    void print(const char* what) const
+    {
+        std::vector<double> v = ms;
+        std::sort(v.begin(), v.end());
+        std::printf("  %-52s min %8.2f  median %8.2f  max %8.2f ms\n", what, v.front(), Bench::median(v),
+                    v.back());
+    }
+    double median() const { return Bench::median(ms); }
+};
+
+const CategoryDescriptor& amici()
+{
+    return *Categories::ByKey(u"Amici"_s);
+}
+
+// An archive of cards with varied names, written through the bare C API in one transaction.
+void makeArchive(const QString& folder, int cards, int photoBytes)
+{
+    CategoryStore store(amici(), folder);
+    store.OpenArchive(store.QueryFirst()); // creates the file and the table
+    sqlite3* db = nullptr;
+    sqlite3_open(store.DatabasePath().toUtf8().constData(), &db);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    QString columns = u"varNome"_s;
+    QString params = u"?"_s;
+    for (std::size_t i = 1; i < CardFields::All.size(); ++i) {
+        columns += u',' + CardFields::All[i].column;
+        params += u",?"_s;
+    }
+    const QByteArray sql =
+        ("INSERT INTO amici ("_L1 + columns + ",Picture,Ext) VALUES ("_L1 + params + ",?,'JPG')"_L1).toUtf8();
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
+    static const char* names[] = {"Rex",  "Fulmine", "Stella", "Bucefalo", "Furia", "Zefiro",
+                                  "Luna", "Baio",    "Pietà",  "Ombra",    "Tuono", "Àrgo"};
+    auto* random = QRandomGenerator::global();
+    QByteArray photo(photoBytes, Qt::Uninitialized);
+    for (qsizetype i = 0; i < photo.size(); ++i)
+        photo[i] = char(random->generate());
+    std::vector<QByteArray> values(CardFields::All.size());
+    for (int card = 0; card < cards; ++card) {
+        values[0] = *Win1252::Encode(QString::fromUtf8(names[random->bounded(12)]) + u' ' +
+                                     QString::number(random->bounded(100000)));
+        for (std::size_t i = 1; i < values.size(); ++i)
+            values[i] = "Valore " + QByteArray::number(random->bounded(1000)) + " del campo";
+        values[CardFields::Prezzo] = "\x80 " + QByteArray::number(random->bounded(5000));
+        for (std::size_t i = 0; i < values.size(); ++i)
+            sqlite3_bind_text(st, int(i) + 1, values[i].constData(), int(values[i].size()), SQLITE_STATIC);
+        if (photoBytes > 0) {
+            photo[card % photo.size()] = char(card);
+            sqlite3_bind_blob(st, int(values.size()) + 1, photo.constData(), int(photo.size()),
+                              SQLITE_STATIC);
+        } else {
+            sqlite3_bind_null(st, int(values.size()) + 1);
+        }
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+// What the store's search does, with nothing but the C API and SQLite's own LIKE: open, two pragmas,
+// the table test, the query, every row's seven values copied out.
+std::size_t bareSearch(const QByteArray& path)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open(path.constData(), &db);
+    sqlite3_exec(db, "PRAGMA SYNCHRONOUS=NORMAL;", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA temp_store = MEMORY;", nullptr, nullptr, nullptr);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "select [sql] from sqlite_master where [type] = 'table' and lower(name) = ? ", -1,
+                       &st, nullptr);
+    sqlite3_bind_text(st, 1, "amici", 5, SQLITE_STATIC);
+    sqlite3_step(st);
+    sqlite3_finalize(st);
+    sqlite3_prepare_v2(db,
+                       "SELECT ID,varNome,varRazza,varSesso,varDataNasc,varTelefono,varPrezzo FROM amici "
+                       "WHERE varNome LIKE ?",
+                       -1, &st, nullptr);
+    sqlite3_bind_text(st, 1, "%%", 2, SQLITE_STATIC);
+    std::vector<QByteArray> cells;
+    std::size_t rows = 0;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        ++rows;
+        cells.emplace_back(QByteArray::number(sqlite3_column_int64(st, 0)));
+        for (int c = 1; c < 7; ++c)
+            cells.emplace_back(static_cast<const char*>(sqlite3_column_blob(st, c)),
+                               sqlite3_column_bytes(st, c));
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return rows;
+}
+
+// Peak resident memory can be reset on Linux; freed heap is handed back first so that every archive
+// starts alike.
+void resetPeak()
+{
+    malloc_trim(0);
+    QFile f(u"/proc/self/clear_refs"_s);
+    if (f.open(QIODevice::WriteOnly))
+        f.write("5");
+}
+
+ResultList searchArchive(const QString& folder, const char* label)
+{
+    CategoryStore store(amici(), folder);
+    const QByteArray path = store.DatabasePath().toUtf8();
+    ResultList list;
+
+    resetPeak();
+    const long before = Bench::residentKb("VmHWM:");
+    list.Fill(store.FindByField(CardFields::Nome, {}));
+    const long rise = Bench::residentKb("VmHWM:") - before;
+    std::printf("%s: %d cards found\n", label, list.Count());
+    std::printf("  peak resident memory rise during the first search: %.1f MB\n", rise / 1024.0);
+
+    Figures whole, query, lines, bare;
+    for (int run = 0; run < Runs; ++run) {
+        // Alternate the order so that neither side always finds the pages warmer.
+        auto layer = [&] {
+            std::vector<CardSummary> cards;
+            whole.ms.push_back(Bench::timeMs([&] {
+                query.ms.push_back(Bench::timeMs([&] { cards = store.FindByField(CardFields::Nome, {}); }));
+                lines.ms.push_back(Bench::timeMs([&] { list.Fill(cards); }));
+            }));
+        };
+        auto floor = [&] { bare.ms.push_back(Bench::timeMs([&] { bareSearch(path); })); };
+        if (run % 2) {
+            layer();
+            floor();
+        } else {
+            floor();
+            layer();
+        }
+    }
+    whole.print("search: store query + lines + sort");
+    query.print("  of which the store query");
+    lines.print("  of which lines and sort");
+    bare.print("floor: same query, bare C API, SQLite's LIKE");
+    std::printf("  ratio whole / floor %.2f, store query / floor %.2f\n", whole.median() / bare.median(),
+                query.median() / bare.median());
+    return list;
+}
+
+void timeFind(const QStringList& lines)
+{
+    std::printf("In-list find over %lld lines\n", qlonglong(lines.size()));
+    // The worst case: a new key that no line holds, so every line is tested.
+    const QString key = u"zqzq"_s;
+    Figures find, floor;
+    for (int run = 0; run < Runs; ++run) {
+        find.ms.push_back(Bench::timeMs([&] {
+            if (FindInList(lines, 5, key, {}).outcome != FindInListResult::Outcome::NotFound)
+                std::printf("unexpected match\n");
+        }));
+        floor.ms.push_back(Bench::timeMs([&] {
+            int found = 0;
+            for (const QString& line : lines)
+                found += line.contains(key, Qt::CaseInsensitive) ? 1 : 0;
+            if (found)
+                std::printf("unexpected match\n");
+        }));
+    }
+    find.print("FindInList, no line matches (target < 10 ms)");
+    floor.print("floor: QString::contains ignoring case, every line");
+}
+
+void setUpWriter(QPdfWriter& writer)
+{
+    writer.setResolution(600);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF()));
+}
+
+void timePrint(const QStringList& lines, const QString& folder)
+{
+    std::printf("Printing %lld lines to a PDF at 600 dpi\n", qlonglong(lines.size()));
+    const QString pdf = folder + u"/elenco.pdf"_s;
+    const PrintedListTexts texts{QString(FindDashLine), u"Archivio anagrafico cavalli"_s, u"01/02/2024"_s,
+                                 u"10:11:12"_s};
+    Figures print, floor;
+    const int runs = 11;
+    for (int run = 0; run < runs; ++run) {
+        print.ms.push_back(Bench::timeMs([&] {
+            QPdfWriter writer(pdf);
+            setUpWriter(writer);
+            PrintResultList(writer, lines, texts);
+        }));
+        // The same pages and texts drawn by a bare loop: one font, fixed steps.
+        floor.ms.push_back(Bench::timeMs([&] {
+            QPdfWriter writer(pdf);
+            setUpWriter(writer);
+            QPainter painter(&writer);
+            QFont font(u"Courier New"_s);
+            font.setPixelSize(67);
+            painter.setFont(font);
+            int y = 700;
+            for (const QString& line : lines) {
+                if (y >= writer.height() - 201) {
+                    writer.newPage();
+                    y = 134;
+                }
+                painter.drawText(150, y, line);
+                y += 134;
+            }
+        }));
+    }
+    std::printf("  PDF of %lld KB\n", qlonglong(QFileInfo(pdf).size() / 1024));
+    print.print("PrintResultList (target < 5000 ms)");
+    floor.print("floor: bare drawText loop on the same writer");
+    std::printf("  ratio %.2f\n", print.median() / floor.median());
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString photos = dir.filePath(u"photos"_s);
+    const QString small = dir.filePath(u"small"_s);
+    const QString large = dir.filePath(u"large"_s);
+    for (const QString& f : {photos, small, large})
+        QDir().mkpath(f);
+
+    std::printf("Building the archives...\n");
+    makeArchive(photos, 2000, 300 * 1024);
+    makeArchive(small, 2000, 0);
+    makeArchive(large, 10000, 0);
+    std::printf("Archive files: %lld MB with photos, %lld MB and %lld MB without\n",
+                qlonglong(QFileInfo(photos + u"/Cavalli.db"_s).size() >> 20),
+                qlonglong(QFileInfo(small + u"/Cavalli.db"_s).size() >> 20),
+                qlonglong(QFileInfo(large + u"/Cavalli.db"_s).size() >> 20));
+
+    searchArchive(photos, "2,000 cards with 300 KB photos");
+    searchArchive(small, "2,000 cards without photos");
+    const ResultList list = searchArchive(large, "10,000 cards without photos (target < 100 ms)");
+    timeFind(list.Lines());
+    timePrint(list.Lines(), dir.path());
+    std::printf("Peak resident memory of the benchmark: %ld MB\n", Bench::residentKb("VmHWM:") / 1024);
+    return 0;
+}

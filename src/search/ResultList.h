@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+struct CardSummary;
+
+// The lines of a result list in the order the list shows them, with the card behind each line.
+class ResultList
+{
+public:
+    // Replaces the list with one FormatResultLine per card, sorted once in Italian alphabetical order of
+    // the whole line without regard to case. Identical lines are all kept, in the order of cards.
+    void Fill(const std::vector<CardSummary>& cards);
+    void Clear();
+
+    int Count() const noexcept { return int(m_lines.size()); }
+    bool IsEmpty() const noexcept { return m_lines.isEmpty(); }
+    const QStringList& Lines() const noexcept { return m_lines; }
+
+    // The card that a double-click on line index shows: the first card, in the order they were given to
+    // Fill, whose line equals that line once both are trimmed of codes 0 to 32. So of two cards with
+    // identical lines, either line shows the first card. Nothing for an index outside the list.
+    std::optional<qint64> ChosenCardId(int index) const;
+
+private:
+    QStringList m_lines;
+    std::vector<qint64> m_ids;    // the card of each line
+    std::vector<int> m_positions; // the position of that card in the cards given to Fill
+};
