@@ -57,4 +57,15 @@ QByteArray Trimmed(const QByteArray& bytes)
     return bytes.mid(begin, end - begin);
 }
 
+QString TrimmedText(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin).unicode() <= 32)
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= 32)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
 } // namespace Win1252

@@ -16,5 +16,7 @@ QString Decode(const QByteArray& bytes);
 
 // bytes without the characters of codes 0 to 32 at either end (inner ones stay).
 QByteArray Trimmed(const QByteArray& bytes);
+// The same rule for text already decoded: codes 0 to 32 go from both ends (never other Unicode blanks).
+QString TrimmedText(const QString& text);
 
 } // namespace Win1252
