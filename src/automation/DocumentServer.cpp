@@ -115,9 +115,9 @@ struct Document
 
     // The format text inserted at position takes: that of the text before it, or in an empty table cell
     // the format its table was made with (an empty cell's own format is the cell's, not a text's).
-    QTextCharFormat formatAt(int position) const
+    QTextCharFormat formatAt(int position)
     {
-        QTextCursor c(const_cast<QTextDocument*>(&text));
+        QTextCursor c(&text);
         c.setPosition(position);
         if (QTextTable* table = c.currentTable(); table && c.atBlockStart())
             return tableText.value(table, typing);

@@ -166,8 +166,10 @@ QString Variant::Describe() const
         return TypeName() + u' ' + QString::number(std::get<qint32>(m_value));
     case Type::String:
         return TypeName() + u" \""_s + std::get<QString>(m_value) + u'"';
-    case Type::Dispatch:
-        return TypeName() + u' ' + std::get<DispatchPtr>(m_value)->DebugName();
+    case Type::Dispatch: {
+        const QString name = std::get<DispatchPtr>(m_value)->DebugName();
+        return name.isEmpty() ? TypeName() : TypeName() + u' ' + name;
+    }
     case Type::Array: {
         const auto& a = std::get<std::shared_ptr<VariantArray>>(m_value);
         return TypeName() + u" [1..%1, 1..%2]"_s.arg(a->Rows()).arg(a->Columns());
