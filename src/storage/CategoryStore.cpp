@@ -336,3 +336,16 @@ CardValues CategoryStore::ReadCard(const TSQLiteTable& row)
             Win1252::Decode(row.BlobText(row.ColumnIndexOf(QString(CardFields::All[std::size_t(i)].column))));
     return values;
 }
+
+// Lists of the whole archive.
+
+QString CategoryStore::QueryFieldsOfAll(std::span<const int> fields) const
+{
+    QString columns;
+    for (const int f : fields) {
+        if (!columns.isEmpty())
+            columns += u',';
+        columns += CardFields::All.at(std::size_t(f)).column;
+    }
+    return "SELECT "_L1 + columns + " FROM "_L1 + m_category.tableName + " ORDER BY ID"_L1;
+}

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <vector>
+#include <span>
 
 // The 36 texts of a card, in CardFields order, as the screens show them.
 using CardValues = std::array<QString, CardFields::Count>;
@@ -153,4 +154,9 @@ private:
     int m_busyTimeoutMs;
     std::unique_ptr<TSQLiteDatabase> m_db;
     std::unique_ptr<TSQLiteTable> m_cursor;
+
+public:
+    // Lists of the whole archive (the export grid). Every card's texts of the given CardFields entries,
+    // in ID order, and no other column: such a list never reads the photos into memory.
+    QString QueryFieldsOfAll(std::span<const int> fields) const;
 };

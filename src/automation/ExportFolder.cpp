@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ExportFolder.h"
+
+#include "EAutomationError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace ExportFolder {
+
+namespace {
+constexpr int MaxBaseNameLength = 100;
+constexpr int MaxNumberedNames = 10000;
+} // namespace
+
+QString Path(const QString& programFolder)
+{
+    return QDir(programFolder).filePath(Name);
+}
+
+QString Ensure(const QString& programFolder)
+{
+    const QString path = Path(programFolder);
+    const QFileInfo info(path);
+    if (info.isDir())
+        return path;
+    if (info.exists() || !QDir(programFolder).mkpath(Name) || !QFileInfo(path).isDir())
+        throw EAutomationError(
+            u"Impossibile creare la cartella \"%1\"."_s.arg(QDir::toNativeSeparators(path)));
+    return path;
+}
+
+QString SafeBaseName(const QString& name, const QString& fallback)
+{
+    static const QString refused = u"<>:\"/\\|?*"_s;
+    QString safe;
+    safe.reserve(name.size());
+    for (const QChar c : name)
+        safe += (c.unicode() < 32 || refused.contains(c)) ? u'_' : c;
+    auto strip = [](QChar c) { return c == u' ' || c == u'.'; };
+    qsizetype begin = 0;
+    qsizetype end = safe.size();
+    while (begin < end && strip(safe.at(begin)))
+        ++begin;
+    while (end > begin && strip(safe.at(end - 1)))
+        --end;
+    safe = safe.mid(begin, end - begin);
+    if (safe.size() > MaxBaseNameLength) {
+        safe.truncate(MaxBaseNameLength);
+        if (safe.back().isHighSurrogate())
+            safe.chop(1);
+        while (!safe.isEmpty() && strip(safe.back()))
+            safe.chop(1);
+    }
+    return safe.isEmpty() ? fallback : safe;
+}
+
+void OpenTemporary(QTemporaryFile& file, const QString& folder, const QString& suffix)
+{
+    file.setFileTemplate(QDir(folder).filePath(u".codazzurra-XXXXXX."_s + suffix));
+    file.setAutoRemove(true);
+    if (!file.open())
+        throw EAutomationError(u"Impossibile scrivere nella cartella \"%1\": %2."_s.arg(
+            QDir::toNativeSeparators(folder), file.errorString()));
+}
+
+QString Publish(QTemporaryFile& file, const QString& folder, const QString& baseName, const QString& suffix)
+{
+    // What was written reaches the disk before the file takes a name the user sees.
+    if (!file.isOpen() && !file.open())
+        throw EAutomationError(u"Impossibile completare il file \"%1\": %2."_s.arg(
+            QDir::toNativeSeparators(file.fileName()), file.errorString()));
+    // A temporary file is private to its owner; the finished file gets the permissions any new file of
+    // the user gets, so that others sharing the program folder can open it too.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (!file.flush() || ::fchmod(file.handle(), 0666 & ~mask) != 0 || ::fsync(file.handle()) != 0)
+        throw EAutomationError(u"Impossibile completare il file \"%1\": %2."_s.arg(
+            QDir::toNativeSeparators(file.fileName()), file.errorString()));
+    const QDir dir(folder);
+    for (int n = 1; n <= MaxNumberedNames; ++n) {
+        const QString name =
+            n == 1 ? baseName + u'.' + suffix : u"%1 (%2).%3"_s.arg(baseName).arg(n).arg(suffix);
+        const QString path = dir.filePath(name);
+        if (QFileInfo::exists(path))
+            continue;
+        // Renaming never replaces an existing file, so a name taken meanwhile only moves on to the next.
+        if (file.rename(path)) {
+            file.setAutoRemove(false);
+            return path;
+        }
+        if (!QFileInfo::exists(path))
+            throw EAutomationError(u"Impossibile salvare il file \"%1\": %2."_s.arg(
+                QDir::toNativeSeparators(path), file.errorString()));
+    }
+    throw EAutomationError(u"Troppi file di nome \"%1\" nella cartella \"%2\"."_s.arg(
+        baseName + u'.' + suffix, QDir::toNativeSeparators(folder)));
+}
+
+} // namespace ExportFolder

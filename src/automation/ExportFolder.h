@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+class QTemporaryFile;
+
+// The folder "Esportazioni" inside the program folder, where the office servers leave the documents and
+// workbooks they make: the user finds them there again (nothing the user may keep goes to /tmp, which is
+// emptied at boot), and they travel with the program folder.
+namespace ExportFolder {
+
+inline constexpr QLatin1StringView Name{"Esportazioni"};
+
+// The folder's path; it may not exist yet.
+QString Path(const QString& programFolder);
+// The folder's path, created when missing. Raises EAutomationError when it cannot be (a file in its place,
+// a read-only medium).
+QString Ensure(const QString& programFolder);
+
+// name made fit to be a file name on any medium the program folder may be on: characters that Windows or
+// Linux refuse in names (codes 0-31, < > : " / \ | ? *) become "_", blanks and dots at either end go (no
+// hidden files), and the result is at most 100 characters long. fallback when nothing is left.
+QString SafeBaseName(const QString& name, const QString& fallback);
+
+// A new temporary file inside folder, open for writing, removed when it is destroyed unless published.
+// Raises EAutomationError when it cannot be created.
+void OpenTemporary(QTemporaryFile& file, const QString& folder, const QString& suffix);
+
+// Gives the finished temporary file its final name in folder: "<baseName>.<suffix>", or
+// "<baseName> (2).<suffix>", "(3)"... when the name is taken. An existing file is never replaced, and a
+// file appears under its final name only whole (written, flushed to disk, then renamed). Returns the final
+// path; raises EAutomationError when the file cannot be finished.
+QString Publish(QTemporaryFile& file, const QString& folder, const QString& baseName, const QString& suffix);
+
+} // namespace ExportFolder

@@ -1,0 +1,271 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "automation/EAutomationError.h"
+#include "automation/OfficeServers.h"
+#include "automation/SpreadsheetServer.h"
+#include "export/ExcelTransfer.h"
+#include "export/ExportGrid.h"
+#include "storage/Win1252.h"
+#include "support/FakeDocumentDesk.h"
+#include "support/OfficeFiles.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace Automation;
+using Outcome = ExcelExportResult::Outcome;
+
+namespace {
+
+// A grid of the export screen's shape: headers with their leading blank, numbered rows, values.
+TextGrid grid(int dataRows, const std::function<QString(int row, int column)>& value)
+{
+    TextGrid g(dataRows + 1, ExportGrid::ColumnCount);
+    const QStringList headers = ExportGrid::Headers(*Categories::ByKey(u"Infanzia"_s));
+    for (int c = 0; c < g.ColumnCount(); ++c)
+        g.SetText(0, c, headers.at(c));
+    for (int r = 1; r <= dataRows; ++r) {
+        g.SetText(r, 0, QString::number(r));
+        for (int c = 1; c < g.ColumnCount(); ++c)
+            g.SetText(r, c, value(r, c));
+    }
+    return g;
+}
+
+// A column width in characters as the file stores it: with the cell padding of the default font's
+// 7-pixel digits.
+double storedWidth(double characters)
+{
+    return std::trunc((std::round(characters * 7) + 5) / 7 * 256) / 256;
+}
+
+QString columnLetter(int column)
+{
+    return QString(QChar(char16_t(u'A' + column - 1)));
+}
+
+} // namespace
+
+class TestSpreadsheetServer : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<FakeDocumentDesk> m_desk;
+    std::unique_ptr<Registry> m_registry;
+
+    QString exportFolder() const { return m_folder->filePath(u"Esportazioni"_s); }
+
+    ExcelExportResult transfer(const TextGrid& g, const QString& sheet = u"Archivio cani"_s)
+    {
+        return ExportGridToExcel(g, sheet, *m_registry);
+    }
+
+    // The file names in the export folder, hidden ones included.
+    QStringList exported() const
+    {
+        return QDir(exportFolder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+private slots:
+    void init()
+    {
+        m_folder = std::make_unique<QTemporaryDir>();
+        m_desk = std::make_unique<FakeDocumentDesk>();
+        m_registry = std::make_unique<Registry>();
+        RegisterOfficeServers(*m_registry, *m_desk, m_folder->path());
+    }
+
+    void workbook_holdsEveryValueAsText()
+    {
+        const QStringList samples = {u"007"_s,
+                                     u"01/02/2024"_s,
+                                     u"=SUM(1,2)"_s,
+                                     u"   "_s,
+                                     u" \u00e8 \u20ac \u201c \u201d "_s,
+                                     QString(250, u'a'),
+                                     QString(250, u'b') + u"..."_s,
+                                     u"1e5"_s,
+                                     u"TRUE"_s,
+                                     u"a\tb\u0001c"_s};
+        const int live = Dispatch::LiveObjects();
+        const TextGrid g =
+            grid(12, [&](int r, int c) { return c == 1 ? samples.value(r - 1) : u"r%1c%2"_s.arg(r).arg(c); });
+        const ExcelExportResult result = transfer(g);
+        QVERIFY2(result.outcome == Outcome::Done, qPrintable(result.errorText));
+        QCOMPARE(Dispatch::LiveObjects(), live);
+
+        const QString path = QDir(exportFolder()).filePath(u"Archivio cani.xlsx"_s);
+        QCOMPARE(exported(), QStringList{u"Archivio cani.xlsx"_s});
+        QCOMPARE(m_desk->askedTypes, QStringList{QString(SpreadsheetServer::MimeType)});
+        QCOMPARE(m_desk->opened, QStringList{path});
+        // Not private like a temporary file: the permissions of any new file of the user.
+        QVERIFY(TestFiles::WriteFile(m_folder->filePath(u"reference"_s), "x"));
+        QCOMPARE(QFileInfo(path).permissions(), QFileInfo(m_folder->filePath(u"reference"_s)).permissions());
+
+        const OfficeFiles::XlsxSheet sheet = OfficeFiles::ReadXlsx(path);
+        QVERIFY2(sheet.error.isEmpty(), qPrintable(sheet.error));
+        QCOMPARE(sheet.name, u"Archivio cani"_s);
+        QCOMPARE(sheet.lastRow, 13);
+        // The selection is back on A1, which the file records by writing none.
+        QVERIFY2(sheet.selection.isEmpty() || sheet.selection == u"A1"_s, qPrintable(sheet.selection));
+        for (int r = 2; r <= 11; ++r) {
+            const QString expected = Win1252::Trimmed(samples.value(r - 2));
+            const OfficeFiles::XlsxCell cell = sheet.cell(u"B%1"_s.arg(r));
+            QCOMPARE(cell.text, expected);
+            QCOMPARE(cell.numberFormat, u"@"_s);
+            if (!expected.isEmpty())
+                QVERIFY2(cell.type == u"s"_s || cell.type == u"inlineStr"_s, qPrintable(cell.type));
+        }
+        // The header's leading blank does not reach the sheet; A1 is regular, B1 to Z1 bold.
+        QCOMPARE(sheet.cell(u"A1"_s).text, u"N."_s);
+        QVERIFY(!sheet.cell(u"A1"_s).bold);
+        for (int c = 2; c <= 26; ++c)
+            QVERIFY2(sheet.cell(columnLetter(c) + u'1').bold, qPrintable(columnLetter(c)));
+        QCOMPARE(sheet.cell(u"B1"_s).text, u"Nome"_s);
+        QVERIFY(!sheet.cell(u"B2"_s).bold);
+        QCOMPARE(sheet.cell(u"A13"_s).text, u"12"_s);
+        QCOMPARE(sheet.cell(u"A13"_s).type, u"s"_s);
+        QCOMPARE(sheet.cell(u"Z13"_s).text, u"r12c25"_s);
+
+        // Widths from the longest text of each column: 253 characters are capped.
+        QCOMPARE(sheet.columnWidths.value(2), storedWidth(255));
+        QCOMPARE(sheet.columnWidths.value(1), storedWidth(SpreadsheetServer::AutoFitWidth(2)));
+        // Column Z: "Specialit\u00e0", 10 characters.
+        QCOMPARE(sheet.columnWidths.value(26), storedWidth(SpreadsheetServer::AutoFitWidth(10)));
+    }
+
+    void autoFitWidth_isCapped()
+    {
+        QCOMPARE(SpreadsheetServer::AutoFitWidth(10), 12.0);
+        QCOMPARE(SpreadsheetServer::AutoFitWidth(300), 255.0);
+    }
+
+    void tenThousandRows_goInOneAssignment()
+    {
+        const TextGrid g = grid(10000, [](int r, int c) { return u"%1-%2"_s.arg(r).arg(c); });
+        QCOMPARE(transfer(g).outcome, Outcome::Done);
+        const OfficeFiles::XlsxSheet sheet =
+            OfficeFiles::ReadXlsx(QDir(exportFolder()).filePath(u"Archivio cani.xlsx"_s));
+        QVERIFY(sheet.error.isEmpty());
+        QCOMPARE(sheet.lastRow, 10001);
+        QCOMPARE(sheet.cell(u"Z10001"_s).text, u"10000-25"_s);
+        QCOMPARE(sheet.cell(u"A10001"_s).text, u"10000"_s);
+    }
+
+    void designedEmptyForm_givesEmptyTextCells()
+    {
+        QCOMPARE(transfer(ExportGrid::DesignedEmpty()).outcome, Outcome::Done);
+        const OfficeFiles::XlsxSheet sheet =
+            OfficeFiles::ReadXlsx(QDir(exportFolder()).filePath(u"Archivio cani.xlsx"_s));
+        QVERIFY(sheet.error.isEmpty());
+        QCOMPARE(sheet.cell(u"Z10"_s).numberFormat, u"@"_s);
+        QVERIFY(sheet.cell(u"Z10"_s).text.isEmpty());
+        QVERIFY(sheet.cell(u"C1"_s).bold);
+        QVERIFY(!sheet.cells.contains(u"A11"_s));
+    }
+
+    void takenNames_getANumber()
+    {
+        const TextGrid g = grid(1, [](int, int) { return u"x"_s; });
+        QCOMPARE(transfer(g).outcome, Outcome::Done);
+        QCOMPARE(transfer(g).outcome, Outcome::Done);
+        QCOMPARE(transfer(g).outcome, Outcome::Done);
+        QCOMPARE(exported(), QStringList({u"Archivio cani (2).xlsx"_s, u"Archivio cani (3).xlsx"_s,
+                                          u"Archivio cani.xlsx"_s}));
+        QCOMPARE(m_desk->opened.last(), QDir(exportFolder()).filePath(u"Archivio cani (3).xlsx"_s));
+    }
+
+    void noProgramForWorkbooks_createsNoServerAndNoFile()
+    {
+        m_desk->hasHandlers = false;
+        const ExcelExportResult result = transfer(grid(1, [](int, int) { return u"x"_s; }));
+        QCOMPARE(result.outcome, Outcome::ServerNotCreated);
+        QVERIFY(!QFileInfo::exists(exportFolder()));
+        QVERIFY(m_desk->opened.isEmpty());
+    }
+
+    void exportFolderTakenByAFile_failsTheLastCall()
+    {
+        QVERIFY(TestFiles::WriteFile(exportFolder(), "not a folder"));
+        const ExcelExportResult result = transfer(grid(1, [](int, int) { return u"x"_s; }));
+        QCOMPARE(result.outcome, Outcome::ExportFailed);
+        QCOMPARE(result.failedCall, 11);
+        QVERIFY(result.errorText.contains(u"Esportazioni"_s));
+        QCOMPARE(TestFiles::ReadFile(exportFolder()), QByteArray("not a folder"));
+        QVERIFY(m_desk->opened.isEmpty());
+    }
+
+    void fileThatCannotBeOpened_failsTheLastCall()
+    {
+        m_desk->openSucceeds = false;
+        const ExcelExportResult result = transfer(grid(1, [](int, int) { return u"x"_s; }));
+        QCOMPARE(result.outcome, Outcome::ExportFailed);
+        QCOMPARE(result.failedCall, 11);
+        // The workbook itself is kept for the user.
+        QCOMPARE(exported(), QStringList{u"Archivio cani.xlsx"_s});
+    }
+
+    void sheetNameRefused_failsTheNameCall_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("bracket") << u"Archivio [cani]"_s;
+        QTest::newRow("slash") << u"cani/gatti"_s;
+        QTest::newRow("32 characters") << QString(32, u'x');
+        QTest::newRow("apostrophe first") << u"'cani"_s;
+        QTest::newRow("empty") << QString();
+    }
+    void sheetNameRefused_failsTheNameCall()
+    {
+        QFETCH(QString, name);
+        const ExcelExportResult result = transfer(grid(1, [](int, int) { return u"x"_s; }), name);
+        QCOMPARE(result.outcome, Outcome::CallFailed);
+        QCOMPARE(result.failedCall, 4);
+        QVERIFY(!result.errorText.isEmpty());
+        QVERIFY(!QFileInfo::exists(exportFolder()));
+    }
+
+    void longestSheetName_isAccepted()
+    {
+        const QString name = QString(30, u'x') + u"\u00e8"_s;
+        QCOMPARE(transfer(grid(1, [](int, int) { return u"x"_s; }), name).outcome, Outcome::Done);
+        QCOMPARE(OfficeFiles::ReadXlsx(QDir(exportFolder()).filePath(name + u".xlsx"_s)).name, name);
+    }
+
+    void objectModel_isStrict()
+    {
+        const DispatchPtr app = m_registry->Create(u"excel.application"_s);
+        const auto fails = [](const std::function<void()>& call) {
+            try {
+                call();
+            } catch (const EAutomationError&) {
+                return true;
+            }
+            return false;
+        };
+        QVERIFY(fails([&] { app->Call(u"Quit"_s); }));
+        QVERIFY(fails([&] { app->GetObject(u"Selection"_s); })); // no workbook yet
+        // Names are matched without regard to case.
+        app->GetObject(u"WORKBOOKS"_s)->Call(u"add"_s, {Variant::I2(-4167)});
+        const DispatchPtr sheet =
+            app->GetObject(u"Workbooks"_s, {Variant::I4(1)})->GetObject(u"worksheets"_s, {Variant::I4(1)});
+        QVERIFY(fails([&] { app->GetObject(u"Workbooks"_s, {Variant::I4(2)}); }));
+        QVERIFY(fails([&] { sheet->GetObject(u"Range"_s, {Variant::Str(u"A0"_s)}); }));
+        QVERIFY(fails([&] {
+            sheet->GetObject(u"Range"_s, {Variant::Str(u"A1"_s)})
+                ->Put(u"Value"_s, Variant::Str(QString(32768, u'x')));
+        }));
+        QVERIFY(fails([&] { sheet->GetObject(u"Range"_s, {Variant::Str(u"A1"_s)})->Call(u"AutoFit"_s); }));
+        QVERIFY(fails([&] {
+            sheet->GetObject(u"Range"_s, {Variant::Str(u"A1"_s)})
+                ->Put(u"NumberFormat"_s, Variant::Str(u"0.00"_s));
+        }));
+        sheet->GetObject(u"Range"_s, {Variant::Str(u"$B$2"_s)})->Put(u"Value"_s, Variant::Str(u"ok"_s));
+        QCOMPARE(sheet->GetObject(u"Range"_s, {Variant::Str(u"B2"_s)})->Get(u"Value"_s).ToString(), u"ok"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSpreadsheetServer)
+#include "tst_spreadsheetserver.moc"
