@@ -101,8 +101,13 @@ void QtDesktop::InhibitScreenSaver(QWidget* window, bool inhibit)
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("xdg-screensaver"));
     if (tool.isEmpty())
         return;
-    QProcess::startDetached(tool, {inhibit ? QStringLiteral("suspend") : QStringLiteral("resume"),
-                                   QString::number(window->winId())});
+    QProcess process;
+    process.setProgram(tool);
+    process.setArguments({inhibit ? QStringLiteral("suspend") : QStringLiteral("resume"),
+                          QString::number(window->winId())});
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.startDetached();
 }
 
 void QtDesktop::Quit()

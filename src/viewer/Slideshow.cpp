@@ -39,6 +39,8 @@ Slideshow::Slideshow(ScreenHost& host, const CategoryDescriptor& category)
     m_placeholderBox->hide();
     m_picture = new PictureBox(u"imgZoom"_s, this);
     m_picture->setAccessibleName(u"Foto"_s);
+    // It paints its own white, so the window's white is not painted under it first at every slide.
+    m_picture->setAutoFillBackground(true);
 
     // Over the top of the picture area, which begins 2 pixels below the top of the screen.
     m_title = new QLabel(StartingTitle, this);
