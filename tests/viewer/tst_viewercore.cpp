@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The photo screens' rules without widgets: the viewer's moves, the slideshow's steps and look-ahead, and
-// the pictures prepared for them.
+// The photo screens' rules without widgets: what the viewer reads of a card, the slideshow's steps and
+// look-ahead, and the pictures prepared for them. Their orders as the user sees them are tested through the
+// screens (tst_viewer, tst_slideshow).
 #include "TestArchive.h"
 #include "card/JpegDecoder.h"
 #include "support/TestFiles.h"
@@ -25,11 +26,6 @@ class TestViewerCore : public QObject
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TestArchive> m_archive;
 
-    std::optional<qint64> go(PhotoBrowser& browser, Step step)
-    {
-        const auto card = browser.Navigate(step);
-        return card ? std::optional<qint64>(card->id) : std::nullopt;
-    }
     // The identifiers the next steps of a sequence show; 0 for a step that ends the pass, -1 for one that
     // changes nothing.
     QList<qint64> steps(SlideSequence& sequence, int count)
@@ -51,33 +47,6 @@ private slots:
         m_archive = std::make_unique<TestArchive>(m_dir->path());
     }
 
-    void browser_movesInIdentifierOrder()
-    {
-        // Names in reverse order: the identifier decides, not the name.
-        m_archive->Add(12, "Alfa");
-        m_archive->Add(3, "Zeta");
-        m_archive->Add(7, "Mira");
-        PhotoBrowser browser(TestArchive::Category(), m_dir->path());
-        browser.Open();
-        QCOMPARE(go(browser, Step::Previous), 3); // from no card, previous shows the first card
-        QCOMPARE(go(browser, Step::Next), 7);
-        QCOMPARE(go(browser, Step::Next), 12);
-        QCOMPARE(go(browser, Step::Next), std::nullopt); // next on the last card: nothing changes
-        QCOMPARE(browser.Current(), 12);
-        QCOMPARE(go(browser, Step::Previous), 7);
-        QCOMPARE(go(browser, Step::Previous), 3);
-        QCOMPARE(go(browser, Step::Previous), std::nullopt);
-        QCOMPARE(browser.Current(), 3);
-        QCOMPARE(go(browser, Step::Last), 12);
-        QCOMPARE(go(browser, Step::First), 3);
-
-        browser.Open(); // the introductory state again
-        QCOMPARE(browser.Current(), std::nullopt);
-        QCOMPARE(go(browser, Step::Next), 3);
-        browser.Open();
-        QCOMPARE(go(browser, Step::Last), 12);
-    }
-
     void browser_readsNameCaptionAndPhoto()
     {
         const QByteArray photo = TestFiles::MakeJpeg(QSize(40, 30));
@@ -94,68 +63,6 @@ private slots:
         QVERIFY(second->picture.isEmpty());
     }
 
-    void browser_emptyOrMissingArchive()
-    {
-        PhotoBrowser browser(TestArchive::Category(), m_dir->path());
-        browser.Open(); // creates the file and its table
-        QVERIFY(m_archive->HasTable());
-        for (Step step : {Step::First, Step::Previous, Step::Next, Step::Last})
-            QCOMPARE(go(browser, step), std::nullopt);
-        QCOMPARE(browser.Current(), std::nullopt);
-
-        m_archive->DropTable();
-        QCOMPARE(go(browser, Step::Next), std::nullopt); // the table is created again, nothing is shown
-        QVERIFY(m_archive->HasTable());
-    }
-
-    void browser_cardDeletedElsewhere()
-    {
-        for (qint64 id : {1, 2, 3, 4, 5})
-            m_archive->Add(id, "C");
-        PhotoBrowser browser(TestArchive::Category(), m_dir->path());
-        browser.Open();
-        go(browser, Step::Last);
-        QCOMPARE(go(browser, Step::Previous), 4);
-        m_archive->Remove(4);
-        QCOMPARE(go(browser, Step::Next), 5);
-        QCOMPARE(go(browser, Step::Previous), 3);
-        m_archive->Remove(3);
-        // Kept as the archive's previous query has it: the second-highest identifier not above the current
-        // one. With the current card gone, card 2 is skipped.
-        QCOMPARE(go(browser, Step::Previous), 1);
-        m_archive->Remove(1);
-        QCOMPARE(go(browser, Step::Previous), std::nullopt); // card 2 is the only one below: nothing
-        QCOMPARE(browser.Current(), 1);
-        QCOMPARE(go(browser, Step::Next), 2);
-    }
-
-    void browser_failureKeepsTheCurrentCard()
-    {
-        m_archive->Add(3, "A");
-        m_archive->Add(7, "B");
-        PhotoBrowser browser(TestArchive::Category(), m_dir->path());
-        go(browser, Step::Last);
-        m_archive->Spoil();
-        QVERIFY_THROWS_EXCEPTION(ESQLiteException, browser.Navigate(Step::Previous));
-        QCOMPARE(browser.Current(), 7);
-        browser.Close(); // not reported
-        m_archive->Restore();
-        QCOMPARE(go(browser, Step::Previous), 3);
-    }
-
-    void sequence_followsTheIdentifiersWithGaps()
-    {
-        m_archive->Add(9, "C");
-        m_archive->Add(2, "A");
-        m_archive->Add(5, "B");
-        SlideSequence sequence(TestArchive::Category(), m_dir->path());
-        // Card 9 stays for two steps: its own and the one that finds nothing after it.
-        QCOMPARE(steps(sequence, 7), (QList<qint64>{2, 5, 9, 0, 2, 5, 9}));
-        QCOMPARE(sequence.Current(), 9);
-        sequence.Restart();
-        QCOMPARE(steps(sequence, 1), QList<qint64>{2});
-    }
-
     void sequence_singleEmptyAndMissing()
     {
         SlideSequence sequence(TestArchive::Category(), m_dir->path());
@@ -168,31 +75,6 @@ private slots:
 
         m_archive->Add(4, "Solo");
         QCOMPARE(steps(sequence, 5), (QList<qint64>{4, 0, 4, 0, 4}));
-    }
-
-    void sequence_showsACardAddedLaterInTheSamePass()
-    {
-        m_archive->Add(2, "A");
-        m_archive->Add(5, "B");
-        SlideSequence sequence(TestArchive::Category(), m_dir->path());
-        QCOMPARE(steps(sequence, 2), (QList<qint64>{2, 5}));
-        m_archive->Add(7, "after the current one");
-        m_archive->Add(3, "before it: next pass");
-        QCOMPARE(steps(sequence, 5), (QList<qint64>{7, 0, 2, 3, 5}));
-    }
-
-    void sequence_failureKeepsThePosition()
-    {
-        for (qint64 id : {2, 5, 9})
-            m_archive->Add(id, "C");
-        SlideSequence sequence(TestArchive::Category(), m_dir->path());
-        QCOMPARE(steps(sequence, 2), (QList<qint64>{2, 5}));
-        m_archive->Spoil();
-        QVERIFY_THROWS_EXCEPTION(ESQLiteException, sequence.Advance());
-        QVERIFY_THROWS_EXCEPTION(ESQLiteException, sequence.Upcoming());
-        QCOMPARE(sequence.Current(), 5);
-        m_archive->Restore();
-        QCOMPARE(steps(sequence, 1), QList<qint64>{9});
     }
 
     void sequence_upcomingIsWhatTheStepsShowNext()
