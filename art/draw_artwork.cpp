@@ -806,10 +806,10 @@ void drawCommands()
     });
 
     // Arrows: first, previous, next, last.
-    auto arrow = [&](const QString& name, bool right, bool bar) {
-        QImage image = canvas(32, 32);
+    auto arrow = [&](const QString& name, bool right, bool bar, int size = 32) {
+        QImage image = canvas(size, size);
         Pen d(image);
-        d.design(QRectF(0, 0, 32, 32));
+        d.design(QRectF(0, 0, size, size));
         QRadialGradient g(40, 32, 70);
         g.setColorAt(0, Azure.lighter(130));
         g.setColorAt(1, DeepAzure);
@@ -826,6 +826,11 @@ void drawCommands()
     arrow(QStringLiteral("arrow_prev"), false, false);
     arrow(QStringLiteral("arrow_next"), true, false);
     arrow(QStringLiteral("arrow_last"), true, true);
+    // The photo viewer's, larger on its black screen.
+    arrow(QStringLiteral("viewer_first"), false, true, 48);
+    arrow(QStringLiteral("viewer_prev"), false, false, 48);
+    arrow(QStringLiteral("viewer_next"), true, false, 48);
+    arrow(QStringLiteral("viewer_last"), true, true, 48);
 }
 
 // The picture shown when a card has no photo.

@@ -17,6 +17,8 @@
 #include "shell/TfrmPassword.h"
 #include "shell/TfrmSplash.h"
 #include "shell/TfrmZoom.h"
+#include "viewer/PhotoViewer.h"
+#include "viewer/Slideshow.h"
 
 #include <QDir>
 
@@ -69,8 +71,10 @@ void Screens::createArchiveScreen(Archive& archive, ArchiveScreen screen, const 
     case ArchiveScreen::AdvancedSearch:
         break;
     case ArchiveScreen::PhotoViewer:
+        archive.viewer = create<PhotoViewer>(*this, category);
         break;
     case ArchiveScreen::Slideshow:
+        archive.slideshow = create<Slideshow>(*this, category);
         break;
     case ArchiveScreen::Export:
         break;
@@ -171,8 +175,10 @@ void Screens::ShowArchiveScreen(const CategoryDescriptor& category, ArchiveScree
     case ArchiveScreen::AdvancedSearch:
         break;
     case ArchiveScreen::PhotoViewer:
+        a->viewer->Run(a->card);
         break;
     case ArchiveScreen::Slideshow:
+        a->slideshow->Run(a->card);
         break;
     case ArchiveScreen::Export:
         break;

@@ -9,7 +9,9 @@
 #include <vector>
 
 class QWidget;
+class PhotoViewer;
 class RecordCard;
+class Slideshow;
 class TfrmAvvio;
 class TfrmCambiaPassword;
 class TfrmHelpForm;
@@ -57,6 +59,8 @@ private:
     struct Archive
     {
         RecordCard* card = nullptr;
+        PhotoViewer* viewer = nullptr;
+        Slideshow* slideshow = nullptr;
     };
     template <typename T, typename... Args> T* create(Args&&... args);
     void createArchiveScreen(Archive& archive, ArchiveScreen screen, const CategoryDescriptor& category);

@@ -5,10 +5,12 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QWidget>
 
 namespace {
 
@@ -88,6 +90,24 @@ bool QtDesktop::Open(const QUrl& url)
         return false;
     }
     return QDesktopServices::openUrl(url);
+}
+
+void QtDesktop::InhibitScreenSaver(QWidget* window, bool inhibit)
+{
+    // xdg-screensaver knows the desktop's screen saver and power saving; it needs an X11 window, and its
+    // suspension ends by itself when that window is destroyed. Started detached: it never blocks.
+    if (!window || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("xdg-screensaver"));
+    if (tool.isEmpty())
+        return;
+    QProcess process;
+    process.setProgram(tool);
+    process.setArguments({inhibit ? QStringLiteral("suspend") : QStringLiteral("resume"),
+                          QString::number(window->winId())});
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.startDetached();
 }
 
 void QtDesktop::Quit()

@@ -14,5 +14,6 @@ public:
                              const QString& defaultSuffix) override;
     QString ChooseFolder(QWidget* parent, const QString& prompt) override;
     bool Open(const QUrl& url) override;
+    void InhibitScreenSaver(QWidget* window, bool inhibit) override;
     void Quit() override;
 };

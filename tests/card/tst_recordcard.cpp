@@ -717,11 +717,25 @@ private slots:
     void archiveScreens_startFromAnEmptyCard()
     {
         addCards({u"A"_s});
+        // The photo viewer and the slideshow open modally over the card; each is closed as it appears.
+        const QMap<QString, QString> modal = {{u"cmdSfogliaFoto"_s, u"TfrmBrowseAmici"_s},
+                                              {u"cmdSlideshow"_s, u"TfrmSlideAmici"_s}};
         for (const QString& command :
              {u"cmdTrova"_s, u"cmdRicerca"_s, u"cmdSfogliaFoto"_s, u"cmdSlideshow"_s, u"cmdExcel"_s}) {
             click(u"imgPrimo"_s);
             type(u"txtRazza"_s, u"non salvata"_s);
+            QString opened, razzaMeanwhile;
+            if (modal.contains(command)) {
+                TestGui::WhenModal([&](QWidget* screen) {
+                    opened = screen->objectName();
+                    razzaMeanwhile = text(u"txtRazza"_s);
+                    QTest::keyClick(screen, Qt::Key_Escape);
+                });
+            }
             click(command);
+            QCOMPARE(opened, modal.value(command));
+            if (modal.contains(command))
+                QCOMPARE(razzaMeanwhile, QString()); // the card was cleared before the screen opened
             QCOMPARE(position(), QString());
             QCOMPARE(text(u"txtRazza"_s), QString());
         }

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QUrl>
 #include <stdexcept>
+#include <functional>
 
 // A desktop that records what screens ask of it and answers from queues. Installed for its lifetime.
 class FakeDesktop final : public Desktop
@@ -25,6 +26,8 @@ public:
     void Message(QWidget*, Icon icon, const QString& title, const QString& text) override
     {
         messages.append({icon, title, text});
+        if (whileShown)
+            whileShown(Shown{icon, title, text}); // may show another box: messages may grow meanwhile
     }
     bool Question(QWidget*, const QString& title, const QString& text) override
     {
@@ -55,6 +58,7 @@ public:
         opened.append(url);
         return openSucceeds;
     }
+    void InhibitScreenSaver(QWidget*, bool inhibit) override { screenSaverInhibited.append(inhibit); }
     void Quit() override { ++quits; }
 
     QString lastText() const { return messages.isEmpty() ? QString() : messages.back().text; }
@@ -76,5 +80,8 @@ public:
     QList<QUrl> opened;
     bool openSucceeds = true;
     bool chooserFails = false; // the file chooser raises instead of answering
+    QList<bool> screenSaverInhibited; // every request, in order: true to keep the screen on
+    // Runs inside every message box, as if while the user reads it (events go on meanwhile).
+    std::function<void(const Shown&)> whileShown;
     int quits = 0;
 };
