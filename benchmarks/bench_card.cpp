@@ -3,6 +3,7 @@
 // the preview holding the fitted picture, against its floor measured in the same run: the store's
 // navigation step plus libjpeg decoding the photo at the scale the preview needs. Also follows the
 // resident memory while paging.
+#include "BenchJpeg.h"
 #include "BenchSupport.h"
 
 #include "app/Screens.h"
@@ -12,37 +13,10 @@
 
 #include <QTemporaryDir>
 #include <cstdlib>
-#include <jpeglib.h>
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-// The bare libjpeg decode at one eighth, as the preview of a 4000 x 3000 photo needs.
-std::size_t bareDecode(const QByteArray& bytes)
-{
-    jpeg_decompress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size());
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.scale_num = 1;
-    cinfo.scale_denom = 8;
-    cinfo.out_color_space = JCS_EXT_RGBX;
-    jpeg_start_decompress(&cinfo);
-    const std::size_t stride = std::size_t(cinfo.output_width) * 4;
-    std::vector<unsigned char> pixels(stride * cinfo.output_height);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = pixels.data() + stride * cinfo.output_scanline;
-        jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return pixels.size();
-}
-
-} // namespace
+namespace {} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -86,7 +60,7 @@ int main(int argc, char* argv[])
             floor.push_back(Bench::timeMs([&] {
                 floorStore.OpenArchive(floorStore.QueryNext(from));
                 TSQLiteTable& row = *floorStore.Cursor();
-                bareDecode(*row.BlobStream(row.ColumnIndexOf(u"Picture"_s)));
+                Bench::bareDecode(*row.BlobStream(row.ColumnIndexOf(u"Picture"_s)), 8);
             }));
             if (i % 50 == 0)
                 rss.push_back(Bench::residentKb());

@@ -3,6 +3,7 @@
 // showing one empty window in the same process, and the cost of one screen instance. Each run is a fresh
 // process, as a start-up is; the figures are the minimum, median and maximum of the runs. Run it under a
 // display (xvfb-run) or offscreen.
+#include "BenchGui.h"
 #include "BenchSupport.h"
 
 #include "app/Screens.h"
@@ -18,15 +19,6 @@ namespace {
 
 constexpr int Runs = 11;
 
-void waitExposed(QWidget* w)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!(w->windowHandle() && w->windowHandle()->isExposed()) && t.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QCoreApplication::processEvents();
-}
-
 // One start-up, in this process: prints "RUN empty create show screens residentKb".
 int runOnce(int argc, char* argv[])
 {
@@ -34,7 +26,7 @@ int runOnce(int argc, char* argv[])
     QWidget empty;
     const double emptyMs = Bench::timeMs([&] {
         empty.show();
-        waitExposed(&empty);
+        Bench::waitExposed(&empty);
     });
     const long rssEmpty = Bench::residentKb();
     empty.hide();
@@ -44,7 +36,7 @@ int runOnce(int argc, char* argv[])
     const double createMs = Bench::timeMs([&] { screens = std::make_unique<Screens>(dir.path()); });
     const double showMs = Bench::timeMs([&] {
         screens->Password()->show();
-        waitExposed(screens->Password());
+        Bench::waitExposed(screens->Password());
     });
     std::printf("RUN %.3f %.3f %.3f %zu %ld %s\n", emptyMs, createMs, showMs, screens->All().size(),
                 Bench::residentKb() - rssEmpty, qPrintable(QGuiApplication::platformName()));

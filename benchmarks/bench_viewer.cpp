@@ -6,6 +6,8 @@
 //   interval as the show does it (and, for comparison, without);
 // - resident memory every 50 steps over 1,000 steps of each.
 // Run it under a display at 1280 x 1024: xvfb-run -a -s "-screen 0 1280x1024x24" bench_viewer
+#include "BenchGui.h"
+#include "BenchJpeg.h"
 #include "BenchSupport.h"
 
 #include "app/Screens.h"
@@ -20,7 +22,6 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QWindow>
-#include <jpeglib.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -45,39 +46,6 @@ private:
     int m_interval = 0;
     bool m_active = false;
 };
-
-// The bare libjpeg decode at a DCT scale of 1/denom.
-std::size_t bareDecode(const QByteArray& bytes, unsigned denom)
-{
-    jpeg_decompress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size());
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.scale_num = 1;
-    cinfo.scale_denom = denom;
-    cinfo.out_color_space = JCS_EXT_RGBX;
-    jpeg_start_decompress(&cinfo);
-    const std::size_t stride = std::size_t(cinfo.output_width) * 4;
-    std::vector<unsigned char> pixels(stride * cinfo.output_height);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = pixels.data() + stride * cinfo.output_scanline;
-        jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return pixels.size();
-}
-
-void waitExposed(QWidget* w)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!(w->windowHandle() && w->windowHandle()->isExposed()) && t.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QCoreApplication::processEvents();
-}
 
 void report(const char* what, const std::vector<double>& v)
 {
@@ -156,7 +124,7 @@ int main(int argc, char* argv[])
 
     // The viewer: a step from the command to the fitted picture painted.
     viewer->show();
-    waitExposed(viewer);
+    Bench::waitExposed(viewer);
     std::vector<double> steps, floor;
     CategoryStore floorStore(amici, dir.path());
     for (int pass = 0; pass < 2; ++pass) {
@@ -172,7 +140,7 @@ int main(int argc, char* argv[])
             floor.push_back(Bench::timeMs([&] {
                 floorStore.OpenArchive(floorStore.QueryNext(from));
                 TSQLiteTable& row = *floorStore.Cursor();
-                bareDecode(*row.BlobStream(row.ColumnIndexOf(u"Picture"_s)), 4);
+                Bench::bareDecode(*row.BlobStream(row.ColumnIndexOf(u"Picture"_s)), 4);
             }));
         }
     }
@@ -200,7 +168,7 @@ int main(int argc, char* argv[])
 
     // The slideshow: the tick, then, during the interval, the next card prepared.
     show->show();
-    waitExposed(show);
+    Bench::waitExposed(show);
     ManualTicker* tick = tickers.value(u"Timer"_s);
     ManualTicker* prepare = tickers.value(u"PrepareTimer"_s);
     auto interval = [&] {
@@ -232,7 +200,7 @@ int main(int argc, char* argv[])
                 floorStore.OpenArchive(floorStore.QueryNext(from));
                 TSQLiteTable& row = *floorStore.Cursor();
                 if (row.RowCount() > 0)
-                    bareDecode(*row.BlobStream(row.ColumnIndexOf(u"Picture"_s)), 2);
+                    Bench::bareDecode(*row.BlobStream(row.ColumnIndexOf(u"Picture"_s)), 2);
             }));
         }
     }
