@@ -139,11 +139,12 @@ quint32 readUnsigned(const unsigned char* p, bool bigEndian, int bytes)
 
 int orientationFromExif(const unsigned char* app1, unsigned length)
 {
-    // "Exif\0\0", then a TIFF header: byte order, 42, offset of the first directory.
+    // "Exif\0\0", then a TIFF header: byte order, 42, offset of the first directory. The offsets are the
+    // file's own: every one is checked against the size in 64 bits, where no sum can wrap.
     if (length < 6 + 8)
         return 1;
     const unsigned char* tiff = app1 + 6;
-    const unsigned size = length - 6;
+    const quint64 size = length - 6;
     bool big;
     if (tiff[0] == 'M' && tiff[1] == 'M')
         big = true;
@@ -151,12 +152,13 @@ int orientationFromExif(const unsigned char* app1, unsigned length)
         big = false;
     else
         return 1;
-    const quint32 ifd = readUnsigned(tiff + 4, big, 4);
+    const quint64 ifd = readUnsigned(tiff + 4, big, 4);
     if (ifd + 2 > size)
         return 1;
-    const quint32 count = readUnsigned(tiff + ifd, big, 2);
-    for (quint32 i = 0; i < count; ++i) {
-        const quint32 entry = ifd + 2 + i * 12;
+    // A directory: a count of 12-byte entries (tag, type, count, value), read only as far as they are there.
+    const quint64 count = readUnsigned(tiff + ifd, big, 2);
+    for (quint64 i = 0; i < count; ++i) {
+        const quint64 entry = ifd + 2 + i * 12;
         if (entry + 12 > size)
             break;
         if (readUnsigned(tiff + entry, big, 2) == 0x0112) {

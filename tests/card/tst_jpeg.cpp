@@ -54,15 +54,98 @@ private slots:
                  QSize(10000, 100));
     }
 
-    void decode_turnsPhonePhotosUpright()
+    void decode_turnsEveryOrientationUpright_data()
     {
-        const QByteArray sideways = TestFiles::MakeJpegWith(QSize(64, 32), {.exifOrientation = 6});
-        const JpegPicture p = Jpeg::Decode(sideways, QSize(320, 237));
+        // Which corners of the stored picture end up at the top left and the top right.
+        QTest::addColumn<int>("orientation");
+        QTest::addColumn<bool>("bigEndian");
+        QTest::addColumn<QRgb>("topLeft");
+        QTest::addColumn<QRgb>("topRight");
+        const QRgb tl = qRgb(230, 20, 20), tr = qRgb(20, 200, 20), bl = qRgb(20, 20, 230),
+                   br = qRgb(240, 240, 240);
+        const QList<std::pair<QRgb, QRgb>> corners = {{tl, tr}, {tr, tl}, {br, bl}, {bl, br},
+                                                      {tl, bl}, {bl, tl}, {br, tr}, {tr, br}};
+        for (const bool big : {true, false}) {
+            for (int o = 1; o <= 8; ++o)
+                QTest::addRow("%s %d", big ? "MM" : "II", o)
+                    << o << big << corners[o - 1].first << corners[o - 1].second;
+        }
+    }
+
+    void decode_turnsEveryOrientationUpright()
+    {
+        QFETCH(int, orientation);
+        QFETCH(bool, bigEndian);
+        QFETCH(QRgb, topLeft);
+        QFETCH(QRgb, topRight);
+        QImage stored(64, 32, QImage::Format_RGB32);
+        const QRgb quadrants[2][2] = {{qRgb(230, 20, 20), qRgb(20, 200, 20)},
+                                      {qRgb(20, 20, 230), qRgb(240, 240, 240)}};
+        for (int y = 0; y < 32; ++y) {
+            for (int x = 0; x < 64; ++x)
+                stored.setPixel(x, y, quadrants[y / 16][x / 32]);
+        }
+        const QByteArray jpeg = TestFiles::WithApp1(TestFiles::Encode(stored, "JPG", 95),
+                                                    TestFiles::ExifPayload(orientation, bigEndian));
+        QCOMPARE(Jpeg::ExifOrientation(TestFiles::ExifPayload(orientation, bigEndian)), orientation);
+        const JpegPicture p = Jpeg::Decode(jpeg, QSize(320, 237));
         QVERIFY(p.clean());
-        QCOMPARE(p.size, QSize(32, 64));
-        QCOMPARE(p.image.size(), QSize(32, 64));
-        QCOMPARE(Jpeg::Decode(TestFiles::MakeJpegWith(QSize(64, 32), {.exifOrientation = 3})).size,
-                 QSize(64, 32));
+        const QSize upright = orientation >= 5 ? QSize(32, 64) : QSize(64, 32);
+        QCOMPARE(p.size, upright);
+        QCOMPARE(p.image.size(), upright);
+        const int w = upright.width(), h = upright.height();
+        QVERIFY2(near(p.image.pixel(w / 4, h / 4), topLeft),
+                 qPrintable(QString::number(p.image.pixel(w / 4, h / 4), 16)));
+        QVERIFY(near(p.image.pixel(3 * w / 4, h / 4), topRight));
+    }
+
+    void exifOrientation_readsOnlyInsideTheBlock_data()
+    {
+        QTest::addColumn<QByteArray>("app1");
+        QTest::addColumn<int>("orientation");
+        for (const bool big : {true, false}) {
+            const char* order = big ? "MM" : "II";
+            const QByteArray good = TestFiles::ExifPayload(6, big);
+            auto withOffset = [&](quint32 offset) {
+                QByteArray exif = good;
+                TestFiles::PutUnsigned(exif, 6 + 4, offset, big, 4);
+                return exif;
+            };
+            auto withCount = [&](quint32 count) {
+                QByteArray exif = good;
+                TestFiles::PutUnsigned(exif, 6 + 8, count, big, 2);
+                TestFiles::PutUnsigned(exif, 6 + 10, 0x010f, big, 2); // the maker's name, not the orientation
+                return exif;
+            };
+            QTest::addRow("%s well formed", order) << good << 6;
+            // Offsets near 2^32: "offset + 2" wraps to a small number in 32 bits.
+            for (const quint32 offset : {0xFFFFFFFFu, 0xFFFFFFFEu, 0xFFFFFFF4u, 0x80000000u})
+                QTest::addRow("%s directory at %x", order, offset) << withOffset(offset) << 1;
+            const quint32 tiffSize = quint32(good.size() - 6);
+            QTest::addRow("%s directory at the last byte", order) << withOffset(tiffSize - 1) << 1;
+            QTest::addRow("%s directory count at the end", order) << withOffset(tiffSize - 2) << 1;
+            QTest::addRow("%s 65535 entries announced", order) << withCount(0xFFFF) << 1;
+            // The entry cut short, then ending exactly at the end of the block.
+            QTest::addRow("%s entry cut short", order) << good.left(6 + 8 + 2 + 11) << 1;
+            QTest::addRow("%s entry ending at the end", order) << good.left(6 + 8 + 2 + 12) << 6;
+            QTest::addRow("%s header cut short", order) << good.left(6 + 7) << 1;
+        }
+        QTest::addRow("no byte order") << QByteArray("Exif\0\0XX\0\x2a\0\0\0\x08", 14) << 1;
+        QTest::addRow("empty") << QByteArray() << 1;
+    }
+
+    void exifOrientation_readsOnlyInsideTheBlock()
+    {
+        QFETCH(QByteArray, app1);
+        QFETCH(int, orientation);
+        // A heap copy of exactly the block's size: a read past it is a read past the buffer.
+        std::vector<char> exact(app1.begin(), app1.end());
+        QCOMPARE(Jpeg::ExifOrientation(QByteArray::fromRawData(exact.data(), qsizetype(exact.size()))),
+                 orientation);
+        // The same block in a photo: shown, upright as far as the block says.
+        const JpegPicture p = Jpeg::Decode(TestFiles::WithApp1(TestFiles::MakeJpeg(QSize(40, 20)), app1));
+        QVERIFY(p.clean());
+        QCOMPARE(p.size, orientation == 6 ? QSize(20, 40) : QSize(40, 20));
     }
 
     void decode_failsWithoutEndingTheProcess()
