@@ -4,25 +4,40 @@
 #include "shell/FitPicture.h"
 
 #include <QTransform>
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
 
 namespace {
 
+// Bounds that keep one decode, whatever the file declares, within about half a second and a few hundred
+// megabytes: a damaged or hostile file could otherwise ask for gigabytes or minutes.
+// The picture's own size: more than any camera makes.
+constexpr double MaxImagePixels = 200e6;
+// The pixels produced after DCT scaling (four bytes each).
 constexpr double MaxOutputPixels = 64.0 * 1024 * 1024;
+// libjpeg's working memory: a progressive or multi-scan file keeps every DCT coefficient of the picture
+// (128 bytes per 8x8 block), so this bounds the size of such files (about 85 megapixels with the usual
+// chroma subsampling, 43 without).
+constexpr long MaxLibjpegMemory = 256L * 1024 * 1024;
+// Scans in one file; a progressive photo has about ten. libjpeg-turbo's own tools refuse more than 500.
+constexpr int MaxScans = 500;
+// The work of all scans together, in units of roughly a nanosecond here (see scanWork).
+constexpr double MaxScanWork = 400e6;
 
-// What the plain decoding routine hands back. Buffers are malloc'ed and freed by the caller.
+// What the plain decoding routine hands back. The pixel buffer is malloc'ed and freed by the caller.
 struct RawDecode
 {
-    unsigned char* pixels = nullptr; // rows of width * components bytes
-    int width = 0, height = 0, components = 0;
+    unsigned char* pixels = nullptr; // rows of width * 4 bytes
+    int width = 0, height = 0;
     int fullWidth = 0, fullHeight = 0;
+    int orientation = 1;
     bool cmyk = false, adobeInverted = false;
-    unsigned char* exif = nullptr; // the APP1 marker's data
-    unsigned exifLength = 0;
     int warnings = 0;
     char message[JMSG_LENGTH_MAX] = {};
 };
@@ -34,11 +49,24 @@ struct ErrorManager
     RawDecode* out;
 };
 
+[[noreturn]] void fail(j_common_ptr cinfo)
+{
+    longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
 extern "C" void onError(j_common_ptr cinfo)
 {
-    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, err->out->message);
-    longjmp(err->jump, 1);
+    RawDecode* out = reinterpret_cast<ErrorManager*>(cinfo->err)->out;
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    // libjpeg asks for a backing store when its whole-picture buffers exceed MaxLibjpegMemory.
+    if (cinfo->err->msg_code == JERR_NO_BACKING_STORE)
+        std::snprintf(out->message, sizeof out->message, "picture too large (%u x %u)", d->image_width,
+                      d->image_height);
+    else if (cinfo->err->msg_code == JERR_OUT_OF_MEMORY)
+        std::snprintf(out->message, sizeof out->message, "out of memory");
+    else
+        (*cinfo->err->format_message)(cinfo, out->message);
+    fail(cinfo);
 }
 
 extern "C" void onMessage(j_common_ptr cinfo, int level)
@@ -51,6 +79,53 @@ extern "C" void onMessage(j_common_ptr cinfo, int level)
 }
 
 extern "C" void silentOutput(j_common_ptr) {}
+
+// Rough cost of the scan libjpeg has just started, from timings of repeated scans here (about a nanosecond a
+// unit). Every block costs a fixed part; refinement scans of Huffman-coded files walk the coefficients of
+// their band in every block, even where the data is only a run of empty blocks, and arithmetic-coded scans do
+// that always, at about twice the cost. Other Huffman-coded work is paid for by the bytes of the file.
+double scanWork(j_decompress_ptr d)
+{
+    double blocks = 0;
+    for (int i = 0; i < d->comps_in_scan; ++i)
+        blocks +=
+            double(d->cur_comp_info[i]->width_in_blocks) * double(d->cur_comp_info[i]->height_in_blocks);
+    const int band = d->Se >= d->Ss ? std::min(d->Se - d->Ss + 1, 64) : 1;
+    double perBlock = 16;
+    if (d->arith_code || d->Ah > 0)
+        perBlock += band;
+    if (d->arith_code)
+        perBlock *= 2;
+    return blocks * perBlock;
+}
+
+struct Progress
+{
+    jpeg_progress_mgr pub;
+    int scan = 0;    // the last scan seen
+    double work = 0; // scanWork of the scans seen so far
+};
+
+// Called by libjpeg before each row it decodes: refuses a file before it starts a scan too many.
+extern "C" void onProgress(j_common_ptr cinfo)
+{
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    auto* progress = reinterpret_cast<Progress*>(cinfo->progress);
+    if (d->input_scan_number == progress->scan)
+        return;
+    progress->scan = d->input_scan_number;
+    progress->work += scanWork(d);
+    RawDecode* out = reinterpret_cast<ErrorManager*>(cinfo->err)->out;
+    if (progress->scan > MaxScans) {
+        std::snprintf(out->message, sizeof out->message, "too many scans (%d)", progress->scan);
+        fail(cinfo);
+    }
+    if (progress->work > MaxScanWork) {
+        std::snprintf(out->message, sizeof out->message, "too many scans for its size (%d scans of %u x %u)",
+                      progress->scan, d->image_width, d->image_height);
+        fail(cinfo);
+    }
+}
 
 // Chooses the DCT scale from the stored size and the size the picture will be drawn at.
 using ScaleChooser = int (*)(int width, int height, int orientation, int boxWidth, int boxHeight);
@@ -66,6 +141,8 @@ bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int 
     err.pub.emit_message = onMessage;
     err.pub.output_message = silentOutput;
     err.out = out;
+    Progress progress;
+    progress.pub.progress_monitor = onProgress;
     JSAMPROW row = nullptr;
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&cinfo);
@@ -74,25 +151,29 @@ bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int 
         return false;
     }
     jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = MaxLibjpegMemory;
+    cinfo.progress = &progress.pub;
     jpeg_mem_src(&cinfo, data, size);
     jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&cinfo, TRUE);
+    if (double(cinfo.image_width) * double(cinfo.image_height) > MaxImagePixels) {
+        std::snprintf(out->message, sizeof out->message, "picture too large (%u x %u)", cinfo.image_width,
+                      cinfo.image_height);
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
 
     for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
-        if (m->marker == JPEG_APP0 + 1 && m->data_length > 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0 &&
-            !out->exif) {
-            out->exif = static_cast<unsigned char*>(std::malloc(m->data_length));
-            if (out->exif) {
-                std::memcpy(out->exif, m->data, m->data_length);
-                out->exifLength = m->data_length;
-            }
+        if (m->marker == JPEG_APP0 + 1 && m->data_length > 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0) {
+            out->orientation = orientationOf(m->data, m->data_length);
+            break;
         }
     }
     out->fullWidth = int(cinfo.image_width);
     out->fullHeight = int(cinfo.image_height);
-    const int orientation = out->exif ? orientationOf(out->exif, out->exifLength) : 1;
     cinfo.scale_num = 1;
-    cinfo.scale_denom = unsigned(choose(out->fullWidth, out->fullHeight, orientation, boxWidth, boxHeight));
+    cinfo.scale_denom =
+        unsigned(choose(out->fullWidth, out->fullHeight, out->orientation, boxWidth, boxHeight));
 
     if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
         cinfo.out_color_space = JCS_CMYK;
@@ -101,7 +182,6 @@ bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int 
     } else {
         cinfo.out_color_space = JCS_EXT_RGBX;
     }
-    // A damaged or hostile header could ask for gigabytes: refuse pictures beyond what any photo needs.
     jpeg_calc_output_dimensions(&cinfo);
     if (double(cinfo.output_width) * double(cinfo.output_height) > MaxOutputPixels) {
         std::snprintf(out->message, sizeof out->message, "picture too large (%u x %u)", cinfo.output_width,
@@ -112,8 +192,7 @@ bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int 
     jpeg_start_decompress(&cinfo);
     out->width = int(cinfo.output_width);
     out->height = int(cinfo.output_height);
-    out->components = cinfo.output_components;
-    const std::size_t stride = std::size_t(out->width) * std::size_t(out->components);
+    const std::size_t stride = std::size_t(out->width) * 4;
     out->pixels = static_cast<unsigned char*>(std::malloc(stride * std::size_t(out->height)));
     if (!out->pixels) {
         std::snprintf(out->message, sizeof out->message, "out of memory");
@@ -240,13 +319,10 @@ JpegPicture Decode(const QByteArray& bytes, QSize box)
                                    static_cast<unsigned long>(bytes.size()), box.width(), box.height(),
                                    chooseScale, orientationFromExif, &raw);
     picture.warnings = raw.warnings;
-    const int orientation = raw.exif ? orientationFromExif(raw.exif, raw.exifLength) : 1;
-    std::free(raw.exif);
     if (!decoded) {
         picture.error = QString::fromLocal8Bit(raw.message);
         return picture;
     }
-
     QImage image;
     if (raw.cmyk) {
         image = QImage(raw.width, raw.height, QImage::Format_RGB32);
@@ -271,9 +347,9 @@ JpegPicture Decode(const QByteArray& bytes, QSize box)
             raw.pixels, raw.width, raw.height, raw.width * 4, QImage::Format_RGBX8888,
             [](void* p) { std::free(p); }, raw.pixels);
     }
-    picture.image = upright(image, orientation);
+    picture.image = upright(image, raw.orientation);
     const QSize full(raw.fullWidth, raw.fullHeight);
-    picture.size = swapsSides(orientation) ? full.transposed() : full;
+    picture.size = swapsSides(raw.orientation) ? full.transposed() : full;
     return picture;
 }
 

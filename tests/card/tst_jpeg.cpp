@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "card/JpegDecoder.h"
+#include "shell/FitPicture.h"
+#include "support/JpegCorpus.h"
 #include "support/TestFiles.h"
 
 #include <QtTest>
+#include <sys/resource.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -10,6 +13,23 @@ namespace {
 bool near(QRgb a, QRgb b)
 {
     return qAbs(qRed(a) - qRed(b)) < 12 && qAbs(qGreen(a) - qGreen(b)) < 12 && qAbs(qBlue(a) - qBlue(b)) < 12;
+}
+
+// One decode must never take longer than this, whatever the file; a 12-megapixel photo takes about 70 ms.
+constexpr qint64 DecodeBoundMs = 1000;
+// The box sizes the screens decode for: full size, the card's preview, the viewer, the zoom screen.
+const QList<QSize> Boxes = {QSize(), QSize(320, 237), QSize(715, 539), QSize(1276, 1020)};
+
+long peakResidentMb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+QString jpegDataFolder()
+{
+    return QStringLiteral(JPEG_TEST_DATA);
 }
 } // namespace
 
@@ -160,17 +180,79 @@ private slots:
         QVERIFY(!truncated.clean());
         QVERIFY(!Jpeg::Decode(whole.left(20)).ok());
         QVERIFY(!Jpeg::Decode(QByteArray(5000, '\xff')).ok());
-        // A header claiming 60000 x 60000 pixels is refused before any memory is taken for it.
-        QByteArray huge = TestFiles::MakeJpeg(QSize(8, 8));
-        const qsizetype sof = huge.indexOf("\xff\xc0");
-        QVERIFY(sof > 0);
-        huge[sof + 5] = char(0xEA);
-        huge[sof + 6] = char(0x60);
-        huge[sof + 7] = char(0xEA);
-        huge[sof + 8] = char(0x60);
-        const JpegPicture bomb = Jpeg::Decode(huge);
-        QVERIFY(!bomb.ok());
-        QVERIFY(bomb.error.contains(u"too large"_s));
+    }
+
+    void decode_refusesHostileFilesQuickly_data()
+    {
+        QTest::addColumn<QByteArray>("jpeg");
+        QTest::addColumn<QString>("error");
+        for (const JpegCorpus::Sample& s : JpegCorpus::Hostile())
+            QTest::newRow(qPrintable(s.name)) << s.bytes << s.error;
+    }
+
+    void decode_refusesHostileFilesQuickly()
+    {
+        QFETCH(QByteArray, jpeg);
+        QFETCH(QString, error);
+        for (const QSize box : Boxes) {
+            QElapsedTimer timer;
+            timer.start();
+            const JpegPicture p = Jpeg::Decode(jpeg, box);
+            const qint64 ms = timer.elapsed();
+            QVERIFY2(ms < DecodeBoundMs,
+                     qPrintable(u"%1 ms at %2 x %3"_s.arg(ms).arg(box.width()).arg(box.height())));
+            if (error.isEmpty()) {
+                QVERIFY2(p.ok(), qPrintable(p.error));
+            } else {
+                QVERIFY(!p.ok());
+                QVERIFY2(p.error.contains(error), qPrintable(p.error));
+            }
+        }
+        // Nothing came near a gigabyte; the whole test process included.
+        QVERIFY2(peakResidentMb() < 1024, qPrintable(u"%1 MB"_s.arg(peakResidentMb())));
+    }
+
+    void decode_letsLargePhotosThrough()
+    {
+        // The bounds leave room for ordinary progressive photos and for the largest camera pictures.
+        const QByteArray progressive = TestFiles::MakeJpegWith(QSize(4000, 3000), {.progressive = true});
+        for (const QSize box : Boxes)
+            QVERIFY(Jpeg::Decode(progressive, box).clean());
+        const QByteArray huge =
+            TestFiles::WithJpegSize(TestFiles::MakeJpegWith(QSize(16, 16), {}), 16320, 12240);
+        QElapsedTimer timer;
+        timer.start();
+        const JpegPicture p = Jpeg::Decode(huge, QSize(320, 237));
+        QVERIFY(timer.elapsed() < DecodeBoundMs);
+        QVERIFY2(p.ok(), qPrintable(p.error)); // grey fill where the data ends
+        QCOMPARE(p.image.size(), QSize(2040, 1530));
+        QVERIFY(Jpeg::Decode(huge).error.contains(u"too large"_s)); // at full size it would take 800 MB
+    }
+
+    void decode_survivesEveryRecordedRegression()
+    {
+        // Every file that ever crashed or stalled the decoder, the fuzzer's finds included: a prompt answer.
+        const QDir folder(jpegDataFolder() + u"/regressions"_s);
+        const QStringList names = folder.entryList({u"*.jpg"_s}, QDir::Files);
+        for (const JpegCorpus::Sample& s : JpegCorpus::Hostile())
+            QVERIFY2(names.contains(s.name), qPrintable(s.name));
+        for (const QString& name : names) {
+            const QByteArray bytes = TestFiles::ReadFile(folder.filePath(name));
+            for (const QSize box : Boxes) {
+                QElapsedTimer timer;
+                timer.start();
+                const JpegPicture p = Jpeg::Decode(bytes, box);
+                const qint64 ms = timer.elapsed();
+                QVERIFY2(ms < DecodeBoundMs, qPrintable(u"%1: %2 ms"_s.arg(name).arg(ms)));
+                QVERIFY2(p.ok() != !p.error.isEmpty(), qPrintable(name)); // an answer either way
+                if (p.ok() && box.isValid()) {
+                    const QSize drawn = FitPicture(p.size, box).size();
+                    QVERIFY2(p.image.width() >= drawn.width() && p.image.height() >= drawn.height(),
+                             qPrintable(name));
+                }
+            }
+        }
+        QVERIFY2(peakResidentMb() < 1024, qPrintable(u"%1 MB"_s.arg(peakResidentMb())));
     }
 };
 

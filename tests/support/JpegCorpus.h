@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// JPEG files for the decoder's tests, built by libjpeg and byte surgery so that they can be made again:
+// make_jpeg_corpus writes them into tests/data/jpeg/.
+namespace JpegCorpus {
+
+struct Sample
+{
+    QString name; // file name
+    QByteArray bytes;
+    QString error; // part of the error Decode must give at every box size; empty: it decodes
+};
+
+// Files that crashed or stalled the decoder: EXIF offsets that wrap, decompression bombs, scans without end.
+QList<Sample> Hostile();
+
+} // namespace JpegCorpus
