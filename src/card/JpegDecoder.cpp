@@ -30,10 +30,17 @@ constexpr int MaxScans = 500;
 // The work of all scans together, in units of roughly a nanosecond here (see scanWork).
 constexpr double MaxScanWork = 400e6;
 
-// What the plain decoding routine hands back. The pixel buffer is malloc'ed and freed by the caller.
+// Gives the rows libjpeg writes into, width * 4 bytes each and *stride bytes apart, owned by target; null
+// when there is no memory for them.
+using PixelAllocator = unsigned char* (*)(void* target, int width, int height, std::size_t* stride);
+
+// What the plain decoding routine hands back.
 struct RawDecode
 {
-    unsigned char* pixels = nullptr; // rows of width * 4 bytes
+    PixelAllocator allocate = nullptr;
+    void* target = nullptr; // handed to allocate
+    unsigned char* pixels = nullptr;
+    std::size_t stride = 0;
     int width = 0, height = 0;
     int fullWidth = 0, fullHeight = 0;
     int orientation = 1;
@@ -146,8 +153,6 @@ bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int 
     JSAMPROW row = nullptr;
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&cinfo);
-        std::free(out->pixels);
-        out->pixels = nullptr;
         return false;
     }
     jpeg_create_decompress(&cinfo);
@@ -175,6 +180,7 @@ bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int 
     cinfo.scale_denom =
         unsigned(choose(out->fullWidth, out->fullHeight, out->orientation, boxWidth, boxHeight));
 
+    // Four bytes a pixel either way: CMYK is turned into RGBX in place afterwards.
     if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
         cinfo.out_color_space = JCS_CMYK;
         out->cmyk = true;
@@ -192,15 +198,14 @@ bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int 
     jpeg_start_decompress(&cinfo);
     out->width = int(cinfo.output_width);
     out->height = int(cinfo.output_height);
-    const std::size_t stride = std::size_t(out->width) * 4;
-    out->pixels = static_cast<unsigned char*>(std::malloc(stride * std::size_t(out->height)));
+    out->pixels = out->allocate(out->target, out->width, out->height, &out->stride);
     if (!out->pixels) {
         std::snprintf(out->message, sizeof out->message, "out of memory");
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
     while (cinfo.output_scanline < cinfo.output_height) {
-        row = out->pixels + stride * cinfo.output_scanline;
+        row = out->pixels + out->stride * cinfo.output_scanline;
         jpeg_read_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_decompress(&cinfo);
@@ -268,17 +273,28 @@ int chooseScale(int width, int height, int orientation, int boxWidth, int boxHei
     return denom;
 }
 
-QImage upright(const QImage& image, int orientation)
+unsigned char* allocateImage(void* target, int width, int height, std::size_t* stride)
+{
+    auto* image = static_cast<QImage*>(target);
+    *image = QImage(width, height, QImage::Format_RGBX8888);
+    if (image->isNull())
+        return nullptr;
+    *stride = std::size_t(image->bytesPerLine());
+    return image->bits();
+}
+
+// The picture turned upright; null when there was no memory for it. The mirrorings work in place.
+QImage upright(QImage image, int orientation)
 {
     QTransform t;
     switch (orientation) {
     case 2:
-        return image.mirrored(true, false);
+        return std::move(image).mirrored(true, false);
     case 3:
         t.rotate(180);
         break;
     case 4:
-        return image.mirrored(false, true);
+        return std::move(image).mirrored(false, true);
     case 5:
         t.rotate(90);
         return image.transformed(t).mirrored(true, false);
@@ -295,6 +311,25 @@ QImage upright(const QImage& image, int orientation)
         return image;
     }
     return image.transformed(t);
+}
+
+// CMYK to RGBX, each pixel in its own four bytes.
+void cmykToRgbx(unsigned char* row, int width, bool adobeInverted)
+{
+    for (unsigned char* p = row; p != row + std::size_t(width) * 4; p += 4) {
+        // Adobe files store the inks inverted: the values are already 255 - ink.
+        int c = p[0], m = p[1], y = p[2], k = p[3];
+        if (!adobeInverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        p[0] = static_cast<unsigned char>(c * k / 255);
+        p[1] = static_cast<unsigned char>(m * k / 255);
+        p[2] = static_cast<unsigned char>(y * k / 255);
+        p[3] = 255;
+    }
 }
 
 } // namespace
@@ -314,7 +349,11 @@ JpegPicture Decode(const QByteArray& bytes, QSize box)
         picture.error = QStringLiteral("empty file");
         return picture;
     }
+    // libjpeg writes straight into the image, which then owns its pixels: mirroring needs no copy.
+    QImage image;
     RawDecode raw;
+    raw.allocate = allocateImage;
+    raw.target = &image;
     const bool decoded = decodeRaw(reinterpret_cast<const unsigned char*>(bytes.constData()),
                                    static_cast<unsigned long>(bytes.size()), box.width(), box.height(),
                                    chooseScale, orientationFromExif, &raw);
@@ -323,31 +362,16 @@ JpegPicture Decode(const QByteArray& bytes, QSize box)
         picture.error = QString::fromLocal8Bit(raw.message);
         return picture;
     }
-    QImage image;
     if (raw.cmyk) {
-        image = QImage(raw.width, raw.height, QImage::Format_RGB32);
-        for (int y = 0; y < raw.height; ++y) {
-            const unsigned char* src = raw.pixels + std::size_t(y) * std::size_t(raw.width) * 4;
-            auto* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < raw.width; ++x, src += 4) {
-                // Adobe files store the inks inverted: the values are already 255 - ink.
-                int c = src[0], m = src[1], yel = src[2], k = src[3];
-                if (!raw.adobeInverted) {
-                    c = 255 - c;
-                    m = 255 - m;
-                    yel = 255 - yel;
-                    k = 255 - k;
-                }
-                dst[x] = qRgb(c * k / 255, m * k / 255, yel * k / 255);
-            }
-        }
-        std::free(raw.pixels);
-    } else {
-        image = QImage(
-            raw.pixels, raw.width, raw.height, raw.width * 4, QImage::Format_RGBX8888,
-            [](void* p) { std::free(p); }, raw.pixels);
+        for (int y = 0; y < raw.height; ++y)
+            cmykToRgbx(image.scanLine(y), raw.width, raw.adobeInverted);
     }
-    picture.image = upright(image, raw.orientation);
+    image = upright(std::move(image), raw.orientation);
+    if (image.isNull()) {
+        picture.error = QStringLiteral("out of memory");
+        return picture;
+    }
+    picture.image = std::move(image);
     const QSize full(raw.fullWidth, raw.fullHeight);
     picture.size = swapsSides(raw.orientation) ? full.transposed() : full;
     return picture;

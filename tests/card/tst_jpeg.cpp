@@ -5,6 +5,7 @@
 #include "support/TestFiles.h"
 
 #include <QtTest>
+#include <cstdio>
 #include <sys/resource.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -20,11 +21,65 @@ constexpr qint64 DecodeBoundMs = 1000;
 // The box sizes the screens decode for: full size, the card's preview, the viewer, the zoom screen.
 const QList<QSize> Boxes = {QSize(), QSize(320, 237), QSize(715, 539), QSize(1276, 1020)};
 
+// A field of /proc/self/status, in kB.
+long statusKb(const char* key)
+{
+    const QByteArray status = TestFiles::ReadFile(u"/proc/self/status"_s);
+    for (const QByteArray& line : status.split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(qsizetype(qstrlen(key))).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
 long peakResidentMb()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024;
+}
+
+// The child side of decodeUnderLimit: decodes the file at full size once the data segment may grow by no
+// more than headroomMb, and prints "ok" or "error: " and the error.
+int decodeChild(const char* path, long headroomMb)
+{
+    const QByteArray bytes = TestFiles::ReadFile(QString::fromLocal8Bit(path));
+    const long inUseKb = statusKb("VmData:");
+    if (bytes.isEmpty() || inUseKb < 0)
+        return 2;
+    const rlimit limit{rlim_t(inUseKb + headroomMb * 1024) * 1024, RLIM_INFINITY};
+    if (setrlimit(RLIMIT_DATA, &limit) != 0)
+        return 3;
+    const JpegPicture picture = Jpeg::Decode(bytes);
+    if (picture.ok())
+        std::printf("ok\n");
+    else
+        std::printf("error: %s\n", qPrintable(picture.error));
+    std::fflush(stdout);
+    return 0;
+}
+
+// Decodes jpeg in a child process of this test whose memory may grow by headroomMb only: its answer, or
+// "crashed".
+QString decodeUnderLimit(const QByteArray& jpeg, int headroomMb)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"photo.jpg"_s);
+    if (!TestFiles::WriteFile(path, jpeg))
+        return u"not written"_s;
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"ASAN_OPTIONS"_s, u"allocator_may_return_null=1"_s); // failed allocations return null
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(),
+                {u"--decode-under-limit"_s, path, QString::number(headroomMb)});
+    if (!child.waitForFinished(60000))
+        return u"timed out"_s;
+    if (child.exitStatus() != QProcess::NormalExit)
+        return u"crashed"_s;
+    if (child.exitCode() != 0)
+        return u"exit code %1"_s.arg(child.exitCode());
+    return QString::fromLocal8Bit(child.readAllStandardOutput()).trimmed();
 }
 
 QString jpegDataFolder()
@@ -229,6 +284,32 @@ private slots:
         QVERIFY(Jpeg::Decode(huge).error.contains(u"too large"_s)); // at full size it would take 800 MB
     }
 
+    void decode_failsCleanlyWithoutMemory_data()
+    {
+        QTest::addColumn<QByteArray>("jpeg");
+        QTest::addColumn<int>("headroomMb");
+        QTest::addColumn<QString>("answer");
+        // 8000 x 8000 pixels take 244 MB; the data ends after a few blocks, the rest is grey fill.
+        auto large = [](const TestFiles::JpegOptions& options) {
+            return TestFiles::WithJpegSize(TestFiles::MakeJpegWith(QSize(16, 16), options), 8000, 8000);
+        };
+        QTest::newRow("CMYK converted in place") << large({.cmyk = true}) << 300 << u"ok"_s;
+        QTest::newRow("CMYK, no room to turn it")
+            << large({.cmyk = true, .exifOrientation = 6}) << 300 << u"error: out of memory"_s;
+        QTest::newRow("no room to turn it")
+            << large({.exifOrientation = 8}) << 300 << u"error: out of memory"_s;
+        QTest::newRow("no room to mirror it") << large({.exifOrientation = 2}) << 300 << u"ok"_s;
+        QTest::newRow("no room for the pixels") << large({}) << 120 << u"error: out of memory"_s;
+    }
+
+    void decode_failsCleanlyWithoutMemory()
+    {
+        QFETCH(QByteArray, jpeg);
+        QFETCH(int, headroomMb);
+        QFETCH(QString, answer);
+        QCOMPARE(decodeUnderLimit(jpeg, headroomMb), answer);
+    }
+
     void decode_survivesEveryRecordedRegression()
     {
         // Every file that ever crashed or stalled the decoder, the fuzzer's finds included: a prompt answer.
@@ -256,5 +337,13 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestJpeg)
+int main(int argc, char* argv[])
+{
+    if (argc == 4 && qstrcmp(argv[1], "--decode-under-limit") == 0)
+        return decodeChild(argv[2], std::atol(argv[3]));
+    QCoreApplication app(argc, argv);
+    TestJpeg test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_jpeg.moc"
