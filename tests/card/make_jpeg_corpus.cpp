@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Writes the JPEG decoder's built hostile files:
+// Writes the JPEG decoder's seed corpus and its built hostile files:
 //     make_jpeg_corpus tests/data/jpeg
-// into regressions/ of that folder. Files found by the fuzzer are added to regressions/ by hand.
+// into seeds/ and regressions/ of that folder. Files found by the fuzzer are added to regressions/ by hand.
 #include "support/JpegCorpus.h"
 #include "support/TestFiles.h"
 
@@ -30,5 +30,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
-    return writeAll(folder + QStringLiteral("/regressions"), JpegCorpus::Hostile()) ? 0 : 1;
+    return writeAll(folder + QStringLiteral("/seeds"), JpegCorpus::Seeds()) &&
+                   writeAll(folder + QStringLiteral("/regressions"), JpegCorpus::Hostile())
+               ? 0
+               : 1;
 }

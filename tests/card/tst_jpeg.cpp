@@ -310,6 +310,19 @@ private slots:
         QCOMPARE(decodeUnderLimit(jpeg, headroomMb), answer);
     }
 
+    void decode_readsTheCommittedCorpus()
+    {
+        // The seeds the fuzzer starts from all decode cleanly.
+        const QDir seeds(jpegDataFolder() + u"/seeds"_s);
+        for (const JpegCorpus::Sample& s : JpegCorpus::Seeds()) {
+            const QByteArray bytes = TestFiles::ReadFile(seeds.filePath(s.name));
+            QVERIFY2(!bytes.isEmpty(), qPrintable(s.name));
+            for (const QSize box : Boxes)
+                QVERIFY2(Jpeg::Decode(bytes, box).clean(), qPrintable(s.name));
+        }
+        QCOMPARE(seeds.entryList(QDir::Files).size(), JpegCorpus::Seeds().size());
+    }
+
     void decode_survivesEveryRecordedRegression()
     {
         // Every file that ever crashed or stalled the decoder, the fuzzer's finds included: a prompt answer.

@@ -3,9 +3,42 @@
 
 #include "TestFiles.h"
 
+using TestFiles::JpegOptions;
 using TestFiles::MakeJpegWith;
 
 namespace JpegCorpus {
+
+QList<Sample> Seeds()
+{
+    const QSize size(48, 32);
+    QList<Sample> seeds = {
+        {"baseline.jpg", MakeJpegWith(size, {.textured = true}), {}},
+        {"progressive.jpg", MakeJpegWith(size, {.progressive = true, .textured = true}), {}},
+        {"grayscale.jpg", MakeJpegWith(size, {.grayscale = true, .textured = true}), {}},
+        {"grayscale-progressive.jpg",
+         MakeJpegWith(size, {.progressive = true, .grayscale = true, .textured = true}),
+         {}},
+        {"cmyk-adobe.jpg", MakeJpegWith(size, {.cmyk = true, .textured = true}), {}},
+        {"cmyk-adobe-progressive.jpg",
+         MakeJpegWith(size, {.progressive = true, .cmyk = true, .textured = true}),
+         {}},
+        {"arithmetic.jpg", MakeJpegWith(size, {.arithmetic = true, .textured = true}), {}},
+        {"arithmetic-progressive.jpg",
+         MakeJpegWith(size, {.progressive = true, .arithmetic = true, .textured = true}),
+         {}},
+        {"restart-markers.jpg", MakeJpegWith(size, {.textured = true, .restartInterval = 2}), {}},
+    };
+    for (const bool little : {false, true}) {
+        for (int orientation = 1; orientation <= 8; ++orientation) {
+            seeds.append(
+                {QStringLiteral("exif-%1-%2.jpg").arg(little ? "ii" : "mm").arg(orientation),
+                 MakeJpegWith(QSize(24, 16),
+                              {.textured = true, .exifOrientation = orientation, .exifLittleEndian = little}),
+                 {}});
+        }
+    }
+    return seeds;
+}
 
 namespace {
 // An EXIF block whose first directory lies at offset, or whose directory counts count entries.

@@ -5,8 +5,8 @@
 #include <QList>
 #include <QString>
 
-// JPEG files for the decoder's tests, built by libjpeg and byte surgery so that they can be made again:
-// make_jpeg_corpus writes them into tests/data/jpeg/.
+// The JPEG files the decoder's tests and its fuzz target start from, built by libjpeg and byte surgery so
+// that they can be made again: make_jpeg_corpus writes them into tests/data/jpeg/.
 namespace JpegCorpus {
 
 struct Sample
@@ -15,6 +15,10 @@ struct Sample
     QByteArray bytes;
     QString error; // part of the error Decode must give at every box size; empty: it decodes
 };
+
+// Small files of every kind the decoder reads: baseline, progressive, grayscale, Adobe CMYK, arithmetic
+// coding, restart markers, and EXIF orientations 1 to 8 in both byte orders. A few kilobytes each.
+QList<Sample> Seeds();
 
 // Files that crashed or stalled the decoder: EXIF offsets that wrap, decompression bombs, scans without end.
 QList<Sample> Hostile();
