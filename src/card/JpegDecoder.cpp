@@ -316,18 +316,14 @@ QImage upright(QImage image, int orientation)
 // CMYK to RGBX, each pixel in its own four bytes.
 void cmykToRgbx(unsigned char* row, int width, bool adobeInverted)
 {
+    // Adobe files store the inks inverted: the values are already 255 - ink. Others are inverted here, by
+    // an exclusive or that needs no branch in the loop.
+    const unsigned invert = adobeInverted ? 0 : 255;
     for (unsigned char* p = row; p != row + std::size_t(width) * 4; p += 4) {
-        // Adobe files store the inks inverted: the values are already 255 - ink.
-        int c = p[0], m = p[1], y = p[2], k = p[3];
-        if (!adobeInverted) {
-            c = 255 - c;
-            m = 255 - m;
-            y = 255 - y;
-            k = 255 - k;
-        }
-        p[0] = static_cast<unsigned char>(c * k / 255);
-        p[1] = static_cast<unsigned char>(m * k / 255);
-        p[2] = static_cast<unsigned char>(y * k / 255);
+        const unsigned k = p[3] ^ invert;
+        p[0] = static_cast<unsigned char>((p[0] ^ invert) * k / 255);
+        p[1] = static_cast<unsigned char>((p[1] ^ invert) * k / 255);
+        p[2] = static_cast<unsigned char>((p[2] ^ invert) * k / 255);
         p[3] = 255;
     }
 }
