@@ -6,7 +6,9 @@
 
 #include <QtTest>
 #include <cstdio>
+#include <cstdlib>
 #include <sys/resource.h>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
