@@ -188,6 +188,9 @@ bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int 
     } else {
         cinfo.out_color_space = JCS_EXT_RGBX;
     }
+    // Block smoothing only softens the blocks of a progressive file whose later scans are missing, a damaged
+    // file, and it copies and filters every block of the picture once more.
+    cinfo.do_block_smoothing = FALSE;
     jpeg_calc_output_dimensions(&cinfo);
     if (double(cinfo.output_width) * double(cinfo.output_height) > MaxOutputPixels) {
         std::snprintf(out->message, sizeof out->message, "picture too large (%u x %u)", cinfo.output_width,
