@@ -52,6 +52,12 @@ int decodeChild(const char* path, long headroomMb)
     const rlimit limit{rlim_t(inUseKb + headroomMb * 1024) * 1024, RLIM_INFINITY};
     if (setrlimit(RLIMIT_DATA, &limit) != 0)
         return 3;
+    // Some kernels are told to ignore the limit: then nothing here would mean anything.
+    if (void* beyond = std::malloc(std::size_t(headroomMb + 64) * 1024 * 1024)) {
+        std::free(beyond);
+        std::printf("limit not enforced\n");
+        return 0;
+    }
     const JpegPicture picture = Jpeg::Decode(bytes);
     if (picture.ok())
         std::printf("ok\n");
@@ -309,7 +315,10 @@ private slots:
         QFETCH(QByteArray, jpeg);
         QFETCH(int, headroomMb);
         QFETCH(QString, answer);
-        QCOMPARE(decodeUnderLimit(jpeg, headroomMb), answer);
+        const QString result = decodeUnderLimit(jpeg, headroomMb);
+        if (result == u"limit not enforced"_s)
+            QSKIP("this kernel does not enforce RLIMIT_DATA");
+        QCOMPARE(result, answer);
     }
 
     void decode_readsTheCommittedCorpus()
