@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, whatever the build, the program and its tests need and is missing.
+# With --fuzz, also clang and its libFuzzer runtime for the fuzz targets (fuzz/README.md).
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,9 @@ packages=(
     qt6-qpa-plugins qt6-translations-l10n xdg-utils fonts-liberation2 fonts-dejavu-core
     sqlite3 libjpeg-turbo-progs poppler-utils xvfb xauth unzip
 )
+if [ "${1:-}" = "--fuzz" ]; then
+    packages+=(clang libclang-rt-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

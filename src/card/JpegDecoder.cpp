@@ -4,25 +4,47 @@
 #include "FitPicture.h"
 
 #include <QTransform>
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
 
 namespace {
 
+// Bounds that keep one decode, whatever the file declares, within about half a second and a few hundred
+// megabytes: a damaged or hostile file could otherwise ask for gigabytes or minutes.
+// The picture's own size: more than any camera makes.
+constexpr double MaxImagePixels = 200e6;
+// The pixels produced after DCT scaling (four bytes each).
 constexpr double MaxOutputPixels = 64.0 * 1024 * 1024;
+// libjpeg's working memory: a progressive or multi-scan file keeps every DCT coefficient of the picture
+// (128 bytes per 8x8 block), so this bounds the size of such files (about 85 megapixels with the usual
+// chroma subsampling, 43 without).
+constexpr long MaxLibjpegMemory = 256L * 1024 * 1024;
+// Scans in one file; a progressive photo has about ten. libjpeg-turbo's own tools refuse more than 500.
+constexpr int MaxScans = 500;
+// The work of all scans together, in units of roughly a nanosecond here (see scanWork).
+constexpr double MaxScanWork = 400e6;
 
-// What the plain decoding routine hands back. Buffers are malloc'ed and freed by the caller.
+// Gives the rows libjpeg writes into, width * 4 bytes each and *stride bytes apart, owned by target; null
+// when there is no memory for them.
+using PixelAllocator = unsigned char* (*)(void* target, int width, int height, std::size_t* stride);
+
+// What the plain decoding routine hands back.
 struct RawDecode
 {
-    unsigned char* pixels = nullptr; // rows of width * components bytes
-    int width = 0, height = 0, components = 0;
+    PixelAllocator allocate = nullptr;
+    void* target = nullptr; // handed to allocate
+    unsigned char* pixels = nullptr;
+    std::size_t stride = 0;
+    int width = 0, height = 0;
     int fullWidth = 0, fullHeight = 0;
+    int orientation = 1;
     bool cmyk = false, adobeInverted = false;
-    unsigned char* exif = nullptr; // the APP1 marker's data
-    unsigned exifLength = 0;
     int warnings = 0;
     char message[JMSG_LENGTH_MAX] = {};
 };
@@ -34,11 +56,24 @@ struct ErrorManager
     RawDecode* out;
 };
 
+[[noreturn]] void fail(j_common_ptr cinfo)
+{
+    longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
 extern "C" void onError(j_common_ptr cinfo)
 {
-    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, err->out->message);
-    longjmp(err->jump, 1);
+    RawDecode* out = reinterpret_cast<ErrorManager*>(cinfo->err)->out;
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    // libjpeg asks for a backing store when its whole-picture buffers exceed MaxLibjpegMemory.
+    if (cinfo->err->msg_code == JERR_NO_BACKING_STORE)
+        std::snprintf(out->message, sizeof out->message, "picture too large (%u x %u)", d->image_width,
+                      d->image_height);
+    else if (cinfo->err->msg_code == JERR_OUT_OF_MEMORY)
+        std::snprintf(out->message, sizeof out->message, "out of memory");
+    else
+        (*cinfo->err->format_message)(cinfo, out->message);
+    fail(cinfo);
 }
 
 extern "C" void onMessage(j_common_ptr cinfo, int level)
@@ -51,6 +86,55 @@ extern "C" void onMessage(j_common_ptr cinfo, int level)
 }
 
 extern "C" void silentOutput(j_common_ptr) {}
+
+// Rough cost of the scan libjpeg has just started, from timings of repeated scans here (about a nanosecond a
+// unit). Every block costs a fixed part. Refinement scans of Huffman-coded files walk the coefficients of
+// their band in every block, even where the data is only a run of empty blocks; other Huffman-coded work is
+// paid for by the bytes of the file. Arithmetic decoding goes on after the data ends and, in the worst
+// state of its statistics, decodes every coefficient of the band from nothing: up to a microsecond a block
+// was measured on a file the fuzzer made.
+double scanWork(j_decompress_ptr d)
+{
+    double blocks = 0;
+    for (int i = 0; i < d->comps_in_scan; ++i)
+        blocks +=
+            double(d->cur_comp_info[i]->width_in_blocks) * double(d->cur_comp_info[i]->height_in_blocks);
+    const int band = d->Se >= d->Ss ? std::min(d->Se - d->Ss + 1, 64) : 1;
+    double perBlock = 16;
+    if (d->arith_code)
+        perBlock += 24.0 * band;
+    else if (d->Ah > 0)
+        perBlock += band;
+    return blocks * perBlock;
+}
+
+struct Progress
+{
+    jpeg_progress_mgr pub;
+    int scan = 0;    // the last scan seen
+    double work = 0; // scanWork of the scans seen so far
+};
+
+// Called by libjpeg before each row it decodes: refuses a file before it starts a scan too many.
+extern "C" void onProgress(j_common_ptr cinfo)
+{
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    auto* progress = reinterpret_cast<Progress*>(cinfo->progress);
+    if (d->input_scan_number == progress->scan)
+        return;
+    progress->scan = d->input_scan_number;
+    progress->work += scanWork(d);
+    RawDecode* out = reinterpret_cast<ErrorManager*>(cinfo->err)->out;
+    if (progress->scan > MaxScans) {
+        std::snprintf(out->message, sizeof out->message, "too many scans (%d)", progress->scan);
+        fail(cinfo);
+    }
+    if (progress->work > MaxScanWork) {
+        std::snprintf(out->message, sizeof out->message, "too many scans for its size (%d scans of %u x %u)",
+                      progress->scan, d->image_width, d->image_height);
+        fail(cinfo);
+    }
+}
 
 // Chooses the DCT scale from the stored size and the size the picture will be drawn at.
 using ScaleChooser = int (*)(int width, int height, int orientation, int boxWidth, int boxHeight);
@@ -66,34 +150,39 @@ bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int 
     err.pub.emit_message = onMessage;
     err.pub.output_message = silentOutput;
     err.out = out;
+    Progress progress;
+    progress.pub.progress_monitor = onProgress;
     JSAMPROW row = nullptr;
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&cinfo);
-        std::free(out->pixels);
-        out->pixels = nullptr;
         return false;
     }
     jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = MaxLibjpegMemory;
+    cinfo.progress = &progress.pub;
     jpeg_mem_src(&cinfo, data, size);
     jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&cinfo, TRUE);
+    if (double(cinfo.image_width) * double(cinfo.image_height) > MaxImagePixels) {
+        std::snprintf(out->message, sizeof out->message, "picture too large (%u x %u)", cinfo.image_width,
+                      cinfo.image_height);
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
 
     for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
-        if (m->marker == JPEG_APP0 + 1 && m->data_length > 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0 &&
-            !out->exif) {
-            out->exif = static_cast<unsigned char*>(std::malloc(m->data_length));
-            if (out->exif) {
-                std::memcpy(out->exif, m->data, m->data_length);
-                out->exifLength = m->data_length;
-            }
+        if (m->marker == JPEG_APP0 + 1 && m->data_length > 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0) {
+            out->orientation = orientationOf(m->data, m->data_length);
+            break;
         }
     }
     out->fullWidth = int(cinfo.image_width);
     out->fullHeight = int(cinfo.image_height);
-    const int orientation = out->exif ? orientationOf(out->exif, out->exifLength) : 1;
     cinfo.scale_num = 1;
-    cinfo.scale_denom = unsigned(choose(out->fullWidth, out->fullHeight, orientation, boxWidth, boxHeight));
+    cinfo.scale_denom =
+        unsigned(choose(out->fullWidth, out->fullHeight, out->orientation, boxWidth, boxHeight));
 
+    // Four bytes a pixel either way: CMYK is turned into RGBX in place afterwards.
     if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
         cinfo.out_color_space = JCS_CMYK;
         out->cmyk = true;
@@ -101,7 +190,9 @@ bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int 
     } else {
         cinfo.out_color_space = JCS_EXT_RGBX;
     }
-    // A damaged or hostile header could ask for gigabytes: refuse pictures beyond what any photo needs.
+    // Block smoothing only softens the blocks of a progressive file whose later scans are missing, a damaged
+    // file, and it copies and filters every block of the picture once more.
+    cinfo.do_block_smoothing = FALSE;
     jpeg_calc_output_dimensions(&cinfo);
     if (double(cinfo.output_width) * double(cinfo.output_height) > MaxOutputPixels) {
         std::snprintf(out->message, sizeof out->message, "picture too large (%u x %u)", cinfo.output_width,
@@ -112,16 +203,14 @@ bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int 
     jpeg_start_decompress(&cinfo);
     out->width = int(cinfo.output_width);
     out->height = int(cinfo.output_height);
-    out->components = cinfo.output_components;
-    const std::size_t stride = std::size_t(out->width) * std::size_t(out->components);
-    out->pixels = static_cast<unsigned char*>(std::malloc(stride * std::size_t(out->height)));
+    out->pixels = out->allocate(out->target, out->width, out->height, &out->stride);
     if (!out->pixels) {
         std::snprintf(out->message, sizeof out->message, "out of memory");
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
     while (cinfo.output_scanline < cinfo.output_height) {
-        row = out->pixels + stride * cinfo.output_scanline;
+        row = out->pixels + out->stride * cinfo.output_scanline;
         jpeg_read_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_decompress(&cinfo);
@@ -139,11 +228,12 @@ quint32 readUnsigned(const unsigned char* p, bool bigEndian, int bytes)
 
 int orientationFromExif(const unsigned char* app1, unsigned length)
 {
-    // "Exif\0\0", then a TIFF header: byte order, 42, offset of the first directory.
+    // "Exif\0\0", then a TIFF header: byte order, 42, offset of the first directory. The offsets are the
+    // file's own: every one is checked against the size in 64 bits, where no sum can wrap.
     if (length < 6 + 8)
         return 1;
     const unsigned char* tiff = app1 + 6;
-    const unsigned size = length - 6;
+    const quint64 size = length - 6;
     bool big;
     if (tiff[0] == 'M' && tiff[1] == 'M')
         big = true;
@@ -151,12 +241,13 @@ int orientationFromExif(const unsigned char* app1, unsigned length)
         big = false;
     else
         return 1;
-    const quint32 ifd = readUnsigned(tiff + 4, big, 4);
+    const quint64 ifd = readUnsigned(tiff + 4, big, 4);
     if (ifd + 2 > size)
         return 1;
-    const quint32 count = readUnsigned(tiff + ifd, big, 2);
-    for (quint32 i = 0; i < count; ++i) {
-        const quint32 entry = ifd + 2 + i * 12;
+    // A directory: a count of 12-byte entries (tag, type, count, value), read only as far as they are there.
+    const quint64 count = readUnsigned(tiff + ifd, big, 2);
+    for (quint64 i = 0; i < count; ++i) {
+        const quint64 entry = ifd + 2 + i * 12;
         if (entry + 12 > size)
             break;
         if (readUnsigned(tiff + entry, big, 2) == 0x0112) {
@@ -187,17 +278,28 @@ int chooseScale(int width, int height, int orientation, int boxWidth, int boxHei
     return denom;
 }
 
-QImage upright(const QImage& image, int orientation)
+unsigned char* allocateImage(void* target, int width, int height, std::size_t* stride)
+{
+    auto* image = static_cast<QImage*>(target);
+    *image = QImage(width, height, QImage::Format_RGBX8888);
+    if (image->isNull())
+        return nullptr;
+    *stride = std::size_t(image->bytesPerLine());
+    return image->bits();
+}
+
+// The picture turned upright; null when there was no memory for it. The mirrorings work in place.
+QImage upright(QImage image, int orientation)
 {
     QTransform t;
     switch (orientation) {
     case 2:
-        return image.mirrored(true, false);
+        return std::move(image).mirrored(true, false);
     case 3:
         t.rotate(180);
         break;
     case 4:
-        return image.mirrored(false, true);
+        return std::move(image).mirrored(false, true);
     case 5:
         t.rotate(90);
         return image.transformed(t).mirrored(true, false);
@@ -214,6 +316,21 @@ QImage upright(const QImage& image, int orientation)
         return image;
     }
     return image.transformed(t);
+}
+
+// CMYK to RGBX, each pixel in its own four bytes.
+void cmykToRgbx(unsigned char* row, int width, bool adobeInverted)
+{
+    // Adobe files store the inks inverted: the values are already 255 - ink. Others are inverted here, by
+    // an exclusive or that needs no branch in the loop.
+    const unsigned invert = adobeInverted ? 0 : 255;
+    for (unsigned char* p = row; p != row + std::size_t(width) * 4; p += 4) {
+        const unsigned k = p[3] ^ invert;
+        p[0] = static_cast<unsigned char>((p[0] ^ invert) * k / 255);
+        p[1] = static_cast<unsigned char>((p[1] ^ invert) * k / 255);
+        p[2] = static_cast<unsigned char>((p[2] ^ invert) * k / 255);
+        p[3] = 255;
+    }
 }
 
 } // namespace
@@ -233,45 +350,31 @@ JpegPicture Decode(const QByteArray& bytes, QSize box)
         picture.error = QStringLiteral("empty file");
         return picture;
     }
+    // libjpeg writes straight into the image, which then owns its pixels: mirroring needs no copy.
+    QImage image;
     RawDecode raw;
+    raw.allocate = allocateImage;
+    raw.target = &image;
     const bool decoded = decodeRaw(reinterpret_cast<const unsigned char*>(bytes.constData()),
                                    static_cast<unsigned long>(bytes.size()), box.width(), box.height(),
                                    chooseScale, orientationFromExif, &raw);
     picture.warnings = raw.warnings;
-    const int orientation = raw.exif ? orientationFromExif(raw.exif, raw.exifLength) : 1;
-    std::free(raw.exif);
     if (!decoded) {
         picture.error = QString::fromLocal8Bit(raw.message);
         return picture;
     }
-
-    QImage image;
     if (raw.cmyk) {
-        image = QImage(raw.width, raw.height, QImage::Format_RGB32);
-        for (int y = 0; y < raw.height; ++y) {
-            const unsigned char* src = raw.pixels + std::size_t(y) * std::size_t(raw.width) * 4;
-            auto* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < raw.width; ++x, src += 4) {
-                // Adobe files store the inks inverted: the values are already 255 - ink.
-                int c = src[0], m = src[1], yel = src[2], k = src[3];
-                if (!raw.adobeInverted) {
-                    c = 255 - c;
-                    m = 255 - m;
-                    yel = 255 - yel;
-                    k = 255 - k;
-                }
-                dst[x] = qRgb(c * k / 255, m * k / 255, yel * k / 255);
-            }
-        }
-        std::free(raw.pixels);
-    } else {
-        image = QImage(
-            raw.pixels, raw.width, raw.height, raw.width * 4, QImage::Format_RGBX8888,
-            [](void* p) { std::free(p); }, raw.pixels);
+        for (int y = 0; y < raw.height; ++y)
+            cmykToRgbx(image.scanLine(y), raw.width, raw.adobeInverted);
     }
-    picture.image = upright(image, orientation);
+    image = upright(std::move(image), raw.orientation);
+    if (image.isNull()) {
+        picture.error = QStringLiteral("out of memory");
+        return picture;
+    }
+    picture.image = std::move(image);
     const QSize full(raw.fullWidth, raw.fullHeight);
-    picture.size = swapsSides(orientation) ? full.transposed() : full;
+    picture.size = swapsSides(raw.orientation) ? full.transposed() : full;
     return picture;
 }
 

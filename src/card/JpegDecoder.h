@@ -24,7 +24,11 @@ struct JpegPicture
 namespace Jpeg {
 
 // Decodes bytes, using libjpeg's DCT scaling to produce only as many pixels as a picture fitted into box
-// (by FitPicture) needs; an empty box decodes at full size.
+// (by FitPicture) needs; an empty box decodes at full size. Whatever the file declares, one decode stays
+// within about half a second and a few hundred megabytes: a picture over 200 megapixels, an output over 64,
+// a multi-scan file needing more than libjpeg's 256 MB, or scans beyond 500 or beyond a work budget for the
+// picture's size are refused with an error ("picture too large", "too many scans"); a failed allocation is
+// the error "out of memory".
 JpegPicture Decode(const QByteArray& bytes, QSize box = {});
 
 // The orientation (1 to 8) recorded in the data of an EXIF APP1 marker ("Exif\0\0" and a TIFF

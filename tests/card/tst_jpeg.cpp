@@ -1,8 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "card/JpegDecoder.h"
+#include "card/FitPicture.h"
+#include "support/JpegCorpus.h"
 #include "support/TestFiles.h"
 
 #include <QtTest>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <sys/resource.h>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -10,6 +17,93 @@ namespace {
 bool near(QRgb a, QRgb b)
 {
     return qAbs(qRed(a) - qRed(b)) < 12 && qAbs(qGreen(a) - qGreen(b)) < 12 && qAbs(qBlue(a) - qBlue(b)) < 12;
+}
+
+// One decode must never take longer than this, whatever the file; a 12-megapixel photo takes about 70 ms.
+constexpr qint64 DecodeBoundMs = 1000;
+
+// Processor time of this process, user and system, in ms. Decoding computes and waits for nothing, so this
+// is its duration on an idle machine, and unlike wall time it does not grow when other programs share the
+// processors.
+qint64 processorMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+// The box sizes the screens decode for: full size, the card's preview, the viewer, the zoom screen.
+const QList<QSize> Boxes = {QSize(), QSize(320, 237), QSize(715, 539), QSize(1276, 1020)};
+
+// A field of /proc/self/status, in kB.
+long statusKb(const char* key)
+{
+    const QByteArray status = TestFiles::ReadFile(u"/proc/self/status"_s);
+    for (const QByteArray& line : status.split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(qsizetype(qstrlen(key))).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+long peakResidentMb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+// The child side of decodeUnderLimit: decodes the file at full size once the data segment may grow by no
+// more than headroomMb, and prints "ok" or "error: " and the error.
+int decodeChild(const char* path, long headroomMb)
+{
+    const QByteArray bytes = TestFiles::ReadFile(QString::fromLocal8Bit(path));
+    const long inUseKb = statusKb("VmData:");
+    if (bytes.isEmpty() || inUseKb < 0)
+        return 2;
+    const rlimit limit{rlim_t(inUseKb + headroomMb * 1024) * 1024, RLIM_INFINITY};
+    if (setrlimit(RLIMIT_DATA, &limit) != 0)
+        return 3;
+    // Some kernels are told to ignore the limit: then nothing here would mean anything.
+    if (void* beyond = std::malloc(std::size_t(headroomMb + 64) * 1024 * 1024)) {
+        std::free(beyond);
+        std::printf("limit not enforced\n");
+        return 0;
+    }
+    const JpegPicture picture = Jpeg::Decode(bytes);
+    if (picture.ok())
+        std::printf("ok\n");
+    else
+        std::printf("error: %s\n", qPrintable(picture.error));
+    std::fflush(stdout);
+    return 0;
+}
+
+// Decodes jpeg in a child process of this test whose memory may grow by headroomMb only: its answer, or
+// "crashed".
+QString decodeUnderLimit(const QByteArray& jpeg, int headroomMb)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"photo.jpg"_s);
+    if (!TestFiles::WriteFile(path, jpeg))
+        return u"not written"_s;
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"ASAN_OPTIONS"_s, u"allocator_may_return_null=1"_s); // failed allocations return null
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(),
+                {u"--decode-under-limit"_s, path, QString::number(headroomMb)});
+    if (!child.waitForFinished(60000))
+        return u"timed out"_s;
+    if (child.exitStatus() != QProcess::NormalExit)
+        return u"crashed"_s;
+    if (child.exitCode() != 0)
+        return u"exit code %1"_s.arg(child.exitCode());
+    return QString::fromLocal8Bit(child.readAllStandardOutput()).trimmed();
+}
+
+QString jpegDataFolder()
+{
+    return QStringLiteral(JPEG_TEST_DATA);
 }
 } // namespace
 
@@ -54,15 +148,98 @@ private slots:
                  QSize(10000, 100));
     }
 
-    void decode_turnsPhonePhotosUpright()
+    void decode_turnsEveryOrientationUpright_data()
     {
-        const QByteArray sideways = TestFiles::MakeJpegWith(QSize(64, 32), {.exifOrientation = 6});
-        const JpegPicture p = Jpeg::Decode(sideways, QSize(320, 237));
+        // Which corners of the stored picture end up at the top left and the top right.
+        QTest::addColumn<int>("orientation");
+        QTest::addColumn<bool>("bigEndian");
+        QTest::addColumn<QRgb>("topLeft");
+        QTest::addColumn<QRgb>("topRight");
+        const QRgb tl = qRgb(230, 20, 20), tr = qRgb(20, 200, 20), bl = qRgb(20, 20, 230),
+                   br = qRgb(240, 240, 240);
+        const QList<std::pair<QRgb, QRgb>> corners = {{tl, tr}, {tr, tl}, {br, bl}, {bl, br},
+                                                      {tl, bl}, {bl, tl}, {br, tr}, {tr, br}};
+        for (const bool big : {true, false}) {
+            for (int o = 1; o <= 8; ++o)
+                QTest::addRow("%s %d", big ? "MM" : "II", o)
+                    << o << big << corners[o - 1].first << corners[o - 1].second;
+        }
+    }
+
+    void decode_turnsEveryOrientationUpright()
+    {
+        QFETCH(int, orientation);
+        QFETCH(bool, bigEndian);
+        QFETCH(QRgb, topLeft);
+        QFETCH(QRgb, topRight);
+        QImage stored(64, 32, QImage::Format_RGB32);
+        const QRgb quadrants[2][2] = {{qRgb(230, 20, 20), qRgb(20, 200, 20)},
+                                      {qRgb(20, 20, 230), qRgb(240, 240, 240)}};
+        for (int y = 0; y < 32; ++y) {
+            for (int x = 0; x < 64; ++x)
+                stored.setPixel(x, y, quadrants[y / 16][x / 32]);
+        }
+        const QByteArray jpeg = TestFiles::WithApp1(TestFiles::Encode(stored, "JPG", 95),
+                                                    TestFiles::ExifPayload(orientation, bigEndian));
+        QCOMPARE(Jpeg::ExifOrientation(TestFiles::ExifPayload(orientation, bigEndian)), orientation);
+        const JpegPicture p = Jpeg::Decode(jpeg, QSize(320, 237));
         QVERIFY(p.clean());
-        QCOMPARE(p.size, QSize(32, 64));
-        QCOMPARE(p.image.size(), QSize(32, 64));
-        QCOMPARE(Jpeg::Decode(TestFiles::MakeJpegWith(QSize(64, 32), {.exifOrientation = 3})).size,
-                 QSize(64, 32));
+        const QSize upright = orientation >= 5 ? QSize(32, 64) : QSize(64, 32);
+        QCOMPARE(p.size, upright);
+        QCOMPARE(p.image.size(), upright);
+        const int w = upright.width(), h = upright.height();
+        QVERIFY2(near(p.image.pixel(w / 4, h / 4), topLeft),
+                 qPrintable(QString::number(p.image.pixel(w / 4, h / 4), 16)));
+        QVERIFY(near(p.image.pixel(3 * w / 4, h / 4), topRight));
+    }
+
+    void exifOrientation_readsOnlyInsideTheBlock_data()
+    {
+        QTest::addColumn<QByteArray>("app1");
+        QTest::addColumn<int>("orientation");
+        for (const bool big : {true, false}) {
+            const char* order = big ? "MM" : "II";
+            const QByteArray good = TestFiles::ExifPayload(6, big);
+            auto withOffset = [&](quint32 offset) {
+                QByteArray exif = good;
+                TestFiles::PutUnsigned(exif, 6 + 4, offset, big, 4);
+                return exif;
+            };
+            auto withCount = [&](quint32 count) {
+                QByteArray exif = good;
+                TestFiles::PutUnsigned(exif, 6 + 8, count, big, 2);
+                TestFiles::PutUnsigned(exif, 6 + 10, 0x010f, big, 2); // the maker's name, not the orientation
+                return exif;
+            };
+            QTest::addRow("%s well formed", order) << good << 6;
+            // Offsets near 2^32: "offset + 2" wraps to a small number in 32 bits.
+            for (const quint32 offset : {0xFFFFFFFFu, 0xFFFFFFFEu, 0xFFFFFFF4u, 0x80000000u})
+                QTest::addRow("%s directory at %x", order, offset) << withOffset(offset) << 1;
+            const quint32 tiffSize = quint32(good.size() - 6);
+            QTest::addRow("%s directory at the last byte", order) << withOffset(tiffSize - 1) << 1;
+            QTest::addRow("%s directory count at the end", order) << withOffset(tiffSize - 2) << 1;
+            QTest::addRow("%s 65535 entries announced", order) << withCount(0xFFFF) << 1;
+            // The entry cut short, then ending exactly at the end of the block.
+            QTest::addRow("%s entry cut short", order) << good.left(6 + 8 + 2 + 11) << 1;
+            QTest::addRow("%s entry ending at the end", order) << good.left(6 + 8 + 2 + 12) << 6;
+            QTest::addRow("%s header cut short", order) << good.left(6 + 7) << 1;
+        }
+        QTest::addRow("no byte order") << QByteArray("Exif\0\0XX\0\x2a\0\0\0\x08", 14) << 1;
+        QTest::addRow("empty") << QByteArray() << 1;
+    }
+
+    void exifOrientation_readsOnlyInsideTheBlock()
+    {
+        QFETCH(QByteArray, app1);
+        QFETCH(int, orientation);
+        // A heap copy of exactly the block's size: a read past it is a read past the buffer.
+        std::vector<char> exact(app1.begin(), app1.end());
+        QCOMPARE(Jpeg::ExifOrientation(QByteArray::fromRawData(exact.data(), qsizetype(exact.size()))),
+                 orientation);
+        // The same block in a photo: shown, upright as far as the block says.
+        const JpegPicture p = Jpeg::Decode(TestFiles::WithApp1(TestFiles::MakeJpeg(QSize(40, 20)), app1));
+        QVERIFY(p.clean());
+        QCOMPARE(p.size, orientation == 6 ? QSize(20, 40) : QSize(40, 20));
     }
 
     void decode_failsWithoutEndingTheProcess()
@@ -77,19 +254,128 @@ private slots:
         QVERIFY(!truncated.clean());
         QVERIFY(!Jpeg::Decode(whole.left(20)).ok());
         QVERIFY(!Jpeg::Decode(QByteArray(5000, '\xff')).ok());
-        // A header claiming 60000 x 60000 pixels is refused before any memory is taken for it.
-        QByteArray huge = TestFiles::MakeJpeg(QSize(8, 8));
-        const qsizetype sof = huge.indexOf("\xff\xc0");
-        QVERIFY(sof > 0);
-        huge[sof + 5] = char(0xEA);
-        huge[sof + 6] = char(0x60);
-        huge[sof + 7] = char(0xEA);
-        huge[sof + 8] = char(0x60);
-        const JpegPicture bomb = Jpeg::Decode(huge);
-        QVERIFY(!bomb.ok());
-        QVERIFY(bomb.error.contains(u"too large"_s));
+    }
+
+    void decode_refusesHostileFilesQuickly_data()
+    {
+        QTest::addColumn<QByteArray>("jpeg");
+        QTest::addColumn<QString>("error");
+        for (const JpegCorpus::Sample& s : JpegCorpus::Hostile())
+            QTest::newRow(qPrintable(s.name)) << s.bytes << s.error;
+    }
+
+    void decode_refusesHostileFilesQuickly()
+    {
+        QFETCH(QByteArray, jpeg);
+        QFETCH(QString, error);
+        for (const QSize box : Boxes) {
+            const qint64 start = processorMs();
+            const JpegPicture p = Jpeg::Decode(jpeg, box);
+            const qint64 ms = processorMs() - start;
+            QVERIFY2(ms < DecodeBoundMs,
+                     qPrintable(u"%1 ms at %2 x %3"_s.arg(ms).arg(box.width()).arg(box.height())));
+            if (error.isEmpty()) {
+                QVERIFY2(p.ok(), qPrintable(p.error));
+            } else {
+                QVERIFY(!p.ok());
+                QVERIFY2(p.error.contains(error), qPrintable(p.error));
+            }
+        }
+        // Nothing came near a gigabyte; the whole test process included.
+        QVERIFY2(peakResidentMb() < 1024, qPrintable(u"%1 MB"_s.arg(peakResidentMb())));
+    }
+
+    void decode_letsLargePhotosThrough()
+    {
+        // The bounds leave room for ordinary progressive photos and for the largest camera pictures.
+        const QByteArray progressive = TestFiles::MakeJpegWith(QSize(4000, 3000), {.progressive = true});
+        for (const QSize box : Boxes)
+            QVERIFY(Jpeg::Decode(progressive, box).clean());
+        const QByteArray huge =
+            TestFiles::WithJpegSize(TestFiles::MakeJpegWith(QSize(16, 16), {}), 16320, 12240);
+        const qint64 start = processorMs();
+        const JpegPicture p = Jpeg::Decode(huge, QSize(320, 237));
+        QVERIFY(processorMs() - start < DecodeBoundMs);
+        QVERIFY2(p.ok(), qPrintable(p.error)); // grey fill where the data ends
+        QCOMPARE(p.image.size(), QSize(2040, 1530));
+        QVERIFY(Jpeg::Decode(huge).error.contains(u"too large"_s)); // at full size it would take 800 MB
+    }
+
+    void decode_failsCleanlyWithoutMemory_data()
+    {
+        QTest::addColumn<QByteArray>("jpeg");
+        QTest::addColumn<int>("headroomMb");
+        QTest::addColumn<QString>("answer");
+        // 8000 x 8000 pixels take 244 MB; the data ends after a few blocks, the rest is grey fill.
+        auto large = [](const TestFiles::JpegOptions& options) {
+            return TestFiles::WithJpegSize(TestFiles::MakeJpegWith(QSize(16, 16), options), 8000, 8000);
+        };
+        QTest::newRow("CMYK converted in place") << large({.cmyk = true}) << 300 << u"ok"_s;
+        QTest::newRow("CMYK, no room to turn it")
+            << large({.cmyk = true, .exifOrientation = 6}) << 300 << u"error: out of memory"_s;
+        QTest::newRow("no room to turn it")
+            << large({.exifOrientation = 8}) << 300 << u"error: out of memory"_s;
+        QTest::newRow("no room to mirror it") << large({.exifOrientation = 2}) << 300 << u"ok"_s;
+        QTest::newRow("no room for the pixels") << large({}) << 120 << u"error: out of memory"_s;
+    }
+
+    void decode_failsCleanlyWithoutMemory()
+    {
+        QFETCH(QByteArray, jpeg);
+        QFETCH(int, headroomMb);
+        QFETCH(QString, answer);
+        const QString result = decodeUnderLimit(jpeg, headroomMb);
+        if (result == u"limit not enforced"_s)
+            QSKIP("this kernel does not enforce RLIMIT_DATA");
+        QCOMPARE(result, answer);
+    }
+
+    void decode_readsTheCommittedCorpus()
+    {
+        // The seeds the fuzzer starts from all decode cleanly.
+        const QDir seeds(jpegDataFolder() + u"/seeds"_s);
+        for (const JpegCorpus::Sample& s : JpegCorpus::Seeds()) {
+            const QByteArray bytes = TestFiles::ReadFile(seeds.filePath(s.name));
+            QVERIFY2(!bytes.isEmpty(), qPrintable(s.name));
+            for (const QSize box : Boxes)
+                QVERIFY2(Jpeg::Decode(bytes, box).clean(), qPrintable(s.name));
+        }
+        QCOMPARE(seeds.entryList(QDir::Files).size(), JpegCorpus::Seeds().size());
+    }
+
+    void decode_survivesEveryRecordedRegression()
+    {
+        // Every file that ever crashed or stalled the decoder, the fuzzer's finds included: a prompt answer.
+        const QDir folder(jpegDataFolder() + u"/regressions"_s);
+        const QStringList names = folder.entryList({u"*.jpg"_s}, QDir::Files);
+        for (const JpegCorpus::Sample& s : JpegCorpus::Hostile())
+            QVERIFY2(names.contains(s.name), qPrintable(s.name));
+        for (const QString& name : names) {
+            const QByteArray bytes = TestFiles::ReadFile(folder.filePath(name));
+            for (const QSize box : Boxes) {
+                const qint64 start = processorMs();
+                const JpegPicture p = Jpeg::Decode(bytes, box);
+                const qint64 ms = processorMs() - start;
+                QVERIFY2(ms < DecodeBoundMs, qPrintable(u"%1: %2 ms"_s.arg(name).arg(ms)));
+                QVERIFY2(p.ok() != !p.error.isEmpty(), qPrintable(name)); // an answer either way
+                if (p.ok() && box.isValid()) {
+                    const QSize drawn = FitPicture(p.size, box).size();
+                    QVERIFY2(p.image.width() >= drawn.width() && p.image.height() >= drawn.height(),
+                             qPrintable(name));
+                }
+            }
+        }
+        QVERIFY2(peakResidentMb() < 1024, qPrintable(u"%1 MB"_s.arg(peakResidentMb())));
     }
 };
 
-QTEST_GUILESS_MAIN(TestJpeg)
+int main(int argc, char* argv[])
+{
+    if (argc == 4 && qstrcmp(argv[1], "--decode-under-limit") == 0)
+        return decodeChild(argv[2], std::atol(argv[3]));
+    QCoreApplication app(argc, argv);
+    TestJpeg test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_jpeg.moc"

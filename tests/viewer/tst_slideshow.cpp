@@ -26,7 +26,7 @@ namespace {
 
 QByteArray photo(QSize size, QRgb colour)
 {
-    return TestFiles::MakeJpegWith(size, {false, false, 0, colour});
+    return TestFiles::MakeJpegWith(size, {.colour = colour});
 }
 
 } // namespace

@@ -232,7 +232,7 @@ private slots:
     {
         QFETCH(QSize, photo);
         QFETCH(QRect, drawn);
-        m_archive->Add(1, "Foto", TestFiles::MakeJpegWith(photo, {false, false, 0, 0xffcc2020}));
+        m_archive->Add(1, "Foto", TestFiles::MakeJpegWith(photo, {.colour = 0xffcc2020}));
         open();
         key(Qt::Key_Home);
         QCOMPARE(m_viewer->Photo()->PictureSize(), photo);
@@ -277,7 +277,7 @@ private slots:
 
     void damagedPhotos_showThePlaceholderAndAreReportedOncePerStep()
     {
-        const QByteArray good = TestFiles::MakeJpegWith(QSize(400, 300), {false, false, 0, 0xff20cc20});
+        const QByteArray good = TestFiles::MakeJpegWith(QSize(400, 300), {.colour = 0xff20cc20});
         m_archive->Add(1, "Buona", good, "verde");
         m_archive->Add(2, "Rovinata", QByteArray("\xff\xd8\xff\xe0 not really a photo"), "danneggiata");
         m_archive->Add(3, "Troncata", good.left(good.size() / 2), "a met\xe0");

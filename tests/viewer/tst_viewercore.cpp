@@ -121,8 +121,8 @@ private slots:
 
     void preparer_findsOnlyTheCardAndPhotoPrepared()
     {
-        const QByteArray red = TestFiles::MakeJpegWith(QSize(300, 200), {false, false, 0, 0xffcc0000});
-        const QByteArray blue = TestFiles::MakeJpegWith(QSize(300, 200), {false, false, 0, 0xff0000cc});
+        const QByteArray red = TestFiles::MakeJpegWith(QSize(300, 200), {.colour = 0xffcc0000});
+        const QByteArray blue = TestFiles::MakeJpegWith(QSize(300, 200), {.colour = 0xff0000cc});
         const QSize area(200, 200);
         SlidePreparer preparer;
         QSignalSpy prepared(&preparer, &SlidePreparer::Prepared);
