@@ -481,6 +481,18 @@ private slots:
         QCOMPARE(m_card->CurrentCardId(), u"4294967301"_s);
         QCOMPARE(m_card->PreviewBytes(), Placeholders::Card().bytes);
         QVERIFY(m_desktop->messages.isEmpty());
+
+        // A photo that cannot be decoded: the card is shown with the placeholder and one warning, and the
+        // dialog closes as usual.
+        m_archive->Add(8, {{u"varNome"_s, u"Guasto"_s}}, "not a JPEG at all");
+        open();
+        search(u"Guasto"_s);
+        DoubleClickRow(list(), 0);
+        QVERIFY(!m_find->isVisible());
+        QCOMPARE(m_card->CurrentCardId(), u"8"_s);
+        QCOMPARE(m_card->PreviewBytes(), Placeholders::Card().bytes);
+        QCOMPARE(m_desktop->messages.size(), 1);
+        QCOMPARE(m_desktop->messages[0].icon, Desktop::Icon::Warning);
     }
 
     void doubleClick_identicalLinesShowTheFirstCard()
