@@ -18,13 +18,15 @@ public:
     FindDialog(ScreenHost& host, const CategoryDescriptor& category);
 
     // The commands, as the buttons and the list run them.
-    // "Cerca in archivio": the cards whose chosen field contains the key, sorted, and their count.
+    // "Cerca in archivio": the cards whose chosen field contains the key, sorted, and their count. A
+    // failure of the archive is shown in the default error box and leaves the list empty.
     void Search();
     // "Trova": the next line holding the in-list key.
     void FindInList();
     // "Stampa".
     void Print();
-    // Double-click: the selected line's card on the record card, then the dialog closes.
+    // Double-click: the selected line's card, read again from the archive, on the record card; then the
+    // dialog closes. A card deleted since the search is said so, and the dialog stays.
     void ShowChosenCard();
 
 protected:

@@ -31,6 +31,12 @@ SearchScreen::SearchScreen(ScreenHost& host, const CategoryDescriptor& category,
     m_model = new ResultListModel(m_results, this);
 }
 
+SearchScreen::~SearchScreen()
+{
+    // The model reads the result list, which goes before the widget's children do: the model goes first.
+    delete m_model;
+}
+
 QListView* SearchScreen::makeList(QWidget* parent, QSize rowSize)
 {
     m_list = new QListView(parent);

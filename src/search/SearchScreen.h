@@ -24,6 +24,8 @@ public:
     // How far the result lists scroll horizontally.
     static constexpr int ScrollWidth = 1500;
 
+    ~SearchScreen() override;
+
     const CategoryDescriptor& Category() const noexcept { return m_store.category(); }
     CategoryStore& Store() noexcept { return m_store; }
     const ResultList& Results() const noexcept { return m_results; }
