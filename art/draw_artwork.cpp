@@ -962,6 +962,54 @@ void drawInfoPanel()
     save(panel, QStringLiteral("info_panel.png"));
 }
 
+// The search screens' decorative pictures: a magnifier, a key, and a form being searched.
+void drawSearchPictures()
+{
+    QImage lens = canvas(48, 48);
+    {
+        Pen d(lens);
+        d.design(QRectF(0, 0, 48, 48));
+        drawMagnifier(d, {40, 40}, 26, Ink, 9);
+        d.p.setBrush(Qt::NoBrush);
+        d.p.setPen(QPen(QColor(255, 255, 255, 200), 5, Qt::SolidLine, Qt::RoundCap));
+        d.p.drawArc(QRectF(24, 24, 32, 32), 100 * 16, 70 * 16);
+    }
+    save(lens, QStringLiteral("search_lens.png"));
+
+    QImage key = canvas(48, 48);
+    {
+        Pen d(key);
+        d.design(QRectF(0, 0, 48, 48));
+        d.p.translate(50, 50);
+        d.p.rotate(-40);
+        d.p.translate(-50, -50);
+        QPainterPath bow;
+        bow.addEllipse(QRectF(6, 32, 36, 36));
+        bow.addEllipse(QRectF(17, 43, 14, 14));
+        bow.setFillRule(Qt::OddEvenFill);
+        d.fill(bow, Orange, 4);
+        QPainterPath blade;
+        blade.addRect(QRectF(40, 45, 52, 10));
+        blade.addRect(QRectF(72, 55, 8, 14));
+        blade.addRect(QRectF(84, 55, 8, 18));
+        d.fill(blade.simplified(), Orange, 4);
+    }
+    save(key, QStringLiteral("search_key.png"));
+
+    QImage form = canvas(64, 64);
+    {
+        Pen d(form);
+        d.design(QRectF(0, 0, 64, 64));
+        drawPage(d, QRectF(10, 6, 62, 82));
+        for (int i = 0; i < 4; ++i) {
+            d.line({20, 28.0 + i * 13}, {34, 28.0 + i * 13}, Azure, 5);
+            d.p.fillRect(QRectF(38, 24.0 + i * 13, 26, 8), QColor(192, 220, 192));
+        }
+        drawMagnifier(d, {68, 66}, 15, Ink, 6);
+    }
+    save(form, QStringLiteral("search_form.png"));
+}
+
 void drawStrip(const QString& framesFolder)
 {
     // Marching dots: each frame moves them by a ninth of their spacing, so the loop is seamless.
@@ -998,6 +1046,7 @@ int main(int argc, char* argv[])
     drawPattern();
     drawIcons();
     drawCommands();
+    drawSearchPictures();
     drawInfoPanel();
     drawCredits();
     save(placeholder(320, 237), QStringLiteral("placeholder.jpg"), "JPG", 92);

@@ -7,6 +7,8 @@
 #include "kit/BusyCursor.h"
 #include "kit/Desktop.h"
 #include "kit/WindowPlacement.h"
+#include "search/AdvancedSearch.h"
+#include "search/FindDialog.h"
 #include "shell/GuideTexts.h"
 #include "shell/MakerInfo.h"
 #include "shell/PasswordFile.h"
@@ -67,8 +69,10 @@ void Screens::createArchiveScreen(Archive& archive, ArchiveScreen screen, const 
         archive.card = create<RecordCard>(*this, category);
         break;
     case ArchiveScreen::Find:
+        archive.find = create<FindDialog>(*this, category);
         break;
     case ArchiveScreen::AdvancedSearch:
+        archive.search = create<AdvancedSearch>(*this, category);
         break;
     case ArchiveScreen::PhotoViewer:
         archive.viewer = create<PhotoViewer>(*this, category);
@@ -165,14 +169,16 @@ void Screens::ShowArchiveScreen(const CategoryDescriptor& category, ArchiveScree
     const Archive* a = archive(category);
     if (!a)
         return;
-    Q_UNUSED(token);
     switch (screen) {
     case ArchiveScreen::RecordCard:
         Kit::ShowMaximised(a->card);
         break;
     case ArchiveScreen::Find:
+        a->find->exec();
         break;
     case ArchiveScreen::AdvancedSearch:
+        a->search->SetToken(token);
+        a->search->exec();
         break;
     case ArchiveScreen::PhotoViewer:
         a->viewer->Run(a->card);

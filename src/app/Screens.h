@@ -9,6 +9,8 @@
 #include <vector>
 
 class QWidget;
+class AdvancedSearch;
+class FindDialog;
 class PhotoViewer;
 class RecordCard;
 class Slideshow;
@@ -59,6 +61,8 @@ private:
     struct Archive
     {
         RecordCard* card = nullptr;
+        FindDialog* find = nullptr;
+        AdvancedSearch* search = nullptr;
         PhotoViewer* viewer = nullptr;
         Slideshow* slideshow = nullptr;
     };

@@ -1,17 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QUrl>
+#include <memory>
 
+class QPagedPaintDevice;
 class QWidget;
 
 // Everything a screen asks of the desktop: message boxes, choosers, opening addresses and paths with
-// their default handlers, and ending the program. Tests install a fake that records and answers.
+// their default handlers, the clock, the printer, and ending the program. Tests install a fake that
+// records and answers.
 class Desktop
 {
 public:
-    enum class Icon { None, Information, Warning, Stop };
+    enum class Icon { None, Information, Warning, Stop, Question };
 
     virtual ~Desktop() = default;
 
@@ -19,6 +23,8 @@ public:
     virtual void Message(QWidget* parent, Icon icon, const QString& title, const QString& text) = 0;
     // Yes and No, no icon; true for Yes.
     virtual bool Question(QWidget* parent, const QString& title, const QString& text) = 0;
+    // Yes and No with an icon, modal to the whole task; true for Yes.
+    virtual bool Ask(QWidget* parent, Icon icon, const QString& title, const QString& text) = 0;
     // Empty when the user cancels. filter is in Qt's form ("Name (*.a *.b);;Other (*)").
     virtual QString ChooseFileToOpen(QWidget* parent, const QString& title, const QString& filter) = 0;
     // Asks before replacing an existing file; defaultSuffix is added to a name typed without one.
@@ -31,6 +37,16 @@ public:
     // Keeps the screen from blanking while window shows something to watch (inhibit true), or lets it
     // blank again (false). Asked without waiting; a desktop that cannot do it is no error.
     virtual void InhibitScreenSaver(QWidget* window, bool inhibit) = 0;
+    // The local date and time.
+    virtual QDateTime Now() = 0;
+    // Whether the system has a default printer.
+    virtual bool HasPrinter() = 0;
+    // A print job, untitled, on the system's default printer, set to colour and landscape for this job
+    // only (the printer's own settings stay as they are); nullptr when there is no printer. The pages go
+    // to the printer when painting on the device ends.
+    virtual std::unique_ptr<QPagedPaintDevice> OpenPrintJob() = 0;
+    // Pages written to a PDF file at path (A4, landscape), the file written when painting ends.
+    virtual std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString& path) = 0;
     // Ends the event loop; every screen is destroyed afterwards.
     virtual void Quit() = 0;
 

@@ -8,6 +8,10 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QMimeDatabase>
+#include <QPageLayout>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QWidget>
@@ -23,6 +27,8 @@ QMessageBox::Icon boxIcon(Desktop::Icon icon)
         return QMessageBox::Warning;
     case Desktop::Icon::Stop:
         return QMessageBox::Critical;
+    case Desktop::Icon::Question:
+        return QMessageBox::Question;
     case Desktop::Icon::None:
         break;
     }
@@ -54,6 +60,14 @@ void QtDesktop::Message(QWidget* parent, Icon icon, const QString& title, const 
 bool QtDesktop::Question(QWidget* parent, const QString& title, const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+bool QtDesktop::Ask(QWidget* parent, Icon icon, const QString& title, const QString& text)
+{
+    QMessageBox box(boxIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setWindowModality(Qt::ApplicationModal);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
@@ -103,11 +117,43 @@ void QtDesktop::InhibitScreenSaver(QWidget* window, bool inhibit)
         return;
     QProcess process;
     process.setProgram(tool);
-    process.setArguments({inhibit ? QStringLiteral("suspend") : QStringLiteral("resume"),
-                          QString::number(window->winId())});
+    process.setArguments(
+        {inhibit ? QStringLiteral("suspend") : QStringLiteral("resume"), QString::number(window->winId())});
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
     process.startDetached();
+}
+
+QDateTime QtDesktop::Now()
+{
+    return QDateTime::currentDateTime();
+}
+
+bool QtDesktop::HasPrinter()
+{
+    return !QPrinterInfo::defaultPrinter().isNull();
+}
+
+std::unique_ptr<QPagedPaintDevice> QtDesktop::OpenPrintJob()
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        return nullptr;
+    // Without a printer a QPrinter quietly turns into a PDF printer with no file: asked for by name only.
+    auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    printer->setColorMode(QPrinter::Color);
+    printer->setPageOrientation(QPageLayout::Landscape);
+    printer->setDocName(QString());
+    return printer;
+}
+
+std::unique_ptr<QPagedPaintDevice> QtDesktop::OpenPdfFile(const QString& path)
+{
+    auto writer = std::make_unique<QPdfWriter>(path);
+    writer->setResolution(600);
+    writer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+                                      QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+    return writer;
 }
 
 void QtDesktop::Quit()

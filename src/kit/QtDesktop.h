@@ -3,17 +3,23 @@
 
 #include "Desktop.h"
 
-// The real desktop: Qt's message boxes and choosers, the desktop's own handlers through xdg-open.
+// The real desktop: Qt's message boxes and choosers, the desktop's own handlers through xdg-open, the
+// system clock and the printers the system knows.
 class QtDesktop final : public Desktop
 {
 public:
     void Message(QWidget* parent, Icon icon, const QString& title, const QString& text) override;
     bool Question(QWidget* parent, const QString& title, const QString& text) override;
+    bool Ask(QWidget* parent, Icon icon, const QString& title, const QString& text) override;
     QString ChooseFileToOpen(QWidget* parent, const QString& title, const QString& filter) override;
     QString ChooseFileToSave(QWidget* parent, const QString& title, const QString& filter,
                              const QString& defaultSuffix) override;
     QString ChooseFolder(QWidget* parent, const QString& prompt) override;
     bool Open(const QUrl& url) override;
     void InhibitScreenSaver(QWidget* window, bool inhibit) override;
+    QDateTime Now() override;
+    bool HasPrinter() override;
+    std::unique_ptr<QPagedPaintDevice> OpenPrintJob() override;
+    std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString& path) override;
     void Quit() override;
 };

@@ -3,11 +3,19 @@
 
 #include "kit/Desktop.h"
 
+#include <QCursor>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QList>
+#include <QPageLayout>
+#include <QPdfWriter>
 #include <QStringList>
 #include <QUrl>
-#include <stdexcept>
 #include <functional>
+#include <stdexcept>
 
 // A desktop that records what screens ask of it and answers from queues. Installed for its lifetime.
 class FakeDesktop final : public Desktop
@@ -32,6 +40,11 @@ public:
     bool Question(QWidget*, const QString& title, const QString& text) override
     {
         questions.append({Icon::None, title, text});
+        return answers.isEmpty() ? false : answers.takeFirst();
+    }
+    bool Ask(QWidget*, Icon icon, const QString& title, const QString& text) override
+    {
+        questions.append({icon, title, text});
         return answers.isEmpty() ? false : answers.takeFirst();
     }
     QString ChooseFileToOpen(QWidget*, const QString& title, const QString& filter) override
@@ -60,6 +73,43 @@ public:
     }
     void InhibitScreenSaver(QWidget*, bool inhibit) override { screenSaverInhibited.append(inhibit); }
     void Quit() override { ++quits; }
+    QDateTime Now() override { return now; }
+    bool HasPrinter() override { return hasPrinter; }
+    // The print job is a PDF file at printerPdf (600 dpi, A4 landscape, no margins), or, when printJobFails,
+    // a writer whose file cannot be created, so that painting on it fails.
+    std::unique_ptr<QPagedPaintDevice> OpenPrintJob() override
+    {
+        ++printJobs;
+        cursorAtPrinting =
+            QGuiApplication::overrideCursor() ? QGuiApplication::overrideCursor()->shape() : Qt::ArrowCursor;
+        if (!hasPrinter)
+            return nullptr;
+        return pdfWriter(printJobFails ? unwritablePath() : printerPdf);
+    }
+    std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString& path) override
+    {
+        pdfFiles << path;
+        cursorAtPrinting =
+            QGuiApplication::overrideCursor() ? QGuiApplication::overrideCursor()->shape() : Qt::ArrowCursor;
+        return pdfWriter(path);
+    }
+
+    static std::unique_ptr<QPagedPaintDevice> pdfWriter(const QString& path)
+    {
+        auto writer = std::make_unique<QPdfWriter>(path);
+        writer->setResolution(600);
+        writer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF()));
+        return writer;
+    }
+    // A path under a file: no one, not even the superuser, can create it.
+    static QString unwritablePath()
+    {
+        const QString file = QDir::temp().filePath(QStringLiteral("codazzurra-not-a-folder"));
+        QFile f(file);
+        if (f.open(QIODevice::WriteOnly))
+            f.write("x");
+        return file + QStringLiteral("/elenco.pdf");
+    }
 
     QString lastText() const { return messages.isEmpty() ? QString() : messages.back().text; }
     void clear()
@@ -79,9 +129,16 @@ public:
     QStringList chooserFilters;
     QList<QUrl> opened;
     bool openSucceeds = true;
-    bool chooserFails = false; // the file chooser raises instead of answering
+    bool chooserFails = false;        // the file chooser raises instead of answering
     QList<bool> screenSaverInhibited; // every request, in order: true to keep the screen on
     // Runs inside every message box, as if while the user reads it (events go on meanwhile).
     std::function<void(const Shown&)> whileShown;
     int quits = 0;
+    QDateTime now{QDate(2024, 2, 1), QTime(10, 11, 12)};
+    bool hasPrinter = true;
+    bool printJobFails = false;
+    QString printerPdf;                                 // where the printer's pages go
+    int printJobs = 0;                                  // print jobs opened
+    QStringList pdfFiles;                               // PDF files asked for
+    Qt::CursorShape cursorAtPrinting = Qt::ArrowCursor; // the cursor when the last job or file was opened
 };
