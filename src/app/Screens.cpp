@@ -32,6 +32,7 @@ template <typename T, typename... Args> T* Screens::create(Args&&... args)
 
 Screens::Screens(const QString& programFolder)
     : m_programFolder(programFolder)
+    , m_office(programFolder)
 {
     m_password = create<TfrmPassword>(*this);
     m_startMenu = create<TfrmAvvio>(*this);
