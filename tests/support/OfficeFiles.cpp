@@ -157,6 +157,8 @@ XlsxSheet ReadXlsx(const QString& path)
             } else if (name == u"c"_s) {
                 if (cell.type == u"s"_s)
                     cell.text = shared.value(cell.text.toInt());
+                else if (cell.type == u"inlineStr"_s)
+                    cell.text = decodeEscapes(cell.text);
                 sheet.cells.insert(reference, cell);
             }
         }
