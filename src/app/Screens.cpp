@@ -4,6 +4,7 @@
 #include "card/RecordCard.h"
 #include "card/TfrmAllegaCartella.h"
 #include "card/TfrmAllegaFile.h"
+#include "export/ExportScreen.h"
 #include "kit/BusyCursor.h"
 #include "kit/Desktop.h"
 #include "kit/WindowPlacement.h"
@@ -78,6 +79,7 @@ void Screens::createArchiveScreen(Archive& archive, ArchiveScreen screen, const 
         archive.slideshow = create<Slideshow>(*this, category);
         break;
     case ArchiveScreen::Export:
+        archive.exportScreen = create<ExportScreen>(*this, category);
         break;
     }
 }
@@ -182,6 +184,7 @@ void Screens::ShowArchiveScreen(const CategoryDescriptor& category, ArchiveScree
         a->slideshow->Run(a->card);
         break;
     case ArchiveScreen::Export:
+        a->exportScreen->exec();
         break;
     }
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QWidget;
+class ExportScreen;
 class PhotoViewer;
 class RecordCard;
 class Slideshow;
@@ -65,6 +66,7 @@ private:
         RecordCard* card = nullptr;
         PhotoViewer* viewer = nullptr;
         Slideshow* slideshow = nullptr;
+        ExportScreen* exportScreen = nullptr;
     };
     template <typename T, typename... Args> T* create(Args&&... args);
     void createArchiveScreen(Archive& archive, ArchiveScreen screen, const CategoryDescriptor& category);

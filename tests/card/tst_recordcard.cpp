@@ -717,9 +717,11 @@ private slots:
     void archiveScreens_startFromAnEmptyCard()
     {
         addCards({u"A"_s});
-        // The photo viewer and the slideshow open modally over the card; each is closed as it appears.
+        // The photo viewer, the slideshow and the export screen open modally over the card; each is closed
+        // as it appears.
         const QMap<QString, QString> modal = {{u"cmdSfogliaFoto"_s, u"TfrmBrowseAmici"_s},
-                                              {u"cmdSlideshow"_s, u"TfrmSlideAmici"_s}};
+                                              {u"cmdSlideshow"_s, u"TfrmSlideAmici"_s},
+                                              {u"cmdExcel"_s, u"TfrmExpAmici"_s}};
         for (const QString& command :
              {u"cmdTrova"_s, u"cmdRicerca"_s, u"cmdSfogliaFoto"_s, u"cmdSlideshow"_s, u"cmdExcel"_s}) {
             click(u"imgPrimo"_s);
