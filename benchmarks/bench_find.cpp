@@ -59,6 +59,7 @@ public:
     QString ChooseFolder(QWidget*, const QString&) override { return {}; }
     bool Open(const QUrl&) override { return false; }
     void InhibitScreenSaver(QWidget*, bool) override {}
+    bool HasDefaultHandler(const QString&) override { return false; }
     void Quit() override {}
     QDateTime Now() override { return QDateTime::currentDateTime(); }
     bool HasPrinter() override { return true; }

@@ -4,6 +4,7 @@
 #include "card/RecordCard.h"
 #include "card/TfrmAllegaCartella.h"
 #include "card/TfrmAllegaFile.h"
+#include "export/ExportScreen.h"
 #include "kit/BusyCursor.h"
 #include "kit/Desktop.h"
 #include "kit/WindowPlacement.h"
@@ -34,6 +35,7 @@ template <typename T, typename... Args> T* Screens::create(Args&&... args)
 
 Screens::Screens(const QString& programFolder)
     : m_programFolder(programFolder)
+    , m_office(programFolder)
 {
     m_password = create<TfrmPassword>(*this);
     m_startMenu = create<TfrmAvvio>(*this);
@@ -81,6 +83,7 @@ void Screens::createArchiveScreen(Archive& archive, ArchiveScreen screen, const 
         archive.slideshow = create<Slideshow>(*this, category);
         break;
     case ArchiveScreen::Export:
+        archive.exportScreen = create<ExportScreen>(*this, category);
         break;
     }
 }
@@ -187,6 +190,7 @@ void Screens::ShowArchiveScreen(const CategoryDescriptor& category, ArchiveScree
         a->slideshow->Run(a->card);
         break;
     case ArchiveScreen::Export:
+        a->exportScreen->exec();
         break;
     }
 }

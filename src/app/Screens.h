@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "OfficeAutomation.h"
 #include "kit/ScreenHost.h"
 #include "storage/CategoryDescriptor.h"
 
@@ -11,6 +12,7 @@
 class QWidget;
 class AdvancedSearch;
 class FindDialog;
+class ExportScreen;
 class PhotoViewer;
 class RecordCard;
 class Slideshow;
@@ -39,6 +41,7 @@ public:
     QString PasswordFilePath() const override;
     void ShowGuideTopic(const GuideTopic& topic) override;
     void OpenMakerWebSite() override;
+    const Automation::Registry& OfficeServers() const override { return m_office.Registry(); }
     void Show(Screen screen) override;
     void ShowArchiveScreen(const CategoryDescriptor& category, ArchiveScreen screen,
                            const QString& token = {}) override;
@@ -52,6 +55,8 @@ public:
     TfrmSplash* Splash() const noexcept { return m_splash; }
     TfrmZoom* Zoom() const noexcept { return m_zoom; }
     RecordCard* Card(const CategoryDescriptor& category) const;
+    // The registry of the office servers, where tests put a server of their own in place of one.
+    Automation::Registry& OfficeRegistry() noexcept { return m_office.Registry(); }
 
     // Every top-level screen, in creation order.
     std::vector<QWidget*> All() const;
@@ -65,12 +70,14 @@ private:
         AdvancedSearch* search = nullptr;
         PhotoViewer* viewer = nullptr;
         Slideshow* slideshow = nullptr;
+        ExportScreen* exportScreen = nullptr;
     };
     template <typename T, typename... Args> T* create(Args&&... args);
     void createArchiveScreen(Archive& archive, ArchiveScreen screen, const CategoryDescriptor& category);
     const Archive* archive(const CategoryDescriptor& category) const;
 
     QString m_programFolder;
+    OfficeAutomation m_office; // before the screens, which use it until they are destroyed
     std::vector<std::unique_ptr<QWidget>> m_screens;
     TfrmPassword* m_password = nullptr;
     TfrmAvvio* m_startMenu = nullptr;

@@ -64,6 +64,8 @@ int main(int argc, char* argv[])
     addTopic(cursor, start.title, GuideTexts::StartMenuParagraphs(), true);
     const GuideTopic card = GuideTexts::RecordCard();
     addTopic(cursor, card.title, GuideTexts::RecordCardParagraphs(), false);
+    const GuideTopic exportTopic = GuideTexts::Export();
+    addTopic(cursor, exportTopic.title, GuideTexts::ExportParagraphs(), false);
 
     // Written beside the target and renamed over it once complete, so that a failed build never leaves a
     // half-written guide behind, and a guide that could not be written fails the build.

@@ -233,6 +233,9 @@ public:
     {
         lxw_workbook_options options{};
         options.tmpdir = m_tmpdir.data();
+        // Rows go to the file as they are written, their texts inline: a third faster on a whole archive,
+        // and the memory of one row instead of the whole sheet. Cells are written row by row, in order.
+        options.constant_memory = LXW_TRUE;
         m_book = workbook_new_opt(QFile::encodeName(path).constData(), &options);
         if (!m_book)
             fail(u"Impossibile preparare la cartella di lavoro."_s);

@@ -4,6 +4,7 @@
 #include "JpegDecoder.h"
 #include "TfrmAllegaCartella.h"
 #include "TfrmAllegaFile.h"
+#include "WordExport.h"
 #include "kit/Artwork.h"
 #include "kit/BusyCursor.h"
 #include "kit/Colours.h"
@@ -274,8 +275,8 @@ void RecordCard::buildCommands(QWidget* container)
             Kit::GuardedSlot(this, [this] { m_host.ShowGuideTopic(GuideTexts::RecordCard()); }));
     connect(Container()->findChild<CommandPicture*>(u"cmdEsci"_s), &CommandPicture::clicked, this,
             &QWidget::close);
-    // The word-processor export of the shown card is built on the office automation layer.
-    connect(Container()->findChild<CommandPicture*>(u"cmdWord"_s), &CommandPicture::clicked, this, [] {});
+    connect(Container()->findChild<CommandPicture*>(u"cmdWord"_s), &CommandPicture::clicked, this,
+            Kit::GuardedSlot(this, [this] { ExportToWord(); }));
 }
 
 void RecordCard::buildPhotoColumn(QWidget* container)
@@ -752,6 +753,21 @@ void RecordCard::OpenArchiveScreen(ArchiveScreen screen)
         return; // the archive's screens fail silently and leave an empty new card
     }
     m_host.ShowArchiveScreen(Category(), screen, QString(Category().tableName));
+}
+
+void RecordCard::ExportToWord()
+{
+    WordExportResult result;
+    {
+        BusyCursor busy;
+        // Each value is read from its control just before its cell is written: what the card shows,
+        // unsaved edits included.
+        result = ExportCardToWord([this](int row) { return Value(WordExportField(row)); }, Category(),
+                                  m_previewBytes, Placeholders::Card().bytes, m_host.ProgramFolder(),
+                                  m_host.OfficeServers());
+    }
+    if (!result.ok)
+        desktop().Plain(this, WordExportFailureMessage);
 }
 
 void RecordCard::LoadPhoto()

@@ -72,6 +72,9 @@ public:
     void ZoomPhoto();
     void AttachFiles();
     void AssociateFolder();
+    // Hands the card as shown, with its picture, to a new document of the word processor; any failure is
+    // reported in a plain box and leaves the card as it was.
+    void ExportToWord();
     void OpenArchiveScreen(ArchiveScreen screen);
 
     // The name of a field, for messages ("Razza", "File allegato 1").

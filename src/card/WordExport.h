@@ -23,6 +23,12 @@ inline constexpr QLatin1StringView WordPictureFileName{"Scheda.bmp"};
 // "Tipologia pelo:").
 QString WordExportLabel(int row, const CategoryDescriptor& category);
 
+// The CardFields entry whose value table row 1 to 28 holds: the card's first 28 fields, in order.
+constexpr int WordExportField(int row)
+{
+    return row - 1;
+}
+
 // The current text of the card control of table row 1 to 28 (the card's first 28 fields in order), read
 // just before its cell is written.
 using CardTextReader = std::function<QString(int row)>;

@@ -34,6 +34,10 @@ public:
     // Opens a web or mailto address, a file or a folder with the desktop's default handler, without
     // waiting for it. False when nothing can handle it.
     virtual bool Open(const QUrl& url) = 0;
+    // Whether the desktop has a default program for a MIME type ("application/pdf",
+    // "x-scheme-handler/mailto"). Opening a file reports success even when nothing can open it, so this is
+    // asked first where the answer matters.
+    virtual bool HasDefaultHandler(const QString& mimeType) = 0;
     // Keeps the screen from blanking while window shows something to watch (inhibit true), or lets it
     // blank again (false). Asked without waiting; a desktop that cannot do it is no error.
     virtual void InhibitScreenSaver(QWidget* window, bool inhibit) = 0;

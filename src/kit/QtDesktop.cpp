@@ -37,7 +37,7 @@ QMessageBox::Icon boxIcon(Desktop::Icon icon)
 
 // Whether the desktop has a default handler for a MIME type (x-scheme-handler/mailto, image/jpeg...).
 // xdg-open itself answers success even when nothing can open the address.
-bool hasDefaultHandler(const QString& mimeType)
+bool queryDefaultHandler(const QString& mimeType)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty())
         return false;
@@ -100,10 +100,15 @@ bool QtDesktop::Open(const QUrl& url)
         const QFileInfo info(url.toLocalFile());
         if (!info.exists())
             return false;
-    } else if (!hasDefaultHandler(QStringLiteral("x-scheme-handler/") + url.scheme())) {
+    } else if (!queryDefaultHandler(QStringLiteral("x-scheme-handler/") + url.scheme())) {
         return false;
     }
     return QDesktopServices::openUrl(url);
+}
+
+bool QtDesktop::HasDefaultHandler(const QString& mimeType)
+{
+    return queryDefaultHandler(mimeType);
 }
 
 void QtDesktop::InhibitScreenSaver(QWidget* window, bool inhibit)

@@ -16,6 +16,7 @@ public:
                              const QString& defaultSuffix) override;
     QString ChooseFolder(QWidget* parent, const QString& prompt) override;
     bool Open(const QUrl& url) override;
+    bool HasDefaultHandler(const QString& mimeType) override;
     void InhibitScreenSaver(QWidget* window, bool inhibit) override;
     QDateTime Now() override;
     bool HasPrinter() override;

@@ -7,9 +7,13 @@ class CardTarget;
 struct CategoryDescriptor;
 struct GuideTopic;
 
-// What a screen may ask of the program: the program folder's files, the guide, the maker's web site, and
-// the other screens. The wiring that creates and owns every screen implements it and hands it to each
-// screen, so that no screen knows the others' classes.
+namespace Automation {
+class Registry;
+}
+
+// What a screen may ask of the program: the program folder's files, the guide, the maker's web site, the
+// office applications, and the other screens. The wiring that creates and owns every screen implements it and
+// hands it to each screen, so that no screen knows the others' classes.
 class ScreenHost
 {
 public:
@@ -29,6 +33,9 @@ public:
     virtual void ShowGuideTopic(const GuideTopic& topic) = 0;
     // Asks the desktop to open the maker's web site; a failure is not reported.
     virtual void OpenMakerWebSite() = 0;
+    // The automation servers of the office applications ("Word.Application", "Excel.Application") that
+    // the exports drive; one registry for the whole program.
+    virtual const Automation::Registry& OfficeServers() const = 0;
 
     // Shows a screen: the password screen, start menu and change-password screen side by side with the
     // others (the password screen emptied and focused), information and credits modally.

@@ -68,4 +68,20 @@ QStringList RecordCardParagraphs()
     };
 }
 
+GuideTopic Export()
+{
+    return {u"Esportazione archivio animali domestici"_s, joinParagraphs(ExportParagraphs())};
+}
+
+QStringList ExportParagraphs()
+{
+    return {
+        u"La funzione di esportazione dati consente di convertire l'archivio corrente in un foglio di lavoro di Microsoft Excel."_s,
+        u"L'ambiente per l'esportazione visualizza i record in archivio elencati in base all'ordine di inserimento da parte dell'utente."_s,
+        u"Si tenga presente che l'esportazione in Excel può essere applicata soltanto ai campi di testo a riga singola in quanto le celle di Excel non supportano le andate a capo."_s,
+        u"Poiché la lunghezza massima dei dati contenuti in una cella di Excel è uguale a 255 caratteri, le informazioni eccedenti tale lunghezza sono troncate automaticamente dal software in fase di esportazione."_s,
+        u"Facendo clic sull'icona di Excel, si esporteranno nel software della Microsoft i dati visualizzati in quel momento."_s,
+    };
+}
+
 } // namespace GuideTexts

@@ -18,5 +18,7 @@ GuideTopic StartMenu();
 QStringList StartMenuParagraphs();
 GuideTopic RecordCard();
 QStringList RecordCardParagraphs();
+GuideTopic Export();
+QStringList ExportParagraphs();
 
 } // namespace GuideTexts

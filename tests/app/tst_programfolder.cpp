@@ -73,6 +73,7 @@ private slots:
         const QString content = QString::fromUtf8(text.readAllStandardOutput()).simplified();
         QVERIFY(content.contains(GuideTexts::StartMenu().title));
         QVERIFY(content.contains(GuideTexts::RecordCard().title));
+        QVERIFY(content.contains(GuideTexts::Export().title));
         // Ligatures aside, the last words of each topic are there.
         QVERIFY(content.contains(u"buon lavoro!"_s));
         QVERIFY(content.contains(u"di partenza del programma."_s));

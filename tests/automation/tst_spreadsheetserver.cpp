@@ -127,7 +127,7 @@ private slots:
         QCOMPARE(sheet.cell(u"B1"_s).text, u"Nome"_s);
         QVERIFY(!sheet.cell(u"B2"_s).bold);
         QCOMPARE(sheet.cell(u"A13"_s).text, u"12"_s);
-        QCOMPARE(sheet.cell(u"A13"_s).type, u"s"_s);
+        QVERIFY(sheet.cell(u"A13"_s).type == u"s"_s || sheet.cell(u"A13"_s).type == u"inlineStr"_s);
         QCOMPARE(sheet.cell(u"Z13"_s).text, u"r12c25"_s);
 
         // Widths from the longest text of each column: 253 characters are capped.

@@ -11,6 +11,7 @@
 #include "shell/TfrmZoom.h"
 #include "storage/ESQLiteException.h"
 #include "support/FakeDesktop.h"
+#include "support/RecordingServer.h"
 #include "support/TestFiles.h"
 #include "support/TestGui.h"
 
@@ -717,12 +718,13 @@ private slots:
     void archiveScreens_startFromAnEmptyCard()
     {
         addCards({u"A"_s});
-        // The find dialog, the advanced search, the photo viewer and the slideshow open modally over the
-        // card; each is closed as it appears.
+        // The find dialog, the advanced search, the photo viewer, the slideshow and the export screen open
+        // modally over the card; each is closed as it appears.
         const QMap<QString, QString> modal = {{u"cmdTrova"_s, u"TfrmTrovaAmici"_s},
                                               {u"cmdRicerca"_s, u"TfrmRicercaAmici"_s},
                                               {u"cmdSfogliaFoto"_s, u"TfrmBrowseAmici"_s},
-                                              {u"cmdSlideshow"_s, u"TfrmSlideAmici"_s}};
+                                              {u"cmdSlideshow"_s, u"TfrmSlideAmici"_s},
+                                              {u"cmdExcel"_s, u"TfrmExpAmici"_s}};
         for (const QString& command :
              {u"cmdTrova"_s, u"cmdRicerca"_s, u"cmdSfogliaFoto"_s, u"cmdSlideshow"_s, u"cmdExcel"_s}) {
             click(u"imgPrimo"_s);
@@ -752,6 +754,29 @@ private slots:
         });
         click(u"cmdGuida"_s);
         QCOMPARE(title, u"Gestione degli archivi degli animali domestici"_s);
+    }
+
+    void cmdWord_exportsTheCardAsShown()
+    {
+        RecordingServer word;
+        word.Install(m_screens->OfficeRegistry(), u"Word.Application"_s);
+        addCards({u"Fulmine"_s});
+        click(u"imgPrimo"_s);
+        type(u"txtRazza"_s, u"non salvata"_s);
+        m_desktop->clear();
+        click(u"cmdWord"_s);
+        QVERIFY(m_desktop->messages.isEmpty());
+        QCOMPARE(word.ServersCreated(), 1);
+        const QStringList lines = word.Lines();
+        QCOMPARE(lines.count(
+                     u"App.Selection.range.Tables.Item.Cell.range.InsertAfter method(VT_BSTR \"Fulmine\")"_s),
+                 1);
+        QVERIFY(lines.contains(
+            u"App.Selection.range.Tables.Item.Cell.range.InsertAfter method(VT_BSTR \"non salvata\")"_s));
+        QCOMPARE(lines.last(), u"App.Visible put(VT_BOOL true)"_s);
+        // The card stays as it was, unsaved edit included.
+        QCOMPARE(position(), u"1"_s);
+        QCOMPARE(text(u"txtRazza"_s), u"non salvata"_s);
     }
 
     // Runs sql on a connection of the test's own, as another copy of the program would.

@@ -69,7 +69,14 @@ public:
     bool Open(const QUrl& url) override
     {
         opened.append(url);
+        if (whileOpening)
+            whileOpening(url);
         return openSucceeds;
+    }
+    bool HasDefaultHandler(const QString& mimeType) override
+    {
+        askedTypes << mimeType;
+        return !typesWithoutHandler.contains(mimeType);
     }
     void InhibitScreenSaver(QWidget*, bool inhibit) override { screenSaverInhibited.append(inhibit); }
     void Quit() override { ++quits; }
@@ -119,6 +126,7 @@ public:
         opened.clear();
         chooserTitles.clear();
         chooserFilters.clear();
+        askedTypes.clear();
     }
 
     QList<Shown> messages;
@@ -129,7 +137,11 @@ public:
     QStringList chooserFilters;
     QList<QUrl> opened;
     bool openSucceeds = true;
-    bool chooserFails = false;        // the file chooser raises instead of answering
+    // Runs inside every request to open something, as the desktop starts the program that opens it.
+    std::function<void(const QUrl&)> whileOpening;
+    QStringList typesWithoutHandler; // MIME types no program opens; every other one has a program
+    QStringList askedTypes;          // every MIME type asked about, in order
+    bool chooserFails = false; // the file chooser raises instead of answering
     QList<bool> screenSaverInhibited; // every request, in order: true to keep the screen on
     // Runs inside every message box, as if while the user reads it (events go on meanwhile).
     std::function<void(const Shown&)> whileShown;

@@ -157,6 +157,8 @@ XlsxSheet ReadXlsx(const QString& path)
             } else if (name == u"c"_s) {
                 if (cell.type == u"s"_s)
                     cell.text = shared.value(cell.text.toInt());
+                else if (cell.type == u"inlineStr"_s)
+                    cell.text = decodeEscapes(cell.text);
                 sheet.cells.insert(reference, cell);
             }
         }
@@ -164,6 +166,125 @@ XlsxSheet ReadXlsx(const QString& path)
     if (xml.hasError())
         sheet.error = u"XML non valido: %1"_s.arg(xml.errorString());
     return sheet;
+}
+
+namespace {
+
+const QString TextNS = u"urn:oasis:names:tc:opendocument:xmlns:text:1.0"_s;
+const QString StyleNS = u"urn:oasis:names:tc:opendocument:xmlns:style:1.0"_s;
+const QString FoNS = u"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"_s;
+const QString TableNS = u"urn:oasis:names:tc:opendocument:xmlns:table:1.0"_s;
+const QString DrawNS = u"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"_s;
+const QString SvgNS = u"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"_s;
+const QString XlinkNS = u"http://www.w3.org/1999/xlink"_s;
+const QString OfficeNS = u"urn:oasis:names:tc:opendocument:xmlns:office:1.0"_s;
+
+QString odtText(const QDomNode& node)
+{
+    QString text;
+    for (QDomNode n = node.firstChild(); !n.isNull(); n = n.nextSibling()) {
+        if (n.isText())
+            text += n.nodeValue();
+        else if (n.localName() == u"line-break"_s)
+            text += u'\n';
+        else if (n.localName() == u"tab"_s)
+            text += u'\t';
+        else if (n.localName() == u"s"_s)
+            text += QString(n.toElement().attributeNS(TextNS, u"c"_s, u"1"_s).toInt(), u' ');
+        else if (n.localName() == u"p"_s && !text.isEmpty())
+            text += u'\n' + odtText(n);
+        else
+            text += odtText(n);
+    }
+    return text;
+}
+
+QList<QDomElement> descendants(const QDomElement& parent, const QString& ns, const QString& name)
+{
+    QList<QDomElement> list;
+    const QDomNodeList nodes = parent.elementsByTagNameNS(ns, name);
+    for (int i = 0; i < nodes.size(); ++i)
+        list << nodes.at(i).toElement();
+    return list;
+}
+
+double toPoints(const QString& length)
+{
+    QString number = length;
+    double factor = 1;
+    if (number.endsWith(u"pt"_s)) {
+        number.chop(2);
+    } else if (number.endsWith(u"in"_s)) {
+        number.chop(2);
+        factor = 72;
+    } else if (number.endsWith(u"cm"_s)) {
+        number.chop(2);
+        factor = 72 / 2.54;
+    } else if (number.endsWith(u"mm"_s)) {
+        number.chop(2);
+        factor = 72 / 25.4;
+    }
+    return number.toDouble() * factor;
+}
+
+} // namespace
+
+OdtDocument ReadOdt(const QString& path)
+{
+    OdtDocument document;
+    QDomDocument content;
+    if (!parse(content, ZipEntry(path, u"content.xml"_s), &document.error))
+        return document;
+    QHash<QString, QDomElement> styles;
+    for (const QDomElement& s : descendants(content.documentElement(), StyleNS, u"style"_s))
+        styles.insert(s.attributeNS(StyleNS, u"name"_s), s);
+    const auto property = [&](const QString& style, const QString& name) {
+        const QDomElement s = styles.value(style);
+        for (QDomElement p = s.firstChildElement(); !p.isNull(); p = p.nextSiblingElement()) {
+            if (p.hasAttributeNS(FoNS, name))
+                return p.attributeNS(FoNS, name);
+        }
+        return QString();
+    };
+
+    const QList<QDomElement> bodies = descendants(content.documentElement(), OfficeNS, u"text"_s);
+    if (bodies.isEmpty()) {
+        document.error = u"nessun testo"_s;
+        return document;
+    }
+    for (QDomElement e = bodies.first().firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
+        if (e.localName() == u"table"_s)
+            break;
+        if (e.localName() != u"p"_s && e.localName() != u"h"_s)
+            continue;
+        if (document.paragraphs.isEmpty()) {
+            document.titleAlignment = property(e.attributeNS(TextNS, u"style-name"_s), u"text-align"_s);
+            const QList<QDomElement> spans = descendants(e, TextNS, u"span"_s);
+            if (!spans.isEmpty())
+                document.titleWeight =
+                    property(spans.first().attributeNS(TextNS, u"style-name"_s), u"font-weight"_s);
+        }
+        document.paragraphs << odtText(e);
+    }
+    for (const QDomElement& frame : descendants(content.documentElement(), DrawNS, u"frame"_s)) {
+        OdtPicture picture;
+        picture.widthPoints = toPoints(frame.attributeNS(SvgNS, u"width"_s));
+        picture.heightPoints = toPoints(frame.attributeNS(SvgNS, u"height"_s));
+        const QList<QDomElement> images = descendants(frame, DrawNS, u"image"_s);
+        if (!images.isEmpty())
+            picture.bytes = ZipEntry(path, images.first().attributeNS(XlinkNS, u"href"_s));
+        document.pictures << picture;
+    }
+    const QList<QDomElement> tables = descendants(content.documentElement(), TableNS, u"table"_s);
+    if (!tables.isEmpty()) {
+        for (const QDomElement& row : descendants(tables.first(), TableNS, u"table-row"_s)) {
+            QStringList cells;
+            for (const QDomElement& cell : descendants(row, TableNS, u"table-cell"_s))
+                cells << odtText(cell);
+            document.rows << cells;
+        }
+    }
+    return document;
 }
 
 } // namespace OfficeFiles

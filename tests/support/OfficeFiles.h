@@ -38,4 +38,26 @@ struct XlsxSheet
 
 XlsxSheet ReadXlsx(const QString& path);
 
+// A picture placed in a text document.
+struct OdtPicture
+{
+    double widthPoints = 0; // the size it is shown at
+    double heightPoints = 0;
+    QByteArray bytes; // the embedded file
+};
+
+// A text document as a reader sees it: the paragraphs of the body before its first table, the pictures,
+// and the first table's rows. Texts have line breaks as "\n" and tabs as "\t".
+struct OdtDocument
+{
+    QString error; // why the file could not be read; empty when it was
+    QStringList paragraphs;
+    QString titleAlignment; // of the first paragraph: "center"...
+    QString titleWeight;    // of the first paragraph's text: "bold"...
+    QList<OdtPicture> pictures;
+    QList<QStringList> rows; // the first table's rows, cell by cell
+};
+
+OdtDocument ReadOdt(const QString& path);
+
 } // namespace OfficeFiles
