@@ -17,6 +17,20 @@ inline double median(std::vector<double> v)
     return v.empty() ? 0.0 : v[v.size() / 2];
 }
 
+// The times of one measurement over its runs, printed as minimum, median and maximum.
+struct Figures
+{
+    std::vector<double> ms;
+    void print(const char* what) const
+    {
+        std::vector<double> v = ms;
+        std::sort(v.begin(), v.end());
+        std::printf("  %-58s min %8.2f  median %8.2f  max %8.2f ms\n", what, v.front(), Bench::median(v),
+                    v.back());
+    }
+    double median() const { return Bench::median(ms); }
+};
+
 // Milliseconds taken by f.
 template <typename F> double timeMs(F&& f)
 {

@@ -31,19 +31,6 @@ namespace {
 
 constexpr int Runs = 15;
 
-struct Figures
-{
-    std::vector<double> ms;
-    void print(const char* what) const
-    {
-        std::vector<double> v = ms;
-        std::sort(v.begin(), v.end());
-        std::printf("  %-58s min %8.2f  median %8.2f  max %8.2f ms\n", what, v.front(), Bench::median(v),
-                    v.back());
-    }
-    double median() const { return Bench::median(ms); }
-};
-
 // A desktop that answers Yes and prints to a PDF file at 600 dpi, A4 landscape.
 class BenchDesktop final : public Desktop
 {
@@ -128,7 +115,7 @@ void timeSearch(const QString& folder, const char* label)
     std::printf("%s: %d lines listed\n", label, dialog->Results().Count());
     std::printf("  peak resident memory rise during the first search: %.1f MB\n", rise / 1024.0);
 
-    Figures whole, bare;
+    Bench::Figures whole, bare;
     for (int run = 0; run < Runs; ++run) {
         auto dialogSide = [&] { whole.ms.push_back(Bench::timeMs([&] { searchAndPaint(dialog); })); };
         auto floor = [&] { bare.ms.push_back(Bench::timeMs([&] { Bench::bareSearch(path); })); };
@@ -156,7 +143,7 @@ void timeFindAndPrint(const QString& folder, BenchDesktop& desk)
     std::printf("\"Trova\" over %d lines, no line matching\n", lines);
     auto* key = dialog->findChild<QLineEdit*>(u"txtTrova"_s);
     auto* find = dialog->findChild<QPushButton*>(u"btnTrova"_s);
-    Figures trova, floor;
+    Bench::Figures trova, floor;
     for (int run = 0; run < Runs; ++run) {
         key->setText(u"zqzq%1"_s.arg(run)); // a new key each time: the search starts from the top
         trova.ms.push_back(Bench::timeMs([&] {
@@ -176,7 +163,7 @@ void timeFindAndPrint(const QString& folder, BenchDesktop& desk)
 
     std::printf("\"Stampa\" of %d lines to a PDF at 600 dpi\n", lines);
     auto* print = dialog->findChild<QPushButton*>(u"btnStampa"_s);
-    Figures stampa;
+    Bench::Figures stampa;
     for (int run = 0; run < 11; ++run)
         stampa.ms.push_back(Bench::timeMs([&] { print->click(); }));
     stampa.print("click to PDF file written (target < 5000 ms)");
@@ -190,7 +177,7 @@ void timeConstruction(const QString& folder)
 {
     Screens host(folder);
     const CategoryDescriptor& category = Bench::amici();
-    Figures find, search, floor;
+    Bench::Figures find, search, floor;
     for (int run = 0; run < Runs; ++run) {
         find.ms.push_back(Bench::timeMs([&] { FindDialog dialog(host, category); }));
         search.ms.push_back(Bench::timeMs([&] { AdvancedSearch dialog(host, category); }));

@@ -3,6 +3,7 @@
 // preview's scale, against their floor measured in the same run (bare libjpeg decoding the same bytes at
 // the same scale into the same kind of buffer), then every recorded hostile file in
 // tests/data/jpeg/regressions at full size and at the preview's box. Minimum, median and maximum of 11 runs.
+#include "BenchJpeg.h"
 #include "BenchSupport.h"
 
 #include "card/JpegDecoder.h"
@@ -18,30 +19,6 @@ namespace {
 
 constexpr int Runs = 11;
 const QSize Preview(320, 237);
-
-// The bare libjpeg decode at 1/denominator into RGBX rows.
-std::size_t bareDecode(const QByteArray& bytes, unsigned denominator)
-{
-    jpeg_decompress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size());
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.scale_num = 1;
-    cinfo.scale_denom = denominator;
-    cinfo.out_color_space = JCS_EXT_RGBX;
-    jpeg_start_decompress(&cinfo);
-    const std::size_t stride = std::size_t(cinfo.output_width) * 4;
-    std::vector<unsigned char> pixels(stride * cinfo.output_height);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = pixels.data() + stride * cinfo.output_scanline;
-        jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return pixels.size();
-}
 
 // The same picture written as a progressive JPEG, losslessly (its coefficients copied), as jpegtran does.
 QByteArray progressive(const QByteArray& baseline)
@@ -104,7 +81,7 @@ int main(int argc, char* argv[])
         for (const auto& [scale, box, denominator] :
              {std::tuple{"full size", QSize(), 1u}, std::tuple{"preview (1/8)", Preview, 8u}}) {
             const Figures decode = measure([&] { Jpeg::Decode(bytes, box); });
-            const Figures floor = measure([&] { bareDecode(bytes, denominator); });
+            const Figures floor = measure([&] { Bench::bareDecode(bytes, denominator); });
             print(qPrintable(u"%1, %2: Jpeg::Decode"_s.arg(name, scale)), decode);
             print(qPrintable(u"%1, %2: floor, bare libjpeg"_s.arg(name, scale)), floor);
             std::printf("  %-62s %8.2f\n", "  ratio of the medians", decode.median / floor.median);

@@ -31,19 +31,6 @@ namespace {
 
 constexpr int Runs = 15;
 
-struct Figures
-{
-    std::vector<double> ms;
-    void print(const char* what) const
-    {
-        std::vector<double> v = ms;
-        std::sort(v.begin(), v.end());
-        std::printf("  %-52s min %8.2f  median %8.2f  max %8.2f ms\n", what, v.front(), Bench::median(v),
-                    v.back());
-    }
-    double median() const { return Bench::median(ms); }
-};
-
 // Peak resident memory can be reset on Linux; freed heap is handed back first so that every archive
 // starts alike.
 void resetPeak()
@@ -67,7 +54,7 @@ ResultList searchArchive(const QString& folder, const char* label)
     std::printf("%s: %d cards found\n", label, list.Count());
     std::printf("  peak resident memory rise during the first search: %.1f MB\n", rise / 1024.0);
 
-    Figures whole, query, lines, bare;
+    Bench::Figures whole, query, lines, bare;
     for (int run = 0; run < Runs; ++run) {
         // Alternate the order so that neither side always finds the pages warmer.
         auto layer = [&] {
@@ -100,7 +87,7 @@ void timeFind(const QStringList& lines)
     std::printf("In-list find over %lld lines\n", qlonglong(lines.size()));
     // The worst case: a new key that no line holds, so every line is tested.
     const QString key = u"zqzq"_s;
-    Figures find, floor;
+    Bench::Figures find, floor;
     for (int run = 0; run < Runs; ++run) {
         find.ms.push_back(Bench::timeMs([&] {
             if (FindInList(lines, 5, key, {}).outcome != FindInListResult::Outcome::NotFound)
@@ -130,7 +117,7 @@ void timePrint(const QStringList& lines, const QString& folder)
     const QString pdf = folder + u"/elenco.pdf"_s;
     const PrintedListTexts texts{QString(FindDashLine), u"Archivio anagrafico cavalli"_s, u"01/02/2024"_s,
                                  u"10:11:12"_s};
-    Figures print, floor;
+    Bench::Figures print, floor;
     const int runs = 11;
     for (int run = 0; run < runs; ++run) {
         print.ms.push_back(Bench::timeMs([&] {
