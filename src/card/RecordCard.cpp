@@ -24,6 +24,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -481,6 +482,13 @@ void RecordCard::showPosition()
 {
     const QString id = m_editor.IdText();
     m_position->setText(id);
+    // A long identifier (another program may have stored one of ten digits) is drawn smaller rather than
+    // cut; the whole number is also in the tool tip.
+    QFont font = fieldFont(13, true);
+    while (font.pixelSize() > 6 && QFontMetrics(font).horizontalAdvance(id) > m_position->width())
+        font.setPixelSize(font.pixelSize() - 1);
+    m_position->setFont(font);
+    m_position->setToolTip(id);
     // The name hides a label's text from assistive technology: the number goes in the description.
     m_position->setAccessibleDescription(id.isEmpty() ? u"nuova scheda"_s : id);
     m_pendingPhoto->setText(m_editor.PendingPhotoPath());

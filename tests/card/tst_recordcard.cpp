@@ -797,6 +797,8 @@ private slots:
         elsewhere(u"INSERT INTO amici (ID, varNome, Ext) VALUES (4294967297, 'Grande', 'JPG')"_s);
         click(u"imgUltimo"_s);
         QCOMPARE(position(), u"4294967297"_s);
+        auto* label = find<QLabel>(u"lblPosizione"_s);
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width()); // drawn whole
         type(u"txtRazza"_s, u"Frisone"_s);
         save();
         QCOMPARE(m_desktop->messages.size(), 1);
