@@ -489,7 +489,7 @@ private slots:
         QStringList seen;
         TestGui::WhenModal([&](QWidget* modal) {
             seen << modal->objectName() << modal->findChild<QLabel*>(u"lblMemory"_s)->text();
-            QTest::keyClicks(QApplication::focusWidget(), u"zef"_s); // txtNome has the focus
+            QTest::keyClicks(modal->findChild<QLineEdit*>(u"txtNome"_s), u"zef"_s);
             QTest::mouseClick(modal->findChild<QPushButton*>(u"cmdTrova"_s), Qt::LeftButton);
             DoubleClickRow(modal->findChild<QListView*>(u"lstRecords"_s), 0);
         });
