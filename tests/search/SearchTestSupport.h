@@ -1,78 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "storage/CategoryStore.h"
-#include "storage/Win1252.h"
-#include "support/TestFiles.h"
+#include "support/TestArchive.h"
 
-#include <QDir>
 #include <QListView>
-#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
-
-// The horses' archive (category Amici) in a test's folder, filled and changed through connections of the
-// test's own, as another copy of the program would.
-class SearchArchive
-{
-public:
-    explicit SearchArchive(const QString& folder)
-        : m_folder(folder)
-    {}
-
-    static const CategoryDescriptor& Category() { return *Categories::ByKey(QStringLiteral("Amici")); }
-    QString Path() const { return QDir(m_folder).filePath(QString(Category().databaseFileName)); }
-
-    void Create() const
-    {
-        CategoryStore store(Category(), m_folder);
-        store.OpenArchive(store.QueryFirst());
-    }
-    // A card with the given texts (column name → text, stored as Windows-1252), under its own identifier.
-    void Add(qint64 id, const QMap<QString, QString>& texts, const QByteArray& picture = {})
-    {
-        Create();
-        QString columns = QStringLiteral("ID,Ext");
-        QString values = QString::number(id) + QStringLiteral(",'JPG'");
-        QList<QByteArray> bound;
-        for (auto it = texts.begin(); it != texts.end(); ++it) {
-            columns += u',' + it.key();
-            values += QStringLiteral(",?");
-            bound.append(*Win1252::Encode(it.value()));
-        }
-        TSQLiteDatabase db(Path());
-        db.ExecuteStatement(QStringLiteral("INSERT INTO amici(%1) VALUES (%2)").arg(columns, values), bound);
-        if (!picture.isEmpty())
-            db.StoreBlob(QStringLiteral("UPDATE amici SET picture = ? WHERE ID = %1").arg(id), picture);
-    }
-    void AddNamed(qint64 id, const QString& name) { Add(id, {{QStringLiteral("varNome"), name}}); }
-    void Remove(qint64 id)
-    {
-        TSQLiteDatabase db(Path());
-        db.ExecuteStatement(QStringLiteral("DELETE FROM amici WHERE ID = %1").arg(id));
-    }
-    void DropTable()
-    {
-        TSQLiteDatabase db(Path());
-        db.ExecuteStatement(QStringLiteral("DROP TABLE amici"));
-    }
-    bool HasTable() const
-    {
-        TSQLiteDatabase db(Path());
-        return db.HasTable(QStringLiteral("amici"));
-    }
-    // Puts a folder where the archive file should be: no connection can open it, whoever runs the tests.
-    void Block()
-    {
-        QFile::remove(Path());
-        QDir().mkpath(Path());
-    }
-    void Unblock() { QDir(Path()).removeRecursively(); }
-
-private:
-    QString m_folder;
-};
 
 // The lines a list view shows, in order.
 inline QStringList ListLines(const QListView* list)

@@ -36,7 +36,7 @@ class TestAdvancedSearch : public QObject
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<FakeDesktop> m_desktop;
     std::unique_ptr<Screens> m_screens;
-    std::unique_ptr<SearchArchive> m_archive;
+    std::unique_ptr<TestArchive> m_archive;
     AdvancedSearch* m_search = nullptr;
     RecordCard* m_card = nullptr;
 
@@ -82,13 +82,13 @@ class TestAdvancedSearch : public QObject
     }
     void addHorses()
     {
-        m_archive->Add(
+        m_archive->AddTexts(
             1, {{u"varNome"_s, u"Rex"_s}, {u"varSesso"_s, u"Maschio"_s}, {u"varNote"_s, u"docile"_s}});
-        m_archive->Add(2, {{u"varNome"_s, u"rexina"_s}, {u"varSesso"_s, u"Femmina"_s}});
-        m_archive->Add(3, {{u"varNome"_s, u"REX"_s}, {u"varSesso"_s, u"Castrone"_s}});
-        m_archive->Add(4, {{u"varNome"_s, u"Zefiro"_s},
-                           {u"varSesso"_s, u"Maschio"_s},
-                           {u"varSpecialita"_s, u"Salto \u00e0 ostacoli"_s}});
+        m_archive->AddTexts(2, {{u"varNome"_s, u"rexina"_s}, {u"varSesso"_s, u"Femmina"_s}});
+        m_archive->AddTexts(3, {{u"varNome"_s, u"REX"_s}, {u"varSesso"_s, u"Castrone"_s}});
+        m_archive->AddTexts(4, {{u"varNome"_s, u"Zefiro"_s},
+                                {u"varSesso"_s, u"Maschio"_s},
+                                {u"varSpecialita"_s, u"Salto \u00e0 ostacoli"_s}});
     }
 
 private slots:
@@ -98,9 +98,9 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         m_desktop = std::make_unique<FakeDesktop>();
         m_desktop->printerPdf = m_dir->filePath(u"stampante.pdf"_s);
-        m_archive = std::make_unique<SearchArchive>(m_dir->path());
+        m_archive = std::make_unique<TestArchive>(m_dir->path());
         m_screens = std::make_unique<Screens>(m_dir->path());
-        m_card = m_screens->Card(SearchArchive::Category());
+        m_card = m_screens->Card(TestArchive::Category());
         for (QWidget* w : m_screens->All()) {
             if (w->objectName() == u"TfrmRicercaAmici"_s)
                 m_search = qobject_cast<AdvancedSearch*>(w);
@@ -310,11 +310,11 @@ private slots:
         QFETCH(QString, field);
         QFETCH(QString, text);
         QFETCH(QStringList, expected);
-        m_archive->Add(1, {{u"varNome"_s, u"il \"Rex\""_s}});
-        m_archive->Add(2, {{u"varNome"_s, u"D'Artagnan"_s},
-                           {u"varProprietario"_s, u"D'Amico"_s},
-                           {u"varNote"_s, QString(1001, u'y')}});
-        m_archive->Add(3, {{u"varNome"_s, u"50%"_s}, {u"varNote"_s, u"a\\nb"_s}});
+        m_archive->AddTexts(1, {{u"varNome"_s, u"il \"Rex\""_s}});
+        m_archive->AddTexts(2, {{u"varNome"_s, u"D'Artagnan"_s},
+                                {u"varProprietario"_s, u"D'Amico"_s},
+                                {u"varNote"_s, QString(1001, u'y')}});
+        m_archive->AddTexts(3, {{u"varNome"_s, u"50%"_s}, {u"varNote"_s, u"a\\nb"_s}});
         open();
         type(field, text);
         click(u"cmdTrova"_s);
@@ -390,8 +390,8 @@ private slots:
     void doubleClick_showsTheCardOnlyForItsOwnToken()
     {
         m_card->show();
-        m_archive->Add(6, {{u"varNome"_s, u"Rex"_s}, {u"varNote"_s, u"una nota"_s}});
-        m_archive->Add(2, {{u"varNome"_s, u"Rex"_s}, {u"varNote"_s, u"altra"_s}});
+        m_archive->AddTexts(6, {{u"varNome"_s, u"Rex"_s}, {u"varNote"_s, u"una nota"_s}});
+        m_archive->AddTexts(2, {{u"varNome"_s, u"Rex"_s}, {u"varNote"_s, u"altra"_s}});
         // A token that names another archive (or none): the screen closes, the card is left alone.
         for (const QString& token : {u"famiglia"_s, QString()}) {
             open(token);

@@ -29,7 +29,7 @@ class TestFindDialog : public QObject
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<FakeDesktop> m_desktop;
     std::unique_ptr<Screens> m_screens;
-    std::unique_ptr<SearchArchive> m_archive;
+    std::unique_ptr<TestArchive> m_archive;
     FindDialog* m_find = nullptr;
     RecordCard* m_card = nullptr;
 
@@ -94,12 +94,12 @@ class TestFindDialog : public QObject
     void addHorses()
     {
         // In the archive's order: not the list's.
-        m_archive->Add(1, {{u"varNome"_s, u"Zefiro"_s}, {u"varSesso"_s, u"Maschio"_s}});
-        m_archive->Add(2, {{u"varNome"_s, u"Rex"_s}, {u"varSesso"_s, u"Femmina"_s}});
-        m_archive->Add(3, {{u"varNome"_s, u"bucefalo"_s}, {u"varSesso"_s, u"Castrone"_s}});
-        m_archive->Add(4, {{u"varNome"_s, u"REX secondo"_s}, {u"varRazza"_s, u"Arabo"_s}});
-        m_archive->Add(5, {{u"varNome"_s, u"Àrgo"_s}, {u"varPrezzo"_s, u"€ 1.200"_s}});
-        m_archive->Add(6, {{u"varNome"_s, u"Pietà"_s}});
+        m_archive->AddTexts(1, {{u"varNome"_s, u"Zefiro"_s}, {u"varSesso"_s, u"Maschio"_s}});
+        m_archive->AddTexts(2, {{u"varNome"_s, u"Rex"_s}, {u"varSesso"_s, u"Femmina"_s}});
+        m_archive->AddTexts(3, {{u"varNome"_s, u"bucefalo"_s}, {u"varSesso"_s, u"Castrone"_s}});
+        m_archive->AddTexts(4, {{u"varNome"_s, u"REX secondo"_s}, {u"varRazza"_s, u"Arabo"_s}});
+        m_archive->AddTexts(5, {{u"varNome"_s, u"Àrgo"_s}, {u"varPrezzo"_s, u"€ 1.200"_s}});
+        m_archive->AddTexts(6, {{u"varNome"_s, u"Pietà"_s}});
     }
 
 private slots:
@@ -109,9 +109,9 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         m_desktop = std::make_unique<FakeDesktop>();
         m_desktop->printerPdf = m_dir->filePath(u"stampante.pdf"_s);
-        m_archive = std::make_unique<SearchArchive>(m_dir->path());
+        m_archive = std::make_unique<TestArchive>(m_dir->path());
         m_screens = std::make_unique<Screens>(m_dir->path());
-        m_card = m_screens->Card(SearchArchive::Category());
+        m_card = m_screens->Card(TestArchive::Category());
         for (QWidget* w : m_screens->All()) {
             if (w->objectName() == u"TfrmTrovaAmici"_s)
                 m_find = qobject_cast<FindDialog*>(w);
@@ -460,9 +460,9 @@ private slots:
     void doubleClick_showsTheCardOnTheRecordCardAndCloses()
     {
         m_card->show();
-        m_archive->Add(7,
-                       {{u"varNome"_s, u"Fulmine"_s}, {u"varRazza"_s, u"Arabo"_s}, {u"varNote"_s, u"nota"_s}},
-                       TestFiles::MakeJpeg(QSize(40, 30)));
+        m_archive->AddTexts(
+            7, {{u"varNome"_s, u"Fulmine"_s}, {u"varRazza"_s, u"Arabo"_s}, {u"varNote"_s, u"nota"_s}},
+            TestFiles::MakeJpeg(QSize(40, 30)));
         m_archive->AddNamed(4294967301, u"Grande"_s);
         open();
         search(QString());
@@ -484,7 +484,7 @@ private slots:
 
         // A photo that cannot be decoded: the card is shown with the placeholder and one warning, and the
         // dialog closes as usual.
-        m_archive->Add(8, {{u"varNome"_s, u"Guasto"_s}}, "not a JPEG at all");
+        m_archive->AddTexts(8, {{u"varNome"_s, u"Guasto"_s}}, "not a JPEG at all");
         open();
         search(u"Guasto"_s);
         DoubleClickRow(list(), 0);
@@ -499,9 +499,9 @@ private slots:
     {
         m_card->show();
         // Names of 35 characters are cut to 30 in the list: these two lines are the same.
-        m_archive->Add(3,
-                       {{u"varNome"_s, u"Purosangue da corsa del Tirreno 35"_s}, {u"varNote"_s, u"primo"_s}});
-        m_archive->Add(
+        m_archive->AddTexts(
+            3, {{u"varNome"_s, u"Purosangue da corsa del Tirreno 35"_s}, {u"varNote"_s, u"primo"_s}});
+        m_archive->AddTexts(
             9, {{u"varNome"_s, u"Purosangue da corsa del Tirreno 99"_s}, {u"varNote"_s, u"secondo"_s}});
         m_archive->AddNamed(5, u"Altro"_s);
         open();
@@ -599,8 +599,8 @@ private slots:
 
         // 70 lines: three pages at 600 dpi on A4 landscape.
         for (int i = 0; i < 70; ++i)
-            m_archive->Add(i + 1, {{u"varNome"_s, u"Cavallo %1"_s.arg(i, 2, 10, QLatin1Char('0'))},
-                                   {u"varPrezzo"_s, u"\u20ac %1"_s.arg(i)}});
+            m_archive->AddTexts(i + 1, {{u"varNome"_s, u"Cavallo %1"_s.arg(i, 2, 10, QLatin1Char('0'))},
+                                        {u"varPrezzo"_s, u"\u20ac %1"_s.arg(i)}});
         search(QString());
         m_desktop->clear();
         click(u"btnStampa"_s); // No

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The slideshow as the user sees it, through the real screens, with time stepped by the test.
-#include "TestArchive.h"
 #include "app/Screens.h"
 #include "card/RecordCard.h"
 #include "kit/CodazzurraApplication.h"
@@ -10,6 +9,7 @@
 #include "shell/TfrmZoom.h"
 #include "support/FakeClock.h"
 #include "support/FakeDesktop.h"
+#include "support/TestArchive.h"
 #include "support/TestFiles.h"
 #include "support/TestGui.h"
 #include "viewer/SlidePreparer.h"

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The photo viewer as the user works it, through the real screens.
-#include "TestArchive.h"
 #include "app/Screens.h"
 #include "card/RecordCard.h"
 #include "kit/CodazzurraApplication.h"
@@ -10,6 +9,7 @@
 #include "kit/Placeholders.h"
 #include "shell/TfrmZoom.h"
 #include "support/FakeDesktop.h"
+#include "support/TestArchive.h"
 #include "support/TestFiles.h"
 #include "support/TestGui.h"
 #include "viewer/PhotoViewer.h"

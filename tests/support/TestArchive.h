@@ -2,10 +2,12 @@
 #pragma once
 
 #include "storage/CategoryStore.h"
+#include "storage/Win1252.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 
 // The horses' archive (category Amici) in a test's folder, changed through connections of the test's own,
 // as another copy of the program would change it.
@@ -36,6 +38,24 @@ public:
         if (!picture.isNull())
             SetPicture(id, picture);
     }
+    // A card with the given texts (column name → text, stored as Windows-1252), under its own identifier.
+    void AddTexts(qint64 id, const QMap<QString, QString>& texts, const QByteArray& picture = {})
+    {
+        Create();
+        QString columns = QStringLiteral("ID,Ext");
+        QString values = QString::number(id) + QStringLiteral(",'JPG'");
+        QList<QByteArray> bound;
+        for (auto it = texts.begin(); it != texts.end(); ++it) {
+            columns += u',' + it.key();
+            values += QStringLiteral(",?");
+            bound.append(*Win1252::Encode(it.value()));
+        }
+        TSQLiteDatabase db(Path());
+        db.ExecuteStatement(QStringLiteral("INSERT INTO amici(%1) VALUES (%2)").arg(columns, values), bound);
+        if (!picture.isEmpty())
+            SetPicture(id, picture);
+    }
+    void AddNamed(qint64 id, const QString& name) { AddTexts(id, {{QStringLiteral("varNome"), name}}); }
     void SetPicture(qint64 id, const QByteArray& picture)
     {
         TSQLiteDatabase db(Path());
@@ -68,6 +88,13 @@ public:
         TestFiles::WriteFile(Path(), QByteArray(8192, 'x'));
     }
     void Restore() { TestFiles::WriteFile(Path(), m_saved); }
+    // Puts a folder where the archive file should be: no connection can open it, whoever runs the tests.
+    void Block()
+    {
+        QFile::remove(Path());
+        QDir().mkpath(Path());
+    }
+    void Unblock() { QDir(Path()).removeRecursively(); }
 
 private:
     QString m_folder;
