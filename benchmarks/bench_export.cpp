@@ -17,7 +17,6 @@
 
 #include "app/Screens.h"
 #include "automation/DocumentServer.h"
-#include "card/JpegDecoder.h"
 #include "card/RecordCard.h"
 #include "export/ExcelTransfer.h"
 #include "export/ExportGrid.h"
@@ -25,6 +24,7 @@
 #include "export/ExportScreen.h"
 #include "kit/CodazzurraApplication.h"
 #include "kit/Desktop.h"
+#include "picture/JpegDecoder.h"
 #include "storage/CategoryStore.h"
 #include "storage/Win1252.h"
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RecordCard.h"
 
-#include "JpegDecoder.h"
 #include "TfrmAllegaCartella.h"
 #include "TfrmAllegaFile.h"
 #include "WordExport.h"
@@ -16,6 +15,7 @@
 #include "kit/Placeholders.h"
 #include "kit/StatusBar.h"
 #include "kit/WindowPlacement.h"
+#include "picture/JpegDecoder.h"
 #include "shell/GuideTexts.h"
 #include "shell/TfrmZoom.h"
 #include "storage/AtomicFile.h"

@@ -2,7 +2,6 @@
 #include "PhotoViewer.h"
 
 #include "FittedPicture.h"
-#include "card/JpegDecoder.h"
 #include "kit/Artwork.h"
 #include "kit/Colours.h"
 #include "kit/CommandPicture.h"
@@ -12,6 +11,7 @@
 #include "kit/Placeholders.h"
 #include "kit/ScreenHost.h"
 #include "kit/WindowPlacement.h"
+#include "picture/JpegDecoder.h"
 #include "shell/TfrmZoom.h"
 
 #include <QFrame>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "card/JpegDecoder.h"
-#include "card/FitPicture.h"
+#include "picture/FitPicture.h"
+#include "picture/JpegDecoder.h"
 #include "support/JpegCorpus.h"
 #include "support/TestFiles.h"
 
