@@ -2,11 +2,11 @@
 #include "TfrmAvvio.h"
 
 #include "GuideTexts.h"
-#include "MakerInfo.h"
 #include "kit/Artwork.h"
 #include "kit/CommandPicture.h"
 #include "kit/Desktop.h"
 #include "kit/ScreenHost.h"
+#include "program/MakerInfo.h"
 #include "storage/CategoryDescriptor.h"
 
 #include <QCloseEvent>

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TfrmInfo.h"
 
-#include "MakerInfo.h"
 #include "kit/Artwork.h"
 #include "kit/BusyCursor.h"
 #include "kit/Colours.h"
@@ -9,6 +8,7 @@
 #include "kit/Desktop.h"
 #include "kit/ScreenHost.h"
 #include "kit/WindowPlacement.h"
+#include "program/MakerInfo.h"
 
 #include <QEvent>
 #include <QGroupBox>

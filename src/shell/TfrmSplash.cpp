@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TfrmSplash.h"
 
-#include "MakerInfo.h"
 #include "kit/Artwork.h"
 #include "kit/Colours.h"
 #include "kit/CommandPicture.h"
 #include "kit/Desktop.h"
 #include "kit/ScreenHost.h"
 #include "kit/WindowPlacement.h"
+#include "program/MakerInfo.h"
 
 #include <QDateTime>
 #include <QPainter>

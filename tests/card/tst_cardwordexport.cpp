@@ -7,7 +7,7 @@
 #include "card/WordExport.h"
 #include "kit/CodazzurraApplication.h"
 #include "kit/Placeholders.h"
-#include "shell/MakerInfo.h"
+#include "program/MakerInfo.h"
 #include "support/FakeDesktop.h"
 #include "support/OfficeFiles.h"
 #include "support/RecordingServer.h"
