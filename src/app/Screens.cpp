@@ -7,6 +7,7 @@
 #include "export/ExportScreen.h"
 #include "kit/BusyCursor.h"
 #include "kit/Desktop.h"
+#include "kit/TfrmZoom.h"
 #include "kit/WindowPlacement.h"
 #include "program/MakerInfo.h"
 #include "search/AdvancedSearch.h"
@@ -19,7 +20,6 @@
 #include "shell/TfrmInfo.h"
 #include "shell/TfrmPassword.h"
 #include "shell/TfrmSplash.h"
-#include "shell/TfrmZoom.h"
 #include "viewer/PhotoViewer.h"
 #include "viewer/Slideshow.h"
 

@@ -10,9 +10,9 @@
 #include "kit/PictureBox.h"
 #include "kit/Placeholders.h"
 #include "kit/ScreenHost.h"
+#include "kit/TfrmZoom.h"
 #include "kit/WindowPlacement.h"
 #include "picture/JpegDecoder.h"
-#include "shell/TfrmZoom.h"
 
 #include <QFrame>
 #include <QKeyEvent>

@@ -8,9 +8,9 @@
 #include "kit/PictureBox.h"
 #include "kit/Placeholders.h"
 #include "kit/ScreenHost.h"
+#include "kit/TfrmZoom.h"
 #include "kit/Ticker.h"
 #include "kit/WindowPlacement.h"
-#include "shell/TfrmZoom.h"
 
 #include <QKeyEvent>
 #include <QLabel>

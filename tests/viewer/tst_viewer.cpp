@@ -7,7 +7,7 @@
 #include "kit/CommandPicture.h"
 #include "kit/PictureBox.h"
 #include "kit/Placeholders.h"
-#include "shell/TfrmZoom.h"
+#include "kit/TfrmZoom.h"
 #include "support/FakeDesktop.h"
 #include "support/TestArchive.h"
 #include "support/TestFiles.h"

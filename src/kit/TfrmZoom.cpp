@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TfrmZoom.h"
 
-#include "kit/PictureBox.h"
-#include "kit/WindowPlacement.h"
+#include "PictureBox.h"
+#include "WindowPlacement.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
