@@ -31,7 +31,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTextDocument>
 
 using namespace Qt::Literals::StringLiterals;
@@ -835,19 +834,8 @@ void RecordCard::SavePhotoToDisk()
 
 void RecordCard::ZoomPhoto()
 {
-    if (!PreviewHasPicture())
-        return;
-    QScreen* display = Kit::ScreenOf(this);
-    const QSize area = TfrmZoom::PictureArea(display ? display->size() : QSize(1280, 1024)).size();
-    const JpegPicture picture = Jpeg::Decode(m_previewBytes, area);
-    if (!picture.ok()) {
-        desktop().Message(this, Desktop::Icon::None, u"Operazione annullata"_s,
-                          u"Attenzione: impossibile individuare la foto corrente."_s);
-        return;
-    }
-    TfrmZoom zoom(this);
-    zoom.SetPicture(picture.image, picture.size);
-    zoom.exec();
+    if (PreviewHasPicture())
+        Kit::ShowZoomed(this, m_previewBytes);
 }
 
 void RecordCard::AttachFiles()

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TfrmZoom.h"
 
+#include "Desktop.h"
 #include "PictureBox.h"
 #include "WindowPlacement.h"
+#include "picture/JpegDecoder.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -51,3 +53,27 @@ void TfrmZoom::mouseReleaseEvent(QMouseEvent* event)
     accept();
     QDialog::mouseReleaseEvent(event);
 }
+
+namespace Kit {
+
+void ShowZoomed(QWidget* owner, const QByteArray& photo)
+{
+    JpegPicture picture;
+    try {
+        QScreen* display = ScreenOf(owner);
+        const QSize area = TfrmZoom::PictureArea(display ? display->size() : QSize(1280, 1024)).size();
+        picture = Jpeg::Decode(photo, area);
+    } catch (const std::exception&) {
+        picture = JpegPicture();
+    }
+    if (!picture.ok()) {
+        desktop().Message(owner, Desktop::Icon::None, u"Operazione annullata"_s,
+                          u"Attenzione: impossibile individuare la foto corrente."_s);
+        return;
+    }
+    TfrmZoom zoom(owner);
+    zoom.SetPicture(picture.image, picture.size);
+    zoom.exec();
+}
+
+} // namespace Kit

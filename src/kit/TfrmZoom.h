@@ -4,11 +4,11 @@
 #include <QDialog>
 
 class PictureBox;
+class QByteArray;
 class QImage;
 
 // The full-screen picture screen: borderless, covering the whole screen its owner is on, white; a click
-// anywhere closes it.
-// Callers create one for each use, give it the picture, show it modally and destroy it.
+// anywhere closes it. Screens show a photo in it through Kit::ShowZoomed.
 class TfrmZoom : public QDialog
 {
     Q_OBJECT
@@ -30,3 +30,12 @@ protected:
 private:
     PictureBox* m_picture;
 };
+
+namespace Kit {
+
+// Shows photo (a JPEG's bytes), decoded again at the scale the whole of owner's screen needs, in a zoom
+// screen modal to owner until a click closes it. A photo that cannot be decoded is not shown: the user is
+// told the current photo cannot be found.
+void ShowZoomed(QWidget* owner, const QByteArray& photo);
+
+} // namespace Kit

@@ -12,7 +12,6 @@
 #include "kit/ScreenHost.h"
 #include "kit/TfrmZoom.h"
 #include "kit/WindowPlacement.h"
-#include "picture/JpegDecoder.h"
 
 #include <QFrame>
 #include <QKeyEvent>
@@ -281,30 +280,7 @@ void PhotoViewer::ShowLast()
 
 void PhotoViewer::ZoomPhoto()
 {
-    if (!m_photo->HasPicture())
-        return;
-    QImage image;
-    QSize size;
-    try {
-        if (m_photoBytes.isEmpty()) {
-            image = Placeholders::Viewer().image;
-        } else {
-            // Decoded again at the scale the whole screen needs.
-            QScreen* display = Kit::ScreenOf(this);
-            const QSize area = TfrmZoom::PictureArea(display ? display->size() : QSize(1280, 1024)).size();
-            const JpegPicture picture = Jpeg::Decode(m_photoBytes, area);
-            image = picture.image;
-            size = picture.size;
-        }
-    } catch (const std::exception&) {
-        image = QImage();
-    }
-    if (image.isNull()) {
-        desktop().Message(this, Desktop::Icon::None, u"Operazione annullata"_s,
-                          u"Attenzione: impossibile individuare la foto corrente."_s);
-        return;
-    }
-    TfrmZoom zoom(this);
-    zoom.SetPicture(image, size);
-    zoom.exec();
+    // The placeholder, when the viewer shows it, is zoomed like a photo.
+    if (m_photo->HasPicture())
+        Kit::ShowZoomed(this, m_photoBytes.isEmpty() ? Placeholders::Viewer().bytes : m_photoBytes);
 }

@@ -422,6 +422,24 @@ private slots:
         QVERIFY(!zoom.isVisible());
     }
 
+    void showZoomed_decodesForTheScreenOrRefusesAnUnreadablePhoto()
+    {
+        QWidget* owner = m_screens->Password();
+        QSize shown;
+        TestGui::WhenModal([&](QWidget* modal) {
+            shown = qobject_cast<TfrmZoom*>(modal)->Picture()->PictureSize();
+            modal->close();
+        });
+        Kit::ShowZoomed(owner, TestFiles::MakeJpeg(QSize(3000, 2000)));
+        QCOMPARE(shown, QSize(3000, 2000));
+        QVERIFY(m_desktop->messages.isEmpty());
+
+        Kit::ShowZoomed(owner, QByteArray("\xff\xd8\xff\xe0 not really a photo"));
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(m_desktop->lastText(), u"Attenzione: impossibile individuare la foto corrente."_s);
+        QCOMPARE(m_desktop->messages.back().title, u"Operazione annullata"_s);
+    }
+
     void splash_animatesOnlyWhileShown()
     {
         TfrmSplash* splash = m_screens->Splash();
