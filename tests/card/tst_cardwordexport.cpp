@@ -3,8 +3,8 @@
 // document the real document server writes (read back), or the calls a recording server receives.
 #include "app/Screens.h"
 #include "automation/DocumentServer.h"
-#include "card/RecordCard.h"
 #include "card/WordExport.h"
+#include "card/ui/RecordCard.h"
 #include "kit/CodazzurraApplication.h"
 #include "kit/Placeholders.h"
 #include "program/MakerInfo.h"

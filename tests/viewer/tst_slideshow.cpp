@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The slideshow as the user sees it, through the real screens, with time stepped by the test.
 #include "app/Screens.h"
-#include "card/RecordCard.h"
+#include "card/ui/RecordCard.h"
 #include "kit/CodazzurraApplication.h"
 #include "kit/PictureBox.h"
 #include "kit/Placeholders.h"
@@ -13,7 +13,7 @@
 #include "support/TestFiles.h"
 #include "support/TestGui.h"
 #include "viewer/SlidePreparer.h"
-#include "viewer/Slideshow.h"
+#include "viewer/ui/Slideshow.h"
 
 #include <QLabel>
 #include <QScreen>

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TfrmHelpForm.h"
 
-#include "GuideTexts.h"
 #include "kit/Artwork.h"
 #include "kit/BusyCursor.h"
 #include "kit/Colours.h"
@@ -9,6 +8,7 @@
 #include "kit/Desktop.h"
 #include "kit/ScreenHost.h"
 #include "kit/WindowPlacement.h"
+#include "shell/GuideTexts.h"
 
 #include <QEvent>
 #include <QLabel>

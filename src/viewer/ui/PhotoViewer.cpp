@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PhotoViewer.h"
 
-#include "FittedPicture.h"
 #include "kit/Artwork.h"
 #include "kit/Colours.h"
 #include "kit/CommandPicture.h"
@@ -12,6 +11,7 @@
 #include "kit/ScreenHost.h"
 #include "kit/TfrmZoom.h"
 #include "kit/WindowPlacement.h"
+#include "viewer/FittedPicture.h"
 
 #include <QFrame>
 #include <QKeyEvent>

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AdvancedSearch.h"
 
-#include "ResultListPrinter.h"
 #include "SearchControls.h"
 #include "kit/Artwork.h"
 #include "kit/Colours.h"
 #include "kit/FieldConventions.h"
 #include "kit/Guard.h"
+#include "search/ResultListPrinter.h"
 #include "storage/Win1252.h"
 
 #include <QFrame>

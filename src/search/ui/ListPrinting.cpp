@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ListPrinting.h"
 
-#include "ResultListPrinter.h"
-#include "ShortDateFormat.h"
 #include "kit/BusyCursor.h"
+#include "search/ResultListPrinter.h"
+#include "search/ShortDateFormat.h"
 #include "storage/CategoryDescriptor.h"
 
 #include <QDir>

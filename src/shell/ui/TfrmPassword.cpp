@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TfrmPassword.h"
 
-#include "PasswordFile.h"
 #include "PasswordInput.h"
 #include "kit/Artwork.h"
 #include "kit/Colours.h"
@@ -9,6 +8,7 @@
 #include "kit/FieldConventions.h"
 #include "kit/ScreenHost.h"
 #include "kit/WindowPlacement.h"
+#include "shell/PasswordFile.h"
 #include "storage/Win1252.h"
 
 #include <QCloseEvent>

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TfrmCambiaPassword.h"
 
-#include "Crypt.h"
-#include "PasswordFile.h"
 #include "PasswordInput.h"
 #include "kit/Artwork.h"
 #include "kit/Colours.h"
@@ -10,6 +8,8 @@
 #include "kit/FieldConventions.h"
 #include "kit/ScreenHost.h"
 #include "kit/WindowPlacement.h"
+#include "shell/Crypt.h"
+#include "shell/PasswordFile.h"
 #include "storage/Win1252.h"
 
 #include <QCloseEvent>

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TfrmAvvio.h"
 
-#include "GuideTexts.h"
 #include "kit/Artwork.h"
 #include "kit/CommandPicture.h"
 #include "kit/Desktop.h"
 #include "kit/ScreenHost.h"
 #include "program/MakerInfo.h"
+#include "shell/GuideTexts.h"
 #include "storage/CategoryDescriptor.h"
 
 #include <QCloseEvent>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "PhotoBrowser.h"
 #include "kit/WorkingWindow.h"
+#include "viewer/PhotoBrowser.h"
 
 #include <QByteArray>
 #include <QPointer>

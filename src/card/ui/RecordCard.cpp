@@ -3,7 +3,7 @@
 
 #include "TfrmAllegaCartella.h"
 #include "TfrmAllegaFile.h"
-#include "WordExport.h"
+#include "card/WordExport.h"
 #include "kit/Artwork.h"
 #include "kit/BusyCursor.h"
 #include "kit/Colours.h"

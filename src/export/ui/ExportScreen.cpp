@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ExportScreen.h"
 
-#include "ExcelTransfer.h"
-#include "ExportGrid.h"
 #include "ExportGridView.h"
+#include "export/ExcelTransfer.h"
+#include "export/ExportGrid.h"
 #include "kit/Artwork.h"
 #include "kit/BusyCursor.h"
 #include "kit/Colours.h"

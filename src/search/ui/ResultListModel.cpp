@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ResultListModel.h"
 
-#include "ResultList.h"
+#include "search/ResultList.h"
 
 ResultListModel::ResultListModel(const ResultList& lines, QObject* parent)
     : QAbstractListModel(parent)

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FindDialog.h"
 
-#include "FindCriteria.h"
-#include "ResultListPrinter.h"
 #include "SearchControls.h"
-#include "ShortDateFormat.h"
 #include "kit/Colours.h"
 #include "kit/FieldConventions.h"
 #include "kit/Guard.h"
+#include "search/FindCriteria.h"
+#include "search/ResultListPrinter.h"
+#include "search/ShortDateFormat.h"
 #include "storage/Win1252.h"
 
 #include <QComboBox>

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SearchScreen.h"
 
-#include "FindInList.h"
 #include "ResultListModel.h"
 #include "kit/CardTarget.h"
 #include "kit/Colours.h"
@@ -9,6 +8,7 @@
 #include "kit/Guard.h"
 #include "kit/ScreenHost.h"
 #include "kit/WindowPlacement.h"
+#include "search/FindInList.h"
 
 #include <QHideEvent>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "SlideSequence.h"
+#include "viewer/SlideSequence.h"
 
 #include <QDialog>
 #include <QPointer>

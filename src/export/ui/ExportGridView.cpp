@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ExportGridView.h"
 
-#include "ExportGrid.h"
+#include "export/ExportGrid.h"
 #include "kit/Colours.h"
 
 #include <QAbstractButton>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "ListPrinting.h"
-#include "ResultList.h"
+#include "search/ResultList.h"
 #include "storage/CategoryStore.h"
 
 #include <QDialog>

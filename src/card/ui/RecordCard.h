@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "CardEditor.h"
+#include "card/CardEditor.h"
 #include "kit/CardTarget.h"
 #include "kit/ScreenHost.h"
 #include "kit/WorkingWindow.h"

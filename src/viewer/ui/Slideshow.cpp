@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Slideshow.h"
 
-#include "FittedPicture.h"
-#include "SlidePreparer.h"
 #include "kit/Desktop.h"
 #include "kit/Guard.h"
 #include "kit/PictureBox.h"
@@ -11,6 +9,8 @@
 #include "kit/TfrmZoom.h"
 #include "kit/Ticker.h"
 #include "kit/WindowPlacement.h"
+#include "viewer/FittedPicture.h"
+#include "viewer/SlidePreparer.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "SplashAnimation.h"
+#include "shell/SplashAnimation.h"
 
 #include <QDialog>
 #include <QTimer>
