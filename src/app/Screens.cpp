@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Screens.h"
 
+#include "card/ui/AttachmentDialog.h"
 #include "card/ui/RecordCard.h"
-#include "card/ui/TfrmAllegaCartella.h"
-#include "card/ui/TfrmAllegaFile.h"
 #include "export/ui/ExportScreen.h"
 #include "kit/BusyCursor.h"
 #include "kit/Desktop.h"

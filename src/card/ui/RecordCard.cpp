@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RecordCard.h"
 
-#include "TfrmAllegaCartella.h"
-#include "TfrmAllegaFile.h"
+#include "AttachmentDialog.h"
 #include "card/WordExport.h"
 #include "kit/Artwork.h"
 #include "kit/BusyCursor.h"
