@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AdvancedSearch.h"
 
-#include "SearchControls.h"
 #include "kit/Artwork.h"
 #include "kit/Colours.h"
+#include "kit/Controls.h"
 #include "kit/FieldConventions.h"
 #include "kit/Guard.h"
 #include "search/ResultListPrinter.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FindDialog.h"
 
-#include "SearchControls.h"
 #include "kit/Colours.h"
+#include "kit/Controls.h"
 #include "kit/FieldConventions.h"
 #include "kit/Guard.h"
 #include "search/FindCriteria.h"

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "SearchControls.h"
+#include "Controls.h"
 
-#include "kit/Artwork.h"
-#include "kit/Colours.h"
-#include "kit/FieldConventions.h"
+#include "Artwork.h"
+#include "Colours.h"
+#include "FieldConventions.h"
 
 #include <QFrame>
 #include <QLabel>
