@@ -13,14 +13,37 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace SearchControls {
+namespace Kit {
 
-QFont Verdana(int pixels, bool bold)
+QFont Font(const QString& family, int pixels, bool bold)
 {
-    QFont font(u"Verdana"_s);
+    QFont font(family);
     font.setPixelSize(pixels);
     font.setBold(bold);
     return font;
+}
+
+QFont Verdana(int pixels, bool bold)
+{
+    return Font(u"Verdana"_s, pixels, bold);
+}
+
+QFont Tahoma(int pixels, bool bold)
+{
+    return Font(u"Tahoma"_s, pixels, bold);
+}
+
+void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
+{
+    QPalette p = widget->palette();
+    p.setColor(role, colour);
+    widget->setPalette(p);
+}
+
+void FillBackground(QWidget* widget, const QColor& colour)
+{
+    widget->setAutoFillBackground(true);
+    SetColour(widget, QPalette::Window, colour);
 }
 
 QLabel* Label(const QString& name, const QString& text, QWidget* parent, QRect geometry, const QFont& font,
@@ -30,18 +53,31 @@ QLabel* Label(const QString& name, const QString& text, QWidget* parent, QRect g
     label->setObjectName(name);
     label->setGeometry(geometry);
     label->setFont(font);
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, colour);
-    label->setPalette(p);
+    SetColour(label, QPalette::WindowText, colour);
     return label;
 }
 
-QPushButton* Button(const QString& name, const QString& text, QWidget* parent, QRect geometry,
-                    Qt::FocusPolicy focus)
+QLabel* PictureLabel(const QString& name, const QPixmap& picture, QWidget* parent, QRect geometry)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setPixmap(picture);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QPushButton* Button(const QString& name, const QString& text, QWidget* parent, QRect geometry)
 {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
     button->setGeometry(geometry);
+    return button;
+}
+
+QPushButton* NonDefaultButton(const QString& name, const QString& text, QWidget* parent, QRect geometry,
+                              Qt::FocusPolicy focus)
+{
+    QPushButton* button = Button(name, text, parent, geometry);
     button->setAutoDefault(false);
     button->setDefault(false);
     button->setFocusPolicy(focus);
@@ -55,10 +91,8 @@ QLineEdit* Edit(const QString& name, QWidget* parent, QRect geometry, const QFon
     edit->setGeometry(geometry);
     edit->setFont(font);
     edit->setMaxLength(std::numeric_limits<int>::max());
-    QPalette p = edit->palette();
-    p.setColor(QPalette::Text, Qt::black);
-    edit->setPalette(p);
-    Kit::InstallFocusColours(edit, Kit::MoneyGreen);
+    SetColour(edit, QPalette::Text, Qt::black);
+    InstallFocusColours(edit, MoneyGreen);
     if (label) {
         label->setBuddy(edit);
         edit->setAccessibleName(label->text().chopped(label->text().endsWith(u':') ? 1 : 0));
@@ -66,22 +100,20 @@ QLineEdit* Edit(const QString& name, QWidget* parent, QRect geometry, const QFon
     return edit;
 }
 
-QFrame* PictureBox(const QString& boxName, const QString& pictureName, const QString& picture,
-                   QWidget* parent, QRect geometry)
+QFrame* FramedPicture(const QString& boxName, const QString& pictureName, const QString& picture,
+                      QWidget* parent, QRect geometry)
 {
     auto* box = new QFrame(parent);
     box->setObjectName(boxName);
     box->setGeometry(geometry);
     box->setFrameShape(QFrame::Box);
     box->setFrameShadow(QFrame::Plain);
-    QPalette p = box->palette();
-    p.setColor(QPalette::WindowText, Qt::white);
-    box->setPalette(p);
+    SetColour(box, QPalette::WindowText, Qt::white);
     auto* image = new QLabel(box);
     image->setObjectName(pictureName);
     image->setGeometry(1, 1, geometry.width() - 2, geometry.height() - 2);
     image->setAlignment(Qt::AlignCenter);
-    const QPixmap pixmap = Kit::Picture(picture);
+    const QPixmap pixmap = Picture(picture);
     const QSize room = image->size() - QSize(6, 6);
     image->setPixmap(pixmap.width() > room.width() || pixmap.height() > room.height()
                          ? pixmap.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation)
@@ -89,4 +121,4 @@ QFrame* PictureBox(const QString& boxName, const QString& pictureName, const QSt
     return box;
 }
 
-} // namespace SearchControls
+} // namespace Kit

@@ -5,6 +5,7 @@
 #include "kit/BusyCursor.h"
 #include "kit/CardTarget.h"
 #include "kit/Colours.h"
+#include "kit/Controls.h"
 #include "kit/Desktop.h"
 #include "kit/FieldConventions.h"
 #include "kit/ScreenHost.h"
@@ -49,15 +50,13 @@ AttachmentDialog::AttachmentDialog(ScreenHost& host, QWidget* owner, Kind kind)
     Kit::SetUpWindow(this, files ? u"TfrmAllegaFile"_s : u"TfrmAllegaCartella"_s,
                      files ? u" File allegati"_s : u" Associa cartella"_s, Qt::white);
     setFixedSize(616, files ? 470 : 254);
-    QFont font(u"Verdana"_s);
-    font.setPixelSize(12);
+    const QFont font = Kit::Verdana(12);
     setFont(font);
 
-    auto* guide = new QLabel(this);
-    guide->setObjectName(u"imgGuida"_s);
-    guide->setPixmap(Kit::Picture(files ? u"cmd_allega"_s : u"cmd_associa"_s)
-                         .scaled(48, 48, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    guide->setGeometry(14, 14, 48, 48);
+    Kit::PictureLabel(u"imgGuida"_s,
+                      Kit::Picture(files ? u"cmd_allega"_s : u"cmd_associa"_s)
+                          .scaled(48, 48, Qt::KeepAspectRatio, Qt::SmoothTransformation),
+                      this, QRect(14, 14, 48, 48));
     const QStringList lines =
         files
             ? QStringList{u"Selezionare i file da allegare alla scheda corrente servendosi del pulsante Sfoglia."_s,
@@ -78,8 +77,7 @@ AttachmentDialog::AttachmentDialog(ScreenHost& host, QWidget* owner, Kind kind)
     m_memory->setObjectName(u"lblMemory"_s);
     m_memory->hide();
 
-    QFont bold = font;
-    bold.setBold(true);
+    const QFont bold = Kit::Verdana(12, true);
     const int count = files ? 3 : 1;
     for (int i = 0; i < count; ++i) {
         const QString n = u"%1"_s.arg(i + 1, 2, 10, QLatin1Char('0'));
@@ -87,36 +85,20 @@ AttachmentDialog::AttachmentDialog(ScreenHost& host, QWidget* owner, Kind kind)
         group->setObjectName(u"grpAllegato"_s + n);
         group->setFrameShape(QFrame::StyledPanel);
         group->setGeometry(10, 80 + i * 120, 596, 112);
-        auto* caption = new QLabel(files ? u"File allegato %1"_s.arg(i + 1) : u"Cartella associata"_s, group);
-        caption->setFont(bold);
-        caption->setGeometry(10, 6, 300, 18);
-        auto* path = new QLineEdit(group);
-        path->setObjectName(u"txtFile"_s + n);
+        QLabel* caption =
+            Kit::Label(QString(), files ? u"File allegato %1"_s.arg(i + 1) : u"Cartella associata"_s, group,
+                       QRect(10, 6, 300, 18), bold);
+        QLineEdit* path = Kit::Edit(u"txtFile"_s + n, group, QRect(10, 26, 404, 26), font, caption);
         path->setReadOnly(true);
-        path->setGeometry(10, 26, 404, 26);
-        QPalette red = path->palette();
-        red.setColor(QPalette::Text, Qt::red);
-        path->setPalette(red);
+        Kit::SetColour(path, QPalette::Text, Qt::red);
         path->installEventFilter(new BackspaceClears(path));
-        caption->setBuddy(path);
-        path->setAccessibleName(caption->text());
-        Kit::InstallFocusColours(path, Kit::MoneyGreen);
-        auto* browseButton = new QPushButton(u"Sfoglia..."_s, group);
-        browseButton->setObjectName(u"cmdSfoglia"_s + n);
-        browseButton->setGeometry(420, 24, 86, 30);
-        auto* open = new QPushButton(u"Apri"_s, group);
-        open->setObjectName(u"cmdApri"_s + n);
-        open->setGeometry(512, 24, 74, 30);
+        QPushButton* browseButton =
+            Kit::Button(u"cmdSfoglia"_s + n, u"Sfoglia..."_s, group, QRect(420, 24, 86, 30));
+        QPushButton* open = Kit::Button(u"cmdApri"_s + n, u"Apri"_s, group, QRect(512, 24, 74, 30));
         open->setEnabled(false);
-        auto* descCaption = new QLabel(u"Descrizione"_s, group);
-        descCaption->setGeometry(10, 56, 300, 18);
-        auto* description = new QLineEdit(group);
-        description->setObjectName(u"txtDesc"_s + n);
-        description->setFont(bold);
-        description->setGeometry(10, 76, 576, 26);
-        descCaption->setBuddy(description);
-        description->setAccessibleName(u"Descrizione"_s);
-        Kit::InstallFocusColours(description, Kit::MoneyGreen);
+        QLabel* descCaption = Kit::Label(QString(), u"Descrizione"_s, group, QRect(10, 56, 300, 18), font);
+        QLineEdit* description =
+            Kit::Edit(u"txtDesc"_s + n, group, QRect(10, 76, 576, 26), bold, descCaption);
         m_slots.push_back({path, description, open});
 
         connect(path, &QLineEdit::textChanged, open,
@@ -129,9 +111,8 @@ AttachmentDialog::AttachmentDialog(ScreenHost& host, QWidget* owner, Kind kind)
         });
     }
 
-    auto* apply = new QPushButton(u"Applica e chiudi"_s, this);
-    apply->setObjectName(u"cmdApplica"_s);
-    apply->setGeometry(466, height() - 40, 140, 30);
+    QPushButton* apply =
+        Kit::Button(u"cmdApplica"_s, u"Applica e chiudi"_s, this, QRect(466, height() - 40, 140, 30));
     connect(apply, &QPushButton::clicked, this, &AttachmentDialog::Apply);
     // Paths and descriptions have no length limit.
     Kit::UnlimitTextLength(this);

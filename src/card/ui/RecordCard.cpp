@@ -7,6 +7,7 @@
 #include "kit/BusyCursor.h"
 #include "kit/Colours.h"
 #include "kit/CommandPicture.h"
+#include "kit/Controls.h"
 #include "kit/Desktop.h"
 #include "kit/FieldConventions.h"
 #include "kit/Guard.h"
@@ -98,14 +99,6 @@ const QStringList& enterChain()
 
 const QString JpegFilter = u"File JPEG (*.jpg *.jpeg);;JPG (*.jpg);;JPEG (*.jpeg)"_s;
 const QString SaveNotApplicable = u"Salvataggio scheda non applicabile"_s;
-
-QFont fieldFont(int pixels, bool bold)
-{
-    QFont f(u"Verdana"_s);
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
 
 // A group of controls on a translucent white panel with a rounded border.
 class GroupPanel final : public QFrame
@@ -212,14 +205,10 @@ void RecordCard::buildCommands(QWidget* container)
         for (std::size_t i = 0; i < commands.size(); ++i) {
             const CommandSpec& c = commands[i];
             if (arrows && i == 2) {
-                m_position = new QLabel(frame);
-                m_position->setObjectName(u"lblPosizione"_s);
+                m_position = Kit::Label(u"lblPosizione"_s, QString(), frame,
+                                        QRect(x, (Height - 22) / 2, PositionWidth, 22),
+                                        Kit::Verdana(13, true), QColor(27, 58, 107));
                 m_position->setAlignment(Qt::AlignCenter);
-                m_position->setFont(fieldFont(13, true));
-                m_position->setGeometry(x, (Height - 22) / 2, PositionWidth, 22);
-                QPalette pp = m_position->palette();
-                pp.setColor(QPalette::WindowText, QColor(27, 58, 107));
-                m_position->setPalette(pp);
                 m_position->setAccessibleName(u"Numero della scheda"_s);
                 x += PositionWidth + Gap;
             }
@@ -291,12 +280,10 @@ void RecordCard::buildPhotoColumn(QWidget* container)
     connect(zoom, &CommandPicture::clicked, this, Kit::GuardedSlot(this, [this] { ZoomPhoto(); }));
 
     auto button = [&](const QString& name, const QString& caption, const QString& hint, int x) {
-        auto* b = new QPushButton(caption, container);
-        b->setObjectName(name);
-        b->setGeometry(x, 326, 164, 30);
+        QPushButton* b = Kit::Button(name, caption, container, QRect(x, 326, 164, 30));
         b->setFocusPolicy(Qt::NoFocus);
         b->setCursor(Qt::PointingHandCursor);
-        b->setFont(fieldFont(12, true));
+        b->setFont(Kit::Verdana(12, true));
         b->setToolTip(hint.trimmed());
         Kit::InstallHint(b, hint, m_status);
         return b;
@@ -311,8 +298,8 @@ void RecordCard::buildPhotoColumn(QWidget* container)
 
 void RecordCard::buildFields(QWidget* container)
 {
-    const QFont labelFont = fieldFont(11, false);
-    const QFont editFont = fieldFont(11, true);
+    const QFont labelFont = Kit::Verdana(11);
+    const QFont editFont = Kit::Verdana(11, true);
     auto makeControl = [&](int i, QWidget* parent) -> QWidget* {
         const CardField& f = CardFields::All[std::size_t(i)];
         QWidget* w;
@@ -482,7 +469,7 @@ void RecordCard::showPosition()
     m_position->setText(id);
     // A long identifier (another program may have stored one of ten digits) is drawn smaller rather than
     // cut; the whole number is also in the tool tip.
-    QFont font = fieldFont(13, true);
+    QFont font = Kit::Verdana(13, true);
     while (font.pixelSize() > 6 && QFontMetrics(font).horizontalAdvance(id) > m_position->width())
         font.setPixelSize(font.pixelSize() - 1);
     m_position->setFont(font);

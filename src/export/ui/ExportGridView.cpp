@@ -3,6 +3,7 @@
 
 #include "export/ExportGrid.h"
 #include "kit/Colours.h"
+#include "kit/Controls.h"
 
 #include <QAbstractButton>
 #include <QHeaderView>
@@ -161,10 +162,8 @@ ExportGridView::ExportGridView(QWidget* parent)
     setMouseTracking(true);
     setAccessibleName(u"Archivio"_s);
 
-    QPalette p = palette();
-    p.setColor(QPalette::Base, Qt::white);
-    p.setColor(QPalette::Text, Qt::black);
-    setPalette(p);
+    Kit::SetColour(this, QPalette::Base, Qt::white);
+    Kit::SetColour(this, QPalette::Text, Qt::black);
 
     QHeaderView* rows = verticalHeader();
     rows->setMinimumSectionSize(1);

@@ -8,6 +8,7 @@
 #include "kit/BusyCursor.h"
 #include "kit/Colours.h"
 #include "kit/CommandPicture.h"
+#include "kit/Controls.h"
 #include "kit/Desktop.h"
 #include "kit/Guard.h"
 #include "kit/ScreenHost.h"
@@ -31,14 +32,6 @@ constexpr int PictureSize = 40;
 constexpr int GridTop = 96;
 constexpr int GridHeight = 383;
 
-// 8 points at 96 dots per inch.
-QFont font8(const QString& family)
-{
-    QFont f(family);
-    f.setPixelSize(11);
-    return f;
-}
-
 } // namespace
 
 const std::array<QString, 3> ExportScreen::Hints = {u" Esporta i dati in un file di Microsoft Excel."_s,
@@ -55,7 +48,7 @@ ExportScreen::ExportScreen(ScreenHost& host, const CategoryDescriptor& category)
     Kit::SetUpWindow(this, Categories::ExportName(category), Categories::ExportCaption(category),
                      Kit::Silver);
     setFixedSize(ClientSize);
-    setFont(font8(u"Tahoma"_s));
+    setFont(Kit::Tahoma(11)); // 8 points at 96 dots per inch
 
     auto* toolbar = new QGroupBox(this);
     toolbar->setObjectName(u"grpControlli"_s);
@@ -63,11 +56,10 @@ ExportScreen::ExportScreen(ScreenHost& host, const CategoryDescriptor& category)
     toolbar->setMouseTracking(true);
     toolbar->installEventFilter(this);
     m_toolbar = toolbar;
-    auto* logo = new QLabel(toolbar);
-    logo->setObjectName(u"imgLogo"_s);
-    logo->setGeometry(QRect(QPoint(8, (ToolbarGeometry.height() - LogoSize.height()) / 2), LogoSize));
+    QLabel* logo = Kit::PictureLabel(
+        u"imgLogo"_s, Kit::Picture(u"logo"_s).scaled(LogoSize, Qt::KeepAspectRatio, Qt::SmoothTransformation),
+        toolbar, QRect(QPoint(8, (ToolbarGeometry.height() - LogoSize.height()) / 2), LogoSize));
     logo->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    logo->setPixmap(Kit::Picture(u"logo"_s).scaled(LogoSize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     logo->setAccessibleName(u"Codazzurra"_s);
     addCommand(Excel, u"cmd_excel"_s, u"Esporta in Excel"_s, 520);
     addCommand(Guida, u"cmd_guida"_s, u"Guida"_s, 633);
@@ -75,7 +67,7 @@ ExportScreen::ExportScreen(ScreenHost& host, const CategoryDescriptor& category)
 
     m_grid = new ExportGridView(this);
     m_grid->setGeometry(0, GridTop, ClientSize.width(), GridHeight);
-    m_grid->setFont(font8(u"Verdana"_s));
+    m_grid->setFont(Kit::Verdana(11));
     for (QWidget* part :
          {m_grid->viewport(), m_grid->horizontalHeader()->viewport(), m_grid->verticalHeader()->viewport()}) {
         part->setMouseTracking(true);
@@ -93,9 +85,7 @@ ExportScreen::ExportScreen(ScreenHost& host, const CategoryDescriptor& category)
     m_status->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_status->setIndent(4);
     m_status->setTextFormat(Qt::PlainText);
-    QPalette sp = m_status->palette();
-    sp.setColor(QPalette::WindowText, Qt::black);
-    m_status->setPalette(sp);
+    Kit::SetColour(m_status, QPalette::WindowText, Qt::black);
 }
 
 ExportScreen::~ExportScreen() = default;
@@ -109,7 +99,7 @@ void ExportScreen::addCommand(Command command, const QString& picture, const QSt
     image->SetHint(Hints[std::size_t(command)], nullptr);
     image->setAccessibleName(caption);
     auto* label = new LinkLabel(u"lbl"_s + name, caption, Qt::black, QColor(), m_toolbar);
-    label->setFont(font8(u"Verdana"_s));
+    label->setFont(Kit::Verdana(11));
     const QSize size = label->sizeHint();
     label->setGeometry(centreX - size.width() / 2, 10 + PictureSize + 4, size.width(), size.height());
     label->setAccessibleDescription(Hints[std::size_t(command)].trimmed());

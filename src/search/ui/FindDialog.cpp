@@ -21,7 +21,6 @@
 #include <QStyledItemDelegate>
 
 using namespace Qt::Literals::StringLiterals;
-using namespace SearchControls;
 
 namespace {
 
@@ -56,18 +55,18 @@ public:
 FindDialog::FindDialog(ScreenHost& host, const CategoryDescriptor& category)
     : SearchScreen(host, category, Categories::FindName(category), u" Trova scheda in archivio"_s)
 {
-    const QFont small = Verdana(11);
-    const QFont large = Verdana(13);
+    const QFont small = Kit::Verdana(11);
+    const QFont large = Kit::Verdana(13);
     setFont(small);
 
     // The criterion and the key.
     auto* criteria = new QGroupBox(this);
     criteria->setObjectName(u"grpCriterio"_s);
     criteria->setGeometry(19, 6, 745, 181);
-    PictureBox(u"shpTrova"_s, u"imgLente"_s, u"search_lens"_s, criteria, QRect(16, 20, 60, 60));
-    PictureBox(u"shpChiave"_s, u"imgChiave"_s, u"search_key"_s, criteria, QRect(16, 104, 60, 60));
+    Kit::FramedPicture(u"shpTrova"_s, u"imgLente"_s, u"search_lens"_s, criteria, QRect(16, 20, 60, 60));
+    Kit::FramedPicture(u"shpChiave"_s, u"imgChiave"_s, u"search_key"_s, criteria, QRect(16, 104, 60, 60));
     auto* criterionLabel =
-        Label(u"lblInfo03"_s, u"Criterio di ricerca:"_s, criteria, QRect(92, 20, 300, 20), large);
+        Kit::Label(u"lblInfo03"_s, u"Criterio di ricerca:"_s, criteria, QRect(92, 20, 300, 20), large);
     m_criterion = new QComboBox(criteria);
     m_criterion->setObjectName(u"cboCriterio"_s);
     m_criterion->setGeometry(92, 44, 300, 26);
@@ -79,13 +78,16 @@ FindDialog::FindDialog(ScreenHost& host, const CategoryDescriptor& category)
     m_criterion->setFocusPolicy(Qt::ClickFocus);
     criterionLabel->setBuddy(m_criterion);
     Kit::InstallFocusColours(m_criterion, Kit::MoneyGreen);
-    Label(u"lblInfo01"_s,
-          u"Inserire una o pi\u00f9 parole consecutive presenti nella scheda e premere il pulsante Cerca in "
-          "archivio."_s,
-          criteria, QRect(92, 84, 645, 18), small);
-    auto* keyLabel = Label(u"lblChiave"_s, u"Chiave di ricerca:"_s, criteria, QRect(92, 110, 300, 20), large);
-    m_key = Edit(u"txtCriterio"_s, criteria, QRect(92, 134, 440, 26), large, keyLabel);
-    m_search = Button(u"btnPopola"_s, u"Cerca in archivio"_s, criteria, QRect(548, 133, 180, 28));
+    Kit::Label(
+        u"lblInfo01"_s,
+        u"Inserire una o pi\u00f9 parole consecutive presenti nella scheda e premere il pulsante Cerca in "
+        "archivio."_s,
+        criteria, QRect(92, 84, 645, 18), small);
+    auto* keyLabel =
+        Kit::Label(u"lblChiave"_s, u"Chiave di ricerca:"_s, criteria, QRect(92, 110, 300, 20), large);
+    m_key = Kit::Edit(u"txtCriterio"_s, criteria, QRect(92, 134, 440, 26), large, keyLabel);
+    m_search =
+        Kit::NonDefaultButton(u"btnPopola"_s, u"Cerca in archivio"_s, criteria, QRect(548, 133, 180, 28));
     m_search->setEnabled(false);
 
     // The list and the in-list find.
@@ -93,14 +95,14 @@ FindDialog::FindDialog(ScreenHost& host, const CategoryDescriptor& category)
     listGroup->setObjectName(u"grpLista"_s);
     listGroup->setGeometry(19, 193, 745, 245);
     auto* findLabel =
-        Label(u"lblInfo02"_s,
-              u"Per selezionare una voce in elenco, immettere una chiave di ricerca e fare clic su "
-              "Trova."_s,
-              listGroup, QRect(12, 8, 721, 18), small);
-    m_findKey = Edit(u"txtTrova"_s, listGroup, QRect(12, 28, 330, 26), large, findLabel);
+        Kit::Label(u"lblInfo02"_s,
+                   u"Per selezionare una voce in elenco, immettere una chiave di ricerca e fare clic su "
+                   "Trova."_s,
+                   listGroup, QRect(12, 8, 721, 18), small);
+    m_findKey = Kit::Edit(u"txtTrova"_s, listGroup, QRect(12, 28, 330, 26), large, findLabel);
     m_findKey->setAccessibleName(u"Voce da selezionare"_s);
-    auto* find = Button(u"btnTrova"_s, u"Trova"_s, listGroup, QRect(352, 27, 100, 28));
-    Label(
+    auto* find = Kit::NonDefaultButton(u"btnTrova"_s, u"Trova"_s, listGroup, QRect(352, 27, 100, 28));
+    Kit::Label(
         u"lblInfo04"_s,
         u"Per spostarsi sulla voce successiva contenente la stessa chiave di ricerca, fare di nuovo clic su "
         "Trova."_s,
@@ -108,19 +110,19 @@ FindDialog::FindDialog(ScreenHost& host, const CategoryDescriptor& category)
     QListView* list = makeList(listGroup, QSize(ScrollWidth, RowHeight));
     list->setGeometry(12, 78, 721, 138);
     list->setItemDelegate(new RecordLineDelegate(list));
-    QPalette green = list->palette();
-    green.setColor(QPalette::Base, Kit::MoneyGreen);
-    list->setPalette(green);
+    Kit::SetColour(list, QPalette::Base, Kit::MoneyGreen);
     list->setAccessibleName(u"Schede trovate"_s);
-    Label(u"lblInfo05"_s, u"Per richiamare i dati di una scheda, selezionarla con un doppio clic."_s,
-          listGroup, QRect(12, 220, 721, 18), small);
+    Kit::Label(u"lblInfo05"_s, u"Per richiamare i dati di una scheda, selezionarla con un doppio clic."_s,
+               listGroup, QRect(12, 220, 721, 18), small);
 
     // The bottom row: neither button is reached by Tab.
-    auto* print = Button(u"btnStampa"_s, u"Stampa"_s, this, QRect(19, 456, 110, 30), Qt::ClickFocus);
-    m_count = Label(u"LabelCount"_s, SearchTexts::CountPrefix + u'0', this, QRect(200, 461, 383, 20), small,
-                    Qt::white);
+    auto* print =
+        Kit::NonDefaultButton(u"btnStampa"_s, u"Stampa"_s, this, QRect(19, 456, 110, 30), Qt::ClickFocus);
+    m_count = Kit::Label(u"LabelCount"_s, SearchTexts::CountPrefix + u'0', this, QRect(200, 461, 383, 20),
+                         small, Qt::white);
     m_count->setAlignment(Qt::AlignCenter);
-    auto* close = Button(u"btnChiudi"_s, u"Chiudi"_s, this, QRect(654, 456, 110, 30), Qt::ClickFocus);
+    auto* close =
+        Kit::NonDefaultButton(u"btnChiudi"_s, u"Chiudi"_s, this, QRect(654, 456, 110, 30), Qt::ClickFocus);
 
     setTabOrder(m_key, m_search);
     setTabOrder(m_search, m_findKey);

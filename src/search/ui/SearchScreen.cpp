@@ -4,6 +4,7 @@
 #include "ResultListModel.h"
 #include "kit/CardTarget.h"
 #include "kit/Colours.h"
+#include "kit/Controls.h"
 #include "kit/Desktop.h"
 #include "kit/Guard.h"
 #include "kit/ScreenHost.h"
@@ -50,9 +51,8 @@ QListView* SearchScreen::makeList(QWidget* parent, QSize rowSize)
     m_list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    QFont font(u"Courier New"_s);
+    QFont font = Kit::Font(u"Courier New"_s, 11);
     font.setStyleHint(QFont::TypeWriter);
-    font.setPixelSize(11);
     m_list->setFont(font);
     if (rowSize.height() <= 0)
         rowSize.setHeight(QFontMetrics(font).height());

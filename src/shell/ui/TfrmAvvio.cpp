@@ -3,6 +3,7 @@
 
 #include "kit/Artwork.h"
 #include "kit/CommandPicture.h"
+#include "kit/Controls.h"
 #include "kit/Desktop.h"
 #include "kit/ScreenHost.h"
 #include "program/MakerInfo.h"
@@ -21,26 +22,15 @@ TfrmAvvio::TfrmAvvio(ScreenHost& host)
 {
     QWidget* container = Container();
 
-    auto* logo = new QLabel(container);
-    logo->setObjectName(u"imgLogo"_s);
-    logo->setPixmap(Kit::Picture(u"logo"_s));
-    logo->setGeometry((ContainerSize.width() - 420) / 2, 6, 420, 90);
+    Kit::PictureLabel(u"imgLogo"_s, Kit::Picture(u"logo"_s), container,
+                      QRect((ContainerSize.width() - 420) / 2, 6, 420, 90));
 
-    auto* slogan = new QLabel(u"Archivio fotografico per registrare tutte le informazioni riguardanti gli "
+    auto* slogan = Kit::Label(u"lblSlogan"_s,
+                              u"Archivio fotografico per registrare tutte le informazioni riguardanti gli "
                               "animali con cui si convive."_s,
-                              container);
-    slogan->setObjectName(u"lblSlogan"_s);
+                              container, QRect(17, 104, 961, 30), Kit::Verdana(14, true), Qt::white);
     slogan->setAlignment(Qt::AlignCenter);
-    slogan->setGeometry(17, 104, 961, 30);
-    slogan->setAutoFillBackground(true);
-    QPalette sp = slogan->palette();
-    sp.setColor(QPalette::Window, QColor(58, 142, 86));
-    sp.setColor(QPalette::WindowText, Qt::white);
-    slogan->setPalette(sp);
-    QFont sf(u"Verdana"_s);
-    sf.setPixelSize(14);
-    sf.setBold(true);
-    slogan->setFont(sf);
+    Kit::FillBackground(slogan, QColor(58, 142, 86));
 
     static constexpr int Columns[5] = {17, 211, 405, 599, 793};
     for (int i = 0; i < int(Categories::All.size()); ++i) {
@@ -79,9 +69,7 @@ TfrmAvvio::TfrmAvvio(ScreenHost& host)
 
     auto* web = new LinkLabel(u"lblWeb"_s, MakerInfo::CreditLine(), QColor(20, 60, 120), QColor(200, 0, 0),
                               container);
-    QFont wf(u"Verdana"_s);
-    wf.setPixelSize(12);
-    web->setFont(wf);
+    web->setFont(Kit::Verdana(12));
     const QSize ws = web->sizeHint();
     web->setGeometry((ContainerSize.width() - ws.width()) / 2, 628, ws.width(), ws.height());
     web->setToolTip(u"Visita il sito Internet dell'autore"_s);

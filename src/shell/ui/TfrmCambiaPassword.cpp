@@ -4,6 +4,7 @@
 #include "PasswordInput.h"
 #include "kit/Artwork.h"
 #include "kit/Colours.h"
+#include "kit/Controls.h"
 #include "kit/Desktop.h"
 #include "kit/FieldConventions.h"
 #include "kit/ScreenHost.h"
@@ -26,9 +27,7 @@ TfrmCambiaPassword::TfrmCambiaPassword(ScreenHost& host)
     Kit::SetUpWindow(this, u"TfrmCambiaPassword"_s, u" Cambia password"_s, Kit::Silver);
     setFixedSize(430, 230);
 
-    auto* picture = new QLabel(this);
-    picture->setPixmap(Kit::Picture(u"password"_s));
-    picture->setGeometry(20, 24, 72, 72);
+    Kit::PictureLabel(QString(), Kit::Picture(u"password"_s), this, QRect(20, 24, 72, 72));
 
     auto addField = [this](const QString& name, const QString& caption, int y) {
         auto* label = new QLabel(caption, this);
@@ -44,13 +43,9 @@ TfrmCambiaPassword::TfrmCambiaPassword(ScreenHost& host)
     m_new = addField(u"txtPasswordNew"_s, u"Nuova password:"_s, 62);
     m_confirm = addField(u"txtConferma"_s, u"Conferma nuova pw:"_s, 104);
 
-    m_ok = new QPushButton(u"OK"_s, this);
-    m_ok->setObjectName(u"cmdOK"_s);
+    m_ok = Kit::Button(u"cmdOK"_s, u"OK"_s, this, QRect(236, 170, 80, 30));
     m_ok->setEnabled(false);
-    m_ok->setGeometry(236, 170, 80, 30);
-    auto* quit = new QPushButton(u"Esci"_s, this);
-    quit->setObjectName(u"cmdEsci"_s);
-    quit->setGeometry(328, 170, 80, 30);
+    QPushButton* quit = Kit::Button(u"cmdEsci"_s, u"Esci"_s, this, QRect(328, 170, 80, 30));
 
     Kit::OnEnter(m_old, [this] { m_new->setFocus(); });
     Kit::OnEnter(m_new, [this] { m_confirm->setFocus(); });

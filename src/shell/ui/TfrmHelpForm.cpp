@@ -5,6 +5,7 @@
 #include "kit/BusyCursor.h"
 #include "kit/Colours.h"
 #include "kit/CommandPicture.h"
+#include "kit/Controls.h"
 #include "kit/Desktop.h"
 #include "kit/ScreenHost.h"
 #include "kit/WindowPlacement.h"
@@ -24,25 +25,13 @@ TfrmHelpForm::TfrmHelpForm(ScreenHost& host)
 {
     Kit::SetUpWindow(this, u"TfrmHelpForm"_s, u" Guida in linea"_s, Kit::Navy);
     setFixedSize(561, 459);
-    QFont verdana(u"Verdana"_s);
-    verdana.setPixelSize(13);
+    const QFont verdana = Kit::Verdana(13);
 
-    auto* logo = new QLabel(this);
-    logo->setObjectName(u"imgLogo"_s);
-    logo->setPixmap(Kit::Picture(u"help_logo"_s));
-    logo->setGeometry(0, 0, 561, 70);
+    Kit::PictureLabel(u"imgLogo"_s, Kit::Picture(u"help_logo"_s), this, QRect(0, 0, 561, 70));
 
-    m_title = new QLabel(this);
-    m_title->setObjectName(u"panTitle"_s);
-    m_title->setGeometry(0, 70, 561, 26);
-    m_title->setAutoFillBackground(true);
-    QPalette tp = m_title->palette();
-    tp.setColor(QPalette::Window, Qt::black);
-    tp.setColor(QPalette::WindowText, Qt::white);
-    m_title->setPalette(tp);
-    QFont bold = verdana;
-    bold.setBold(true);
-    m_title->setFont(bold);
+    m_title =
+        Kit::Label(u"panTitle"_s, QString(), this, QRect(0, 70, 561, 26), Kit::Verdana(13, true), Qt::white);
+    Kit::FillBackground(m_title, Qt::black);
     m_title->setIndent(10);
 
     m_topic = new QPlainTextEdit(this);
@@ -52,10 +41,8 @@ TfrmHelpForm::TfrmHelpForm(ScreenHost& host)
     m_topic->setFrameShape(QFrame::NoFrame);
     m_topic->setFont(verdana);
     m_topic->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QPalette mp = m_topic->palette();
-    mp.setColor(QPalette::Base, Kit::Navy);
-    mp.setColor(QPalette::Text, Qt::white);
-    m_topic->setPalette(mp);
+    Kit::SetColour(m_topic, QPalette::Base, Kit::Navy);
+    Kit::SetColour(m_topic, QPalette::Text, Qt::white);
     m_topic->setAccessibleName(u"Testo della guida"_s);
 
     auto* pdfIcon = new CommandPicture(u"imgPDF"_s, Kit::Picture(u"icon_pdf"_s), this);
@@ -65,9 +52,7 @@ TfrmHelpForm::TfrmHelpForm(ScreenHost& host)
     m_pdfLink->setFont(verdana);
     m_pdfLink->setGeometry(52, 418, 280, 20);
 
-    auto* ok = new QPushButton(u"OK"_s, this);
-    ok->setObjectName(u"cmdOK"_s);
-    ok->setGeometry(461, 414, 86, 30);
+    QPushButton* ok = Kit::Button(u"cmdOK"_s, u"OK"_s, this, QRect(461, 414, 86, 30));
     ok->setDefault(true);
 
     // The link is red while the pointer is on it or on its icon, white again over the rest.

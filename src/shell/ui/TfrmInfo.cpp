@@ -5,6 +5,7 @@
 #include "kit/BusyCursor.h"
 #include "kit/Colours.h"
 #include "kit/CommandPicture.h"
+#include "kit/Controls.h"
 #include "kit/Desktop.h"
 #include "kit/ScreenHost.h"
 #include "kit/WindowPlacement.h"
@@ -27,14 +28,10 @@ TfrmInfo::TfrmInfo(ScreenHost& host)
     auto* group = new QGroupBox(this);
     group->setObjectName(u"grpInfo"_s);
     group->setGeometry(12, 8, 448, 398);
-    auto* logo = new QLabel(group);
-    logo->setObjectName(u"imgLogo"_s);
-    logo->setPixmap(Kit::Picture(u"logo"_s).scaledToWidth(400, Qt::SmoothTransformation));
-    logo->setGeometry(24, 10, 400, 86);
-    auto* panel = new QLabel(group);
-    panel->setObjectName(u"imgPannello"_s);
-    panel->setPixmap(Kit::Picture(u"info_panel"_s));
-    panel->setGeometry(14, 100, 420, 286);
+    Kit::PictureLabel(u"imgLogo"_s, Kit::Picture(u"logo"_s).scaledToWidth(400, Qt::SmoothTransformation),
+                      group, QRect(24, 10, 400, 86));
+    QLabel* panel =
+        Kit::PictureLabel(u"imgPannello"_s, Kit::Picture(u"info_panel"_s), group, QRect(14, 100, 420, 286));
     auto* maker =
         new QLabel(u"\u00a9 %1\n%2\n%3"_s.arg(MakerInfo::Name(), QUrl(MakerInfo::WebAddress()).host(),
                                               MakerInfo::SupportEmail()),
@@ -42,13 +39,9 @@ TfrmInfo::TfrmInfo(ScreenHost& host)
     maker->setObjectName(u"lblAutore"_s);
     maker->setAlignment(Qt::AlignCenter);
     maker->setGeometry(0, 206, 420, 70);
-    QPalette mp = maker->palette();
-    mp.setColor(QPalette::WindowText, QColor(60, 80, 110));
-    maker->setPalette(mp);
+    Kit::SetColour(maker, QPalette::WindowText, QColor(60, 80, 110));
 
-    QFont link(u"Verdana"_s);
-    link.setPixelSize(13);
-    link.setBold(true);
+    const QFont link = Kit::Verdana(13, true);
     auto* emailIcon = new CommandPicture(u"imgEmail"_s, Kit::Picture(u"icon_email"_s), this);
     emailIcon->setGeometry(24, 418, 32, 32);
     emailIcon->setAccessibleName(u"Invia e-mail"_s);
@@ -62,9 +55,7 @@ TfrmInfo::TfrmInfo(ScreenHost& host)
     m_web->setFont(link);
     m_web->setGeometry(62, 466, 180, 20);
 
-    auto* ok = new QPushButton(u"OK"_s, this);
-    ok->setObjectName(u"cmdOK"_s);
-    ok->setGeometry(362, 462, 90, 30);
+    QPushButton* ok = Kit::Button(u"cmdOK"_s, u"OK"_s, this, QRect(362, 462, 90, 30));
     ok->setDefault(true);
 
     // One link is red while the pointer is on it or its icon; both are navy over the rest.

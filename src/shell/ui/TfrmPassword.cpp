@@ -4,6 +4,7 @@
 #include "PasswordInput.h"
 #include "kit/Artwork.h"
 #include "kit/Colours.h"
+#include "kit/Controls.h"
 #include "kit/Desktop.h"
 #include "kit/FieldConventions.h"
 #include "kit/ScreenHost.h"
@@ -25,10 +26,7 @@ TfrmPassword::TfrmPassword(ScreenHost& host)
     Kit::SetUpWindow(this, u"TfrmPassword"_s, u"Codazzurra - Accesso al programma"_s, Kit::Silver);
     setFixedSize(430, 190);
 
-    auto* picture = new QLabel(this);
-    picture->setObjectName(u"imgChiave"_s);
-    picture->setPixmap(Kit::Picture(u"password"_s));
-    picture->setGeometry(20, 24, 72, 72);
+    Kit::PictureLabel(u"imgChiave"_s, Kit::Picture(u"password"_s), this, QRect(20, 24, 72, 72));
 
     auto* info = new QLabel(u"Immettere la password e premere OK."_s, this);
     info->setObjectName(u"lblInfo"_s);
@@ -39,18 +37,11 @@ TfrmPassword::TfrmPassword(ScreenHost& host)
     info->setBuddy(m_password);
     m_password->setAccessibleName(u"Password"_s);
 
-    m_ok = new QPushButton(u"OK"_s, this);
-    m_ok->setObjectName(u"cmdOK"_s);
+    m_ok = Kit::Button(u"cmdOK"_s, u"OK"_s, this, QRect(112, 130, 80, 30));
     m_ok->setEnabled(false);
-    m_ok->setGeometry(112, 130, 80, 30);
-
-    auto* change = new QPushButton(u"Cambia password"_s, this);
-    change->setObjectName(u"btnCambiaPassword"_s);
-    change->setGeometry(200, 130, 128, 30);
-
-    auto* quit = new QPushButton(u"Esci"_s, this);
-    quit->setObjectName(u"cmdEsci"_s);
-    quit->setGeometry(336, 130, 72, 30);
+    QPushButton* change =
+        Kit::Button(u"btnCambiaPassword"_s, u"Cambia password"_s, this, QRect(200, 130, 128, 30));
+    QPushButton* quit = Kit::Button(u"cmdEsci"_s, u"Esci"_s, this, QRect(336, 130, 72, 30));
 
     connect(m_password, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_ok->setEnabled(!Win1252::Trimmed(text).isEmpty()); });

@@ -4,6 +4,7 @@
 #include "kit/Artwork.h"
 #include "kit/Colours.h"
 #include "kit/CommandPicture.h"
+#include "kit/Controls.h"
 #include "kit/Desktop.h"
 #include "kit/Guard.h"
 #include "kit/PictureBox.h"
@@ -30,22 +31,12 @@ constexpr int CaptionPixels = 19;
 // Text is never shrunk below this size to make it fit.
 constexpr int SmallestPixels = 12;
 
-QFont tahoma(int pixels)
-{
-    QFont f(u"Tahoma"_s);
-    f.setPixelSize(pixels);
-    f.setBold(true);
-    return f;
-}
-
 QLabel* makeLabel(const QString& name, const QColor& colour, QWidget* parent)
 {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
     label->setAlignment(Qt::AlignCenter);
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, colour);
-    label->setPalette(p);
+    Kit::SetColour(label, QPalette::WindowText, colour);
     return label;
 }
 
@@ -58,9 +49,7 @@ PhotoViewer::PhotoViewer(ScreenHost& host, const CategoryDescriptor& category)
     , m_category(category)
     , m_browser(category, host.ProgramFolder())
 {
-    QPalette black = palette();
-    black.setBrush(QPalette::Window, Qt::black);
-    setPalette(black);
+    Kit::SetColour(this, QPalette::Window, Qt::black);
 
     QWidget* container = Container();
     container->setAutoFillBackground(true);
@@ -75,9 +64,7 @@ PhotoViewer::PhotoViewer(ScreenHost& host, const CategoryDescriptor& category)
     frame->setGeometry(133, 65, 729, 557);
     frame->setFrameShape(QFrame::Box);
     frame->setFrameShadow(QFrame::Plain);
-    QPalette fp = frame->palette();
-    fp.setColor(QPalette::WindowText, QColor(64, 64, 64));
-    frame->setPalette(fp);
+    Kit::SetColour(frame, QPalette::WindowText, QColor(64, 64, 64));
 
     // The photo, and the placeholder it shows when a card has none (decoded at the first showing).
     m_placeholderBox = new PictureBox(u"imgTemp"_s, frame);
@@ -191,7 +178,7 @@ void PhotoViewer::setLabelText(QLabel* label, const QString& text, int pixels)
 {
     // A long name or caption is drawn smaller rather than cut; the whole text is in the tool tip when
     // even the smallest size cannot hold it.
-    QFont font = tahoma(pixels);
+    QFont font = Kit::Tahoma(pixels, true);
     const int room = label->width() - 8;
     while (pixels > SmallestPixels && QFontMetrics(font).horizontalAdvance(text) > room)
         font.setPixelSize(--pixels);

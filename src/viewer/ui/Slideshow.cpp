@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Slideshow.h"
 
+#include "kit/Controls.h"
 #include "kit/Desktop.h"
 #include "kit/Guard.h"
 #include "kit/PictureBox.h"
@@ -46,15 +47,9 @@ Slideshow::Slideshow(ScreenHost& host, const CategoryDescriptor& category)
     m_title = new QLabel(StartingTitle, this);
     m_title->setObjectName(u"panTitolo"_s);
     m_title->setAlignment(Qt::AlignCenter);
-    m_title->setAutoFillBackground(true);
-    QPalette tp = m_title->palette();
-    tp.setColor(QPalette::Window, QColor(103, 149, 205));
-    tp.setColor(QPalette::WindowText, Qt::white);
-    m_title->setPalette(tp);
-    QFont font(u"Verdana"_s);
-    font.setPixelSize(19);
-    font.setBold(true);
-    m_title->setFont(font);
+    Kit::FillBackground(m_title, QColor(103, 149, 205));
+    Kit::SetColour(m_title, QPalette::WindowText, Qt::white);
+    m_title->setFont(Kit::Verdana(19, true));
 
     m_advance = new QPushButton(this);
     m_advance->setObjectName(u"cmdAvanti"_s);
