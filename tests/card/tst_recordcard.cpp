@@ -748,9 +748,9 @@ private slots:
         QVERIFY(m_desktop->messages.isEmpty());
 
         QString title;
-        TestGui::WhenModal([&](QWidget* modal) {
-            title = modal->findChild<QLabel*>(u"panTitle"_s)->text();
-            modal->close();
+        TestGui::WhenModal([&](QWidget* guide) {
+            title = guide->findChild<QLabel*>(u"panTitle"_s)->text();
+            guide->close();
         });
         click(u"cmdGuida"_s);
         QCOMPARE(title, u"Gestione degli archivi degli animali domestici"_s);

@@ -41,18 +41,18 @@ TfrmInfo::TfrmInfo(ScreenHost& host)
     maker->setGeometry(0, 206, 420, 70);
     Kit::SetColour(maker, QPalette::WindowText, QColor(60, 80, 110));
 
-    const QFont link = Kit::Verdana(13, true);
+    const QFont linkFont = Kit::Verdana(13, true);
     auto* emailIcon = new CommandPicture(u"imgEmail"_s, Kit::Picture(u"icon_email"_s), this);
     emailIcon->setGeometry(24, 418, 32, 32);
     emailIcon->setAccessibleName(u"Invia e-mail"_s);
     m_email = new LinkLabel(u"lblEmail"_s, u"Invia e-mail"_s, Kit::Navy, QColor(), this);
-    m_email->setFont(link);
+    m_email->setFont(linkFont);
     m_email->setGeometry(62, 424, 150, 20);
     auto* webIcon = new CommandPicture(u"imgWeb"_s, Kit::Picture(u"icon_web"_s), this);
     webIcon->setGeometry(24, 460, 32, 32);
     webIcon->setAccessibleName(u"Visita sito Internet"_s);
     m_web = new LinkLabel(u"lblWeb"_s, u"Visita sito Internet"_s, Kit::Navy, QColor(), this);
-    m_web->setFont(link);
+    m_web->setFont(linkFont);
     m_web->setGeometry(62, 466, 180, 20);
 
     QPushButton* ok = Kit::Button(u"cmdOK"_s, u"OK"_s, this, QRect(362, 462, 90, 30));
