@@ -12,8 +12,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
 #include <span>
+#include <vector>
 
 // The 36 texts of a card, in CardFields order, as the screens show them.
 using CardValues = std::array<QString, CardFields::Count>;

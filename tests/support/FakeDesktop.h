@@ -139,9 +139,9 @@ public:
     bool openSucceeds = true;
     // Runs inside every request to open something, as the desktop starts the program that opens it.
     std::function<void(const QUrl&)> whileOpening;
-    QStringList typesWithoutHandler; // MIME types no program opens; every other one has a program
-    QStringList askedTypes;          // every MIME type asked about, in order
-    bool chooserFails = false; // the file chooser raises instead of answering
+    QStringList typesWithoutHandler;  // MIME types no program opens; every other one has a program
+    QStringList askedTypes;           // every MIME type asked about, in order
+    bool chooserFails = false;        // the file chooser raises instead of answering
     QList<bool> screenSaverInhibited; // every request, in order: true to keep the screen on
     // Runs inside every message box, as if while the user reads it (events go on meanwhile).
     std::function<void(const Shown&)> whileShown;
