@@ -181,7 +181,7 @@ QString Variant::Describe() const
 VariantArray::VariantArray(int rows, int columns)
     : m_rows(qMax(0, rows))
     , m_columns(qMax(0, columns))
-    , m_items(std::size_t(m_rows) * std::size_t(m_columns))
+    , m_items(qsizetype(m_rows) * qsizetype(m_columns))
 {}
 
 int VariantArray::UpperBound(int dimension) const
@@ -189,7 +189,7 @@ int VariantArray::UpperBound(int dimension) const
     return dimension == 1 ? m_rows : m_columns;
 }
 
-std::size_t VariantArray::indexOf(int row, int column) const
+qsizetype VariantArray::indexOf(int row, int column) const
 {
     if (row < 1 || row > m_rows || column < 1 || column > m_columns)
         throw EAutomationError(
@@ -197,7 +197,7 @@ std::size_t VariantArray::indexOf(int row, int column) const
                 .arg(column)
                 .arg(m_rows)
                 .arg(m_columns));
-    return std::size_t(column - 1) * std::size_t(m_rows) + std::size_t(row - 1);
+    return qsizetype(column - 1) * m_rows + (row - 1);
 }
 
 const Variant& VariantArray::At(int row, int column) const
