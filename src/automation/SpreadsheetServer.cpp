@@ -358,6 +358,48 @@ void validateSheetName(const QString& name)
 
 // ---- Writing the workbook.
 
+// Characters XML cannot hold, which the file stores as "_xHHHH_" (tab and line feed it holds as they are).
+bool isStoredEscaped(char16_t c)
+{
+    return c < 0x20 && c != u'\t' && c != u'\n';
+}
+
+bool isHexDigit(char16_t c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+// A text as the file stores it, in UTF-8. Readers decode every "_xHHHH_" in a stored text, so besides the
+// characters XML cannot hold, a "_xHHHH_" the user typed is stored with its "_" escaped ("_x005F_xHHHH_")
+// and reads back as typed. The library would escape the control characters too, but not the typed
+// escapes; doing both here keeps the two apart ("_x0041" typed before a control character must not read
+// as "A").
+QByteArray storedText(const QString& text)
+{
+    const auto special = [](QChar c) { return c == u'_' || isStoredEscaped(c.unicode()); };
+    if (std::none_of(text.begin(), text.end(), special))
+        return text.toUtf8();
+    const qsizetype n = text.size();
+    QString stored;
+    stored.reserve(n + 16);
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (isStoredEscaped(c)) {
+            stored += QString::asprintf("_x%04X_", uint(c));
+            continue;
+        }
+        const bool readsAsEscape = c == u'_' && i + 6 < n && text.at(i + 1) == u'x' &&
+                                   std::all_of(text.begin() + i + 2, text.begin() + i + 6,
+                                               [](QChar h) { return isHexDigit(h.unicode()); }) &&
+                                   (text.at(i + 6) == u'_' || isStoredEscaped(text.at(i + 6).unicode()));
+        if (readsAsEscape)
+            stored += u"_x005F_"_s;
+        else
+            stored += QChar(c);
+    }
+    return stored.toUtf8();
+}
+
 class XlsxWriter
 {
 public:
@@ -440,7 +482,7 @@ private:
         case Variant::Type::String: {
             const QString s = value.ToString();
             if (!s.isEmpty())
-                return worksheet_write_string(ws, row, column, s.toUtf8().constData(), format);
+                return worksheet_write_string(ws, row, column, storedText(s).constData(), format);
             break;
         }
         case Variant::Type::Int16:

@@ -108,9 +108,15 @@ private slots:
                                      u"1e5"_s,
                                      u"TRUE"_s,
                                      u"a\tb\u0001c"_s};
+        // Texts that look like the file's own escapes of characters.
+        const QStringList escapes = {u"_x0041_"_s, u"_x005F_"_s, u"_x0041_x0042_"_s,
+                                     u"_x0041\u0001_x00e8_z"_s, u"__x0000_x"_s};
         const int live = Dispatch::LiveObjects();
-        const TextGrid g =
-            grid(12, [&](int r, int c) { return c == 1 ? samples.value(r - 1) : u"r%1c%2"_s.arg(r).arg(c); });
+        const TextGrid g = grid(12, [&](int r, int c) {
+            if (c == 1)
+                return samples.value(r - 1);
+            return c == 2 && r <= escapes.size() ? escapes.at(r - 1) : u"r%1c%2"_s.arg(r).arg(c);
+        });
         const ExcelExportResult result = transfer(g);
         QVERIFY2(result.outcome == Outcome::Done, qPrintable(result.errorText));
         QCOMPARE(Dispatch::LiveObjects(), live);
@@ -137,6 +143,8 @@ private slots:
             if (!expected.isEmpty())
                 QVERIFY2(cell.type == u"s"_s || cell.type == u"inlineStr"_s, qPrintable(cell.type));
         }
+        for (int r = 2; r <= escapes.size() + 1; ++r)
+            QCOMPARE(sheet.cell(u"C%1"_s.arg(r)).text, escapes.at(r - 2));
         // The header's leading blank does not reach the sheet; A1 is regular, B1 to Z1 bold.
         QCOMPARE(sheet.cell(u"A1"_s).text, u"N."_s);
         QVERIFY(!sheet.cell(u"A1"_s).bold);
