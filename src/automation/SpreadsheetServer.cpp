@@ -11,9 +11,13 @@
 #include <QFile>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <map>
 #include <optional>
 #include <set>
+#include <sys/resource.h>
+#include <sys/statvfs.h>
 #include <vector>
 #include <xlsxwriter.h>
 
@@ -400,6 +404,22 @@ QByteArray storedText(const QString& text)
     return stored.toUtf8();
 }
 
+[[noreturn]] void failWrite(int error)
+{
+    const QString reason = error == EFBIG                       ? u"file troppo grande"_s
+                           : error == ENOSPC || error == EDQUOT ? u"spazio su disco esaurito"_s
+                                                                : u"errore di scrittura"_s;
+    fail(u"Impossibile scrivere la cartella di lavoro: %1."_s.arg(reason));
+}
+
+// At most the bytes a cell takes in the file: its text with every character escaped, and its markup.
+qint64 cellBytesBound(const Variant& value)
+{
+    constexpr qint64 markup = 128;
+    constexpr qint64 perCharacter = 7; // "_x0001_"; "&quot;", UTF-8 sequences are shorter
+    return value.type() == Variant::Type::String ? markup + perCharacter * value.ToString().size() : markup;
+}
+
 class XlsxWriter
 {
 public:
@@ -424,8 +444,15 @@ public:
     }
     ~XlsxWriter()
     {
-        if (m_book)
-            lxw_workbook_free(m_book);
+        if (!m_book)
+            return;
+        // Freeing a workbook leaves the files holding its rows open, and the disk space they take held
+        // until the program ends.
+        for (const WrittenSheet& sheet : m_sheets) {
+            if (sheet.ws->optimize_tmpfile)
+                std::fclose(std::exchange(sheet.ws->optimize_tmpfile, nullptr));
+        }
+        lxw_workbook_free(m_book);
     }
     XlsxWriter(const XlsxWriter&) = delete;
     XlsxWriter& operator=(const XlsxWriter&) = delete;
@@ -434,7 +461,9 @@ public:
     {
         lxw_worksheet* ws = workbook_add_worksheet(m_book, sheet.name.toUtf8().constData());
         if (!ws)
-            fail(u"Il nome \"%1\" non \u00e8 valido per un foglio di lavoro."_s.arg(sheet.name));
+            fail(u"Impossibile preparare il foglio di lavoro \"%1\"."_s.arg(sheet.name));
+        m_sheets.push_back({ws});
+        qint64 longestRowBytes = 0;
         // The longest text of each column sized to its contents, found while the rows are written.
         std::map<int, qsizetype> longest;
         for (const int column : sheet.autoFitColumns)
@@ -442,8 +471,10 @@ public:
         const auto [firstRow, lastRow] = sheet.rows();
         for (int r = firstRow; r <= lastRow; ++r) {
             const auto [firstColumn, lastColumn] = sheet.columns(r);
+            qint64 rowBytes = 0;
             for (int c = firstColumn; c <= lastColumn; ++c) {
                 const Variant& value = sheet.value(r, c);
+                rowBytes += cellBytesBound(value);
                 check(writeCell(ws, lxw_row_t(r - 1), lxw_col_t(c - 1), value, sheet.isText(r, c),
                                 sheet.isBold(r, c)));
                 if (!value.isEmpty() && !longest.empty()) {
@@ -452,7 +483,10 @@ public:
                         fit->second = qMax(fit->second, displayText(value).size());
                 }
             }
+            longestRowBytes = qMax(longestRowBytes, rowBytes);
         }
+        // The sheet's last row, its column widths and the rest of the sheet are still to be written.
+        m_sheets.back().bytesToFinish = 32 * 1024 + longestRowBytes + 128 * qint64(longest.size());
         for (const auto& [column, length] : longest) {
             if (length > 0)
                 check(worksheet_set_column(ws, lxw_col_t(column - 1), lxw_col_t(column - 1),
@@ -469,11 +503,43 @@ public:
     // Writes the file; the workbook is gone afterwards, whatever the outcome.
     void close()
     {
+        // The rows of each sheet wait in a temporary file, which the library copies into another one while
+        // closing, then packs into the workbook. It reports the write errors of neither: a disk that fills
+        // (or a file size limit) would give a well-formed workbook holding a cut sheet. So the rows must
+        // have been written whole, and there must be room for their copy, before the library goes on.
+        for (const WrittenSheet& sheet : m_sheets)
+            checkRoomToFinish(sheet);
         lxw_workbook* book = std::exchange(m_book, nullptr);
         check(workbook_close(book));
     }
 
 private:
+    struct WrittenSheet
+    {
+        lxw_worksheet* ws = nullptr;
+        qint64 bytesToFinish = 0; // at most, beyond the rows already in the temporary file
+    };
+
+    void checkRoomToFinish(const WrittenSheet& sheet) const
+    {
+        FILE* rows = sheet.ws->optimize_tmpfile;
+        if (!rows)
+            return;
+        errno = 0;
+        if (std::fflush(rows) != 0 || std::ferror(rows))
+            failWrite(errno);
+        const qint64 needed = qint64(ftello(rows)) + sheet.bytesToFinish;
+        rlimit limit{};
+        if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+            needed > qint64(limit.rlim_cur))
+            failWrite(EFBIG);
+        using DiskStatus = struct statvfs;
+        DiskStatus disk{};
+        if (statvfs(m_tmpdir.constData(), &disk) == 0 &&
+            needed > qint64(disk.f_bavail) * qint64(disk.f_frsize))
+            failWrite(ENOSPC);
+    }
+
     lxw_error writeCell(lxw_worksheet* ws, lxw_row_t row, lxw_col_t column, const Variant& value, bool text,
                         bool bold)
     {
@@ -506,6 +572,7 @@ private:
 
     QByteArray m_tmpdir;
     lxw_workbook* m_book = nullptr;
+    std::vector<WrittenSheet> m_sheets;
     lxw_format* m_text = nullptr;
     lxw_format* m_textBold = nullptr;
     lxw_format* m_bold = nullptr;

@@ -49,6 +49,11 @@ QString columnLetter(int column)
     return QString(QChar(char16_t(u'A' + column - 1)));
 }
 
+int openDescriptors()
+{
+    return int(QDir(u"/proc/self/fd"_s).entryList(QDir::Files | QDir::System).size());
+}
+
 // Bytes of the heap in use; 0 when the allocator keeps no such count (sanitizer builds).
 std::size_t heapInUse()
 {
@@ -304,6 +309,41 @@ private slots:
         QCOMPARE(result.failedCall, 11);
         // The workbook itself is kept for the user.
         QCOMPARE(exported(), QStringList{u"Archivio cani.xlsx"_s});
+    }
+
+    void workbookNotWrittenWhole_failsAndLeavesNothing_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<qint64>("limit"); // -1: the rows fit in the library's temporary file, their copy not
+        QTest::newRow("rows over the limit") << 3000 << qint64(256 * 1024);
+        QTest::newRow("no room for the rows' copy") << 3000 << qint64(-1);
+        QTest::newRow("small workbook") << 1 << qint64(1024);
+    }
+    void workbookNotWrittenWhole_failsAndLeavesNothing()
+    {
+        QFETCH(int, rows);
+        QFETCH(qint64, limit);
+        const TextGrid g = grid(rows, [](int r, int c) { return u"Valore %1 del campo %2"_s.arg(r).arg(c); });
+        if (limit < 0) {
+            // Just short of the sheet as the file holds it: header, rows, then the last row and the end,
+            // which the library adds while closing.
+            QCOMPARE(transfer(g).outcome, Outcome::Done);
+            const QString path = m_desk->opened.takeLast();
+            limit = OfficeFiles::ZipEntry(path, u"xl/worksheets/sheet1.xml"_s).size() - 100;
+            QVERIFY(QFile::remove(path));
+        }
+        const int descriptors = openDescriptors();
+        ExcelExportResult result;
+        {
+            TestFiles::FileSizeLimit full(limit);
+            result = transfer(g);
+        }
+        QCOMPARE(result.outcome, Outcome::ExportFailed);
+        QCOMPARE(result.failedCall, 11);
+        QVERIFY(m_desk->opened.isEmpty());
+        QCOMPARE(exported(), QStringList());
+        // The library's temporaries, already unlinked, are closed too: their disk space is free again.
+        QCOMPARE(openDescriptors(), descriptors);
     }
 
     void sheetNameRefused_failsTheNameCall_data()
