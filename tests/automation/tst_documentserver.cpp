@@ -266,6 +266,19 @@ private slots:
                                      QString(100, u'\u00e8') + u".odt"_s}));
     }
 
+    void pictureFileAsALink_isReplacedNotWrittenThrough()
+    {
+        const QString elsewhere = m_folder->filePath(u"altrove.txt"_s);
+        QVERIFY(TestFiles::WriteFile(elsewhere, "da non toccare"));
+        const QString picture = m_folder->filePath(u"Scheda.bmp"_s);
+        QVERIFY(QFile::link(elsewhere, picture));
+        const QByteArray photo = TestFiles::MakeJpeg(QSize(40, 30));
+        QVERIFY(exportCard({{1, u"Rex"_s}}, photo).ok);
+        QCOMPARE(TestFiles::ReadFile(elsewhere), "da non toccare"_ba);
+        QVERIFY(!QFileInfo(picture).isSymLink());
+        QCOMPARE(TestFiles::ReadFile(picture), photo);
+    }
+
     void noProgramForText_createsNoServer()
     {
         m_desk->hasHandlers = false;
