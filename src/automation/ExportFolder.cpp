@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +18,7 @@ namespace ExportFolder {
 namespace {
 constexpr int MaxBaseNameLength = 100;
 constexpr int MaxNumberedNames = 10000;
+const QString TemporaryPrefix = QStringLiteral(".codazzurra-");
 } // namespace
 
 QString Path(const QString& programFolder)
@@ -62,7 +65,7 @@ QString SafeBaseName(const QString& name, const QString& fallback)
 
 void OpenTemporary(QTemporaryFile& file, const QString& folder, const QString& suffix)
 {
-    file.setFileTemplate(QDir(folder).filePath(u".codazzurra-XXXXXX."_s + suffix));
+    file.setFileTemplate(QDir(folder).filePath(TemporaryPrefix + u"XXXXXX."_s + suffix));
     file.setAutoRemove(true);
     if (!file.open())
         throw EAutomationError(u"Impossibile scrivere nella cartella \"%1\": %2."_s.arg(
@@ -71,17 +74,25 @@ void OpenTemporary(QTemporaryFile& file, const QString& folder, const QString& s
 
 QString Publish(QTemporaryFile& file, const QString& folder, const QString& baseName, const QString& suffix)
 {
+    const auto unfinished = [&](const QString& reason) {
+        return EAutomationError(u"Impossibile completare il file \"%1\": %2."_s.arg(
+            QDir::toNativeSeparators(file.fileName()), reason));
+    };
+    // An error the device met while the content was written (a full disk, a size limit) stays on it;
+    // the file is then incomplete whatever later writes and flushes say.
+    if (file.error() != QFileDevice::NoError)
+        throw unfinished(file.errorString());
     // What was written reaches the disk before the file takes a name the user sees.
     if (!file.isOpen() && !file.open())
-        throw EAutomationError(u"Impossibile completare il file \"%1\": %2."_s.arg(
-            QDir::toNativeSeparators(file.fileName()), file.errorString()));
+        throw unfinished(file.errorString());
     // A temporary file is private to its owner; the finished file gets the permissions any new file of
     // the user gets, so that others sharing the program folder can open it too.
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    if (!file.flush() || ::fchmod(file.handle(), 0666 & ~mask) != 0 || ::fsync(file.handle()) != 0)
-        throw EAutomationError(u"Impossibile completare il file \"%1\": %2."_s.arg(
-            QDir::toNativeSeparators(file.fileName()), file.errorString()));
+    if (!file.flush() || file.error() != QFileDevice::NoError)
+        throw unfinished(file.errorString());
+    if (::fchmod(file.handle(), 0666 & ~mask) != 0 || ::fsync(file.handle()) != 0)
+        throw unfinished(QString::fromLocal8Bit(std::strerror(errno)));
     const QDir dir(folder);
     for (int n = 1; n <= MaxNumberedNames; ++n) {
         const QString name =

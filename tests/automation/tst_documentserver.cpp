@@ -266,6 +266,34 @@ private slots:
                                      QString(100, u'\u00e8') + u".odt"_s}));
     }
 
+    void failedWrites_failTheExportAndLeaveNothing()
+    {
+        // A document that does not fit: the export fails, nothing is opened and no file stays.
+        const QByteArray photo = TestFiles::MakeJpeg(QSize(40, 30));
+        WordExportResult result;
+        {
+            TestFiles::FileSizeLimit full(photo.size() + 1024);
+            result = exportCard({{1, u"Rex"_s}}, photo);
+        }
+        QVERIFY(!result.ok);
+        QCOMPARE(result.failedStep, 23);
+        QVERIFY(m_desk->opened.isEmpty());
+        QCOMPARE(QDir(exportFolder()).entryList(QDir::Files | QDir::System | QDir::Hidden), QStringList());
+
+        // A picture that does not fit: the earlier picture file stays whole, and no copy is left.
+        const QString picture = m_folder->filePath(u"Scheda.bmp"_s);
+        QCOMPARE(TestFiles::ReadFile(picture), photo);
+        {
+            TestFiles::FileSizeLimit full(photo.size() + 1024);
+            result = exportCard({{1, u"Rex"_s}}, TestFiles::MakeJpeg(QSize(400, 300)));
+        }
+        QVERIFY(!result.ok);
+        QCOMPARE(result.failedStep, 11);
+        QCOMPARE(TestFiles::ReadFile(picture), photo);
+        QCOMPARE(QDir(m_folder->path()).entryList({u"Scheda*"_s}, QDir::Files | QDir::Hidden),
+                 QStringList{u"Scheda.bmp"_s});
+    }
+
     void pictureFileAsALink_isReplacedNotWrittenThrough()
     {
         const QString elsewhere = m_folder->filePath(u"altrove.txt"_s);
