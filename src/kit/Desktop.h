@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <memory>
 
+class QIODevice;
 class QPagedPaintDevice;
 class QWidget;
 
@@ -49,8 +50,10 @@ public:
     // only (the printer's own settings stay as they are); nullptr when there is no printer. The pages go
     // to the printer when painting on the device ends.
     virtual std::unique_ptr<QPagedPaintDevice> OpenPrintJob() = 0;
-    // Pages written to a PDF file at path (A4, landscape), the file written when painting ends.
-    virtual std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString& path) = 0;
+    // Pages of a PDF document (A4, landscape) for the file at path, written into output when painting
+    // ends. The caller owns output and finishes the file, so that it can tell whether every byte was
+    // written.
+    virtual std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString& path, QIODevice& output) = 0;
     // Ends the event loop; every screen is destroyed afterwards.
     virtual void Quit() = 0;
 

@@ -152,9 +152,9 @@ std::unique_ptr<QPagedPaintDevice> QtDesktop::OpenPrintJob()
     return printer;
 }
 
-std::unique_ptr<QPagedPaintDevice> QtDesktop::OpenPdfFile(const QString& path)
+std::unique_ptr<QPagedPaintDevice> QtDesktop::OpenPdfFile(const QString&, QIODevice& output)
 {
-    auto writer = std::make_unique<QPdfWriter>(path);
+    auto writer = std::make_unique<QPdfWriter>(&output);
     writer->setResolution(600);
     writer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
                                       QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));

@@ -21,6 +21,6 @@ public:
     QDateTime Now() override;
     bool HasPrinter() override;
     std::unique_ptr<QPagedPaintDevice> OpenPrintJob() override;
-    std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString& path) override;
+    std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString& path, QIODevice& output) override;
     void Quit() override;
 };
