@@ -28,9 +28,10 @@ QString SafeBaseName(const QString& name, const QString& fallback);
 void OpenTemporary(QTemporaryFile& file, const QString& folder, const QString& suffix);
 
 // Gives the finished temporary file its final name in folder: "<baseName>.<suffix>", or
-// "<baseName> (2).<suffix>", "(3)"... when the name is taken. An existing file is never replaced, and a
-// file appears under its final name only whole (written, flushed to disk, then renamed). Returns the final
-// path.
+// "<baseName> (2).<suffix>", "(3)"... when the name is taken by any entry (a file, a folder, a link even
+// when it leads nowhere). An existing entry is never replaced, and a file appears under its final name only
+// whole (written, flushed to disk, then renamed). baseName is cut at a character boundary where the whole
+// name would exceed the bytes the folder's file system allows in a name. Returns the final path.
 // Raises EAutomationError, the file keeping its temporary name (removed with it), when the device
 // reported an error while the content was written through it, or when the file cannot be flushed to disk
 // or renamed. Only file's own errors show here: whoever wrote the content by the file's name (with a

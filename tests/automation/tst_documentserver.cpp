@@ -266,6 +266,25 @@ private slots:
                                      QString(100, u'\u00e8') + u".odt"_s}));
     }
 
+    void longAndTakenNames_moveOnWithinTheFileSystemsBytes()
+    {
+        // 84 euro signs are 252 bytes: with ".odt" one more than a name may take.
+        const QByteArray photo = TestFiles::MakeJpeg(QSize(40, 30));
+        const QString euros(84, u'\u20ac');
+        QVERIFY(exportCard({{1, euros}}, photo).ok);
+        QVERIFY(exportCard({{1, euros}}, photo).ok);
+        // A link leading nowhere holds a name as much as a file does.
+        QVERIFY(QDir().mkpath(exportFolder()));
+        QVERIFY(QFile::link(m_folder->filePath(u"nowhere"_s), QDir(exportFolder()).filePath(u"Fido.odt"_s)));
+        QVERIFY(exportCard({{1, u"Fido"_s}}, photo).ok);
+        const QStringList files = QDir(exportFolder()).entryList(QDir::Files | QDir::System | QDir::Hidden);
+        QCOMPARE(files.size(), 4);
+        QVERIFY(files.contains(QString(83, u'\u20ac') + u".odt"_s));
+        QVERIFY(files.contains(QString(82, u'\u20ac') + u" (2).odt"_s));
+        QVERIFY(files.contains(u"Fido (2).odt"_s));
+        QVERIFY(QFileInfo(QDir(exportFolder()).filePath(u"Fido.odt"_s)).isSymLink());
+    }
+
     void failedWrites_failTheExportAndLeaveNothing()
     {
         // A document that does not fit: the export fails, nothing is opened and no file stays.
