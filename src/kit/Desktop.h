@@ -3,6 +3,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <memory>
 
@@ -37,8 +38,11 @@ public:
     virtual bool Open(const QUrl& url) = 0;
     // Whether the desktop has a default program for a MIME type ("application/pdf",
     // "x-scheme-handler/mailto"). Opening a file reports success even when nothing can open it, so this is
-    // asked first where the answer matters.
+    // asked first where the answer matters. Never waits: false only when the desktop is known to have no
+    // such program; while that is not known yet the answer is true, and opening tells.
     virtual bool HasDefaultHandler(const QString& mimeType) = 0;
+    // Starts finding out, without waiting, what HasDefaultHandler will be asked about later.
+    virtual void LookUpDefaultHandlers(const QStringList& mimeTypes) { Q_UNUSED(mimeTypes) }
     // Keeps the screen from blanking while window shows something to watch (inhibit true), or lets it
     // blank again (false). Asked without waiting; a desktop that cannot do it is no error.
     virtual void InhibitScreenSaver(QWidget* window, bool inhibit) = 0;

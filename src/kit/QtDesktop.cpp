@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "QtDesktop.h"
 
+#include "DefaultHandlers.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -35,20 +37,14 @@ QMessageBox::Icon boxIcon(Desktop::Icon icon)
     return QMessageBox::NoIcon;
 }
 
-// Whether the desktop has a default handler for a MIME type (x-scheme-handler/mailto, image/jpeg...).
-// xdg-open itself answers success even when nothing can open the address.
-bool queryDefaultHandler(const QString& mimeType)
-{
-    if (QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty())
-        return false;
-    QProcess query;
-    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), mimeType});
-    if (!query.waitForFinished(3000))
-        return false;
-    return query.exitCode() == 0 && !query.readAllStandardOutput().trimmed().isEmpty();
-}
-
 } // namespace
+
+DefaultHandlers* QtDesktop::handlers()
+{
+    if (!m_handlers && QCoreApplication::instance())
+        m_handlers = new DefaultHandlers(QCoreApplication::instance());
+    return m_handlers;
+}
 
 void QtDesktop::Message(QWidget* parent, Icon icon, const QString& title, const QString& text)
 {
@@ -100,7 +96,7 @@ bool QtDesktop::Open(const QUrl& url)
         const QFileInfo info(url.toLocalFile());
         if (!info.exists())
             return false;
-    } else if (!queryDefaultHandler(QStringLiteral("x-scheme-handler/") + url.scheme())) {
+    } else if (!HasDefaultHandler(QStringLiteral("x-scheme-handler/") + url.scheme())) {
         return false;
     }
     return QDesktopServices::openUrl(url);
@@ -108,7 +104,16 @@ bool QtDesktop::Open(const QUrl& url)
 
 bool QtDesktop::HasDefaultHandler(const QString& mimeType)
 {
-    return queryDefaultHandler(mimeType);
+    DefaultHandlers* known = handlers();
+    return !known || known->Has(mimeType);
+}
+
+void QtDesktop::LookUpDefaultHandlers(const QStringList& mimeTypes)
+{
+    if (DefaultHandlers* known = handlers()) {
+        for (const QString& type : mimeTypes)
+            known->LookUp(type);
+    }
 }
 
 void QtDesktop::InhibitScreenSaver(QWidget* window, bool inhibit)
