@@ -44,7 +44,8 @@ public:
     // Starts finding out, without waiting, what HasDefaultHandler will be asked about later.
     virtual void LookUpDefaultHandlers(const QStringList& mimeTypes) { Q_UNUSED(mimeTypes) }
     // Keeps the screen from blanking while window shows something to watch (inhibit true), or lets it
-    // blank again (false). Asked without waiting; a desktop that cannot do it is no error.
+    // blank again (false). Asked without waiting, and carried out in the order asked; a desktop that
+    // cannot do it is no error.
     virtual void InhibitScreenSaver(QWidget* window, bool inhibit) = 0;
     // The local date and time.
     virtual QDateTime Now() = 0;

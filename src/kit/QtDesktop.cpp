@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "QtDesktop.h"
 
+#include "CommandQueue.h"
 #include "DefaultHandlers.h"
 
 #include <QApplication>
@@ -14,7 +15,6 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QWidget>
 
@@ -44,6 +44,13 @@ DefaultHandlers* QtDesktop::handlers()
     if (!m_handlers && QCoreApplication::instance())
         m_handlers = new DefaultHandlers(QCoreApplication::instance());
     return m_handlers;
+}
+
+CommandQueue* QtDesktop::screenSaverRequests()
+{
+    if (!m_screenSaverRequests && QCoreApplication::instance())
+        m_screenSaverRequests = new CommandQueue(QCoreApplication::instance());
+    return m_screenSaverRequests;
 }
 
 void QtDesktop::Message(QWidget* parent, Icon icon, const QString& title, const QString& text)
@@ -119,19 +126,16 @@ void QtDesktop::LookUpDefaultHandlers(const QStringList& mimeTypes)
 void QtDesktop::InhibitScreenSaver(QWidget* window, bool inhibit)
 {
     // xdg-screensaver knows the desktop's screen saver and power saving; it needs an X11 window, and its
-    // suspension ends by itself when that window is destroyed. Started detached: it never blocks.
+    // suspension ends by itself when that window is destroyed. A "resume" started before its "suspend" has
+    // finished finds nothing to end yet, and the screen would stay on: the requests run in order.
     if (!window || QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("xdg-screensaver"));
-    if (tool.isEmpty())
+    CommandQueue* requests = screenSaverRequests();
+    if (tool.isEmpty() || !requests)
         return;
-    QProcess process;
-    process.setProgram(tool);
-    process.setArguments(
-        {inhibit ? QStringLiteral("suspend") : QStringLiteral("resume"), QString::number(window->winId())});
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
-    process.startDetached();
+    requests->Run(tool, {inhibit ? QStringLiteral("suspend") : QStringLiteral("resume"),
+                         QString::number(window->winId())});
 }
 
 QDateTime QtDesktop::Now()

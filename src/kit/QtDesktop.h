@@ -5,10 +5,12 @@
 
 #include <QPointer>
 
+class CommandQueue;
 class DefaultHandlers;
 
 // The real desktop: Qt's message boxes and choosers, the desktop's own handlers through xdg-open (whether
-// one exists asked of xdg-mime, without waiting), the system clock and the printers the system knows.
+// one exists asked of xdg-mime, without waiting), the screen saver through xdg-screensaver, the system
+// clock and the printers the system knows.
 class QtDesktop final : public Desktop
 {
 public:
@@ -30,8 +32,10 @@ public:
     void Quit() override;
 
 private:
-    // Lives with the application (its child), and is made when first needed.
+    // Both live with the application (its children), and are made when first needed.
     DefaultHandlers* handlers();
+    CommandQueue* screenSaverRequests();
 
     QPointer<DefaultHandlers> m_handlers;
+    QPointer<CommandQueue> m_screenSaverRequests;
 };

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "kit/CommandQueue.h"
 #include "kit/DefaultHandlers.h"
 #include "kit/QtDesktop.h"
 #include "support/TestFiles.h"
@@ -61,6 +62,34 @@ private slots:
         QVERIFY(impatient.Has(u"slow/b"_s));
     }
 
+    void commandQueue_runsEachRequestAfterTheOneBefore()
+    {
+        // Each request logs its start, waits for its word, and logs its end.
+        QVERIFY(writeScript(u"request"_s, "echo \"start $1\" >> \"$D/log\"\n"
+                                          "while [ ! -e \"$D/$1\" ]; do sleep 0.02; done\n"
+                                          "echo \"end $1\" >> \"$D/log\"\n"));
+        {
+            CommandQueue queue;
+            queue.Run(path(u"request"_s), {u"suspend"_s});
+            queue.Run(path(u"missing"_s), {}); // cannot start: the next one runs all the same
+            queue.Run(path(u"request"_s), {u"resume"_s});
+            QTRY_COMPARE(log(), QStringList{u"start suspend"_s});
+            QTest::qWait(100);
+            QCOMPARE(log(), QStringList{u"start suspend"_s});
+            release(u"suspend"_s);
+            QTRY_COMPARE(log(), (QStringList{u"start suspend"_s, u"end suspend"_s, u"start resume"_s}));
+            release(u"resume"_s);
+            QTRY_COMPARE(log().size(), 4);
+
+            // A request still waiting when the queue goes is run to its end first.
+            QFile::remove(path(u"resume"_s));
+            queue.Run(path(u"request"_s), {u"suspend"_s});
+            queue.Run(path(u"request"_s), {u"resume"_s});
+            release(u"resume"_s);
+        }
+        QCOMPARE(log().mid(4),
+                 (QStringList{u"start suspend"_s, u"end suspend"_s, u"start resume"_s, u"end resume"_s}));
+    }
 };
 
 QTEST_MAIN(TestDesktopCommands)
