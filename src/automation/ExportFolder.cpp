@@ -153,4 +153,11 @@ QString Publish(QTemporaryFile& file, const QString& folder, const QString& base
         baseName + u'.' + suffix, QDir::toNativeSeparators(folder)));
 }
 
+QRegularExpression TemporaryNames()
+{
+    // QTemporaryFile puts six ASCII letters in place of XXXXXX.
+    return QRegularExpression(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(TemporaryPrefix) + u"[A-Za-z]{6}\\.[A-Za-z]+"_s));
+}
+
 } // namespace ExportFolder

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QRegularExpression>
 #include <QString>
 
 class QTemporaryFile;
@@ -37,5 +38,8 @@ void OpenTemporary(QTemporaryFile& file, const QString& folder, const QString& s
 // or renamed. Only file's own errors show here: whoever wrote the content by the file's name (with a
 // library of its own) checks that library's result before publishing.
 QString Publish(QTemporaryFile& file, const QString& folder, const QString& baseName, const QString& suffix);
+
+// The names of the temporary files OpenTemporary makes: what an export killed midway leaves.
+QRegularExpression TemporaryNames();
 
 } // namespace ExportFolder

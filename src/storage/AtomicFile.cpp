@@ -89,4 +89,25 @@ bool Write(const QString& path, const QByteArray& bytes, QString* error)
     return ok; // an unfinished temporary file goes with the writer
 }
 
+QRegularExpression TemporaryNames(const QString& fileName)
+{
+    // QTemporaryFile puts six ASCII letters in place of XXXXXX (QSaveFile makes the same names).
+    return QRegularExpression(QRegularExpression::anchoredPattern(QRegularExpression::escape(fileName) +
+                                                                  QStringLiteral("\\.[A-Za-z]{6}")));
+}
+
+int RemoveLeftovers(const QString& folder, const QRegularExpression& names, const QDateTime& olderThan)
+{
+    int removed = 0;
+    const QFileInfoList entries =
+        QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& entry : entries) {
+        if (entry.isSymLink() || !entry.isFile() || !names.match(entry.fileName()).hasMatch())
+            continue;
+        if (entry.lastModified() < olderThan && QFile::remove(entry.filePath()))
+            ++removed;
+    }
+    return removed;
+}
+
 } // namespace AtomicFile

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
+#include <QRegularExpression>
 #include <QString>
 #include <QTemporaryFile>
 
@@ -42,5 +44,12 @@ private:
 // Writes bytes to path through a Writer. False, with the reason in error, when anything failed; the old
 // file, if any, is then untouched.
 bool Write(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+// The names of the temporary files a Writer for fileName makes: what a write killed midway leaves.
+QRegularExpression TemporaryNames(const QString& fileName);
+
+// Removes the regular files of folder (never links or folders) whose whole name matches names and that
+// were last modified before olderThan. Returns how many were removed.
+int RemoveLeftovers(const QString& folder, const QRegularExpression& names, const QDateTime& olderThan);
 
 } // namespace AtomicFile
