@@ -80,7 +80,14 @@ bool Writer::Commit()
 bool Write(const QString& path, const QByteArray& bytes, QString* error)
 {
     Writer writer(path);
-    const bool ok = writer.Open() && writer.Device().write(bytes) == bytes.size() && writer.Commit();
+    bool ok = writer.Open();
+    // A disk that fills up midway takes part of a write without an error; the next part names the reason.
+    for (qsizetype done = 0; ok && done < bytes.size();) {
+        const qint64 written = writer.Device().write(bytes.constData() + done, bytes.size() - done);
+        ok = written > 0;
+        done += written;
+    }
+    ok = ok && writer.Commit();
     if (!ok && error) {
         *error = !writer.ErrorString().isEmpty() ? writer.ErrorString() : writer.Device().errorString();
         if (error->isEmpty())

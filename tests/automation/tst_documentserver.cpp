@@ -304,10 +304,11 @@ private slots:
         QCOMPARE(TestFiles::ReadFile(picture), photo);
         {
             TestFiles::FileSizeLimit full(photo.size() + 1024);
-            result = exportCard({{1, u"Rex"_s}}, TestFiles::MakeJpeg(QSize(400, 300)));
+            result = exportCard({{1, u"Rex"_s}}, TestFiles::MakeJpeg(QSize(1600, 1200)));
         }
         QVERIFY(!result.ok);
         QCOMPARE(result.failedStep, 11);
+        QVERIFY2(result.errorText.contains(u"File too large"_s), qPrintable(result.errorText));
         QCOMPARE(TestFiles::ReadFile(picture), photo);
         QCOMPARE(QDir(m_folder->path()).entryList({u"Scheda*"_s}, QDir::Files | QDir::Hidden),
                  QStringList{u"Scheda.bmp"_s});
