@@ -75,7 +75,7 @@ public:
     QDateTime Now() override { return QDateTime::currentDateTime(); }
     bool HasPrinter() override { return false; }
     std::unique_ptr<QPagedPaintDevice> OpenPrintJob() override { return nullptr; }
-    std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString&) override { return nullptr; }
+    std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString&, QIODevice&) override { return nullptr; }
 
     QElapsedTimer clock;
     qint64 openedAtNs = 0;

@@ -10,6 +10,7 @@
 #include "search/ResultListPrinter.h"
 #include "search/ShortDateFormat.h"
 #include "support/FakeDesktop.h"
+#include "support/TestFiles.h"
 #include "support/TestGui.h"
 
 #include <QComboBox>
@@ -713,6 +714,21 @@ private slots:
         QCOMPARE(m_desktop->messages.size(), 1);
         QVERIFY(m_desktop->lastText().startsWith(u"Salvataggio non riuscito"_s));
         QVERIFY(!QGuiApplication::overrideCursor());
+
+        // A disk that fills up while the pages are written: reported, and the earlier file stays whole.
+        const QByteArray before = TestFiles::ReadFile(pdf);
+        m_desktop->clear();
+        m_desktop->answers = {true, true};
+        m_desktop->files = {pdf};
+        {
+            TestFiles::FileSizeLimit full(1024);
+            click(u"btnStampa"_s);
+        }
+        QCOMPARE(m_desktop->messages.size(), 1);
+        QVERIFY(m_desktop->lastText().startsWith(u"Salvataggio non riuscito"_s));
+        QCOMPARE(TestFiles::ReadFile(pdf), before);
+        QCOMPARE(QDir(m_dir->path()).entryList({u"elenco*"_s}, QDir::Files | QDir::Hidden),
+                 QStringList{u"elenco.txt.pdf"_s});
     }
 
     void recordCard_opensTheDialogAndTakesTheChosenCard()

@@ -93,17 +93,20 @@ public:
             return nullptr;
         return pdfWriter(printJobFails ? unwritablePath() : printerPdf);
     }
-    std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString& path) override
+    std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString& path, QIODevice& output) override
     {
         pdfFiles << path;
         cursorAtPrinting =
             QGuiApplication::overrideCursor() ? QGuiApplication::overrideCursor()->shape() : Qt::ArrowCursor;
-        return pdfWriter(path);
+        return laidOut(std::make_unique<QPdfWriter>(&output));
     }
 
     static std::unique_ptr<QPagedPaintDevice> pdfWriter(const QString& path)
     {
-        auto writer = std::make_unique<QPdfWriter>(path);
+        return laidOut(std::make_unique<QPdfWriter>(path));
+    }
+    static std::unique_ptr<QPagedPaintDevice> laidOut(std::unique_ptr<QPdfWriter> writer)
+    {
         writer->setResolution(600);
         writer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF()));
         return writer;
@@ -139,9 +142,9 @@ public:
     bool openSucceeds = true;
     // Runs inside every request to open something, as the desktop starts the program that opens it.
     std::function<void(const QUrl&)> whileOpening;
-    QStringList typesWithoutHandler; // MIME types no program opens; every other one has a program
-    QStringList askedTypes;          // every MIME type asked about, in order
-    bool chooserFails = false; // the file chooser raises instead of answering
+    QStringList typesWithoutHandler;  // MIME types no program opens; every other one has a program
+    QStringList askedTypes;           // every MIME type asked about, in order
+    bool chooserFails = false;        // the file chooser raises instead of answering
     QList<bool> screenSaverInhibited; // every request, in order: true to keep the screen on
     // Runs inside every message box, as if while the user reads it (events go on meanwhile).
     std::function<void(const Shown&)> whileShown;
