@@ -39,8 +39,8 @@ QString CategoryStore::QueryFirst() const
 
 QString CategoryStore::QueryPrevious(qint64 id) const
 {
-    return "SELECT * FROM "_L1 + m_category.tableName + " WHERE ID <= "_L1 + QString::number(id) +
-           " ORDER BY ID DESC LIMIT 1 OFFSET 1"_L1;
+    return "SELECT * FROM "_L1 + m_category.tableName + " WHERE ID < "_L1 + QString::number(id) +
+           " ORDER BY ID DESC LIMIT 1"_L1;
 }
 
 QString CategoryStore::QueryNext(qint64 id) const

@@ -128,6 +128,9 @@ private slots:
         QVERIFY(!e->Navigate(CardEditor::Step::Previous));
         QVERIFY(e->Navigate(CardEditor::Step::Last));
         QCOMPARE(e->Value(CardFields::Nome), u"Tre"_s);
+        elsewhere(u"DELETE FROM amici WHERE ID=3"_s); // the card shown is gone: previous still moves
+        QVERIFY(e->Navigate(CardEditor::Step::Previous));
+        QCOMPARE(e->IdText(), u"1"_s);
     }
 
     void identifiers_areSixtyFourBits()
