@@ -4,6 +4,7 @@
 #include "storage/ESQLiteException.h"
 #include "support/TestFiles.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -42,6 +43,16 @@ class TestCardEditor : public QObject
     QString stored(const QString& column, qint64 id)
     {
         return TestFiles::RunSqliteTool(dbPath(), u"SELECT %1 FROM amici WHERE ID=%2"_s.arg(column).arg(id));
+    }
+    // Another copy of the program, saving cards in the test's folder (see archive_writer).
+    static std::unique_ptr<QProcess> otherCopy(const QStringList& arguments)
+    {
+        auto copy = std::make_unique<QProcess>();
+        copy->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        copy->start(QStringLiteral(ARCHIVE_WRITER), arguments);
+        if (!copy->waitForStarted())
+            qFatal("archive_writer did not start");
+        return copy;
     }
     qint64 insert(CardEditor& e, const QString& name)
     {
@@ -300,6 +311,26 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(ESQLiteException, f->Delete());
         QVERIFY(f->Id());
         QCOMPARE(f->Value(CardFields::Nome), u"Tre"_s);
+    }
+
+    void saves_waitForAnotherCopyWriting()
+    {
+        // Two copies save their own cards at once. A save may wait for the other's lock (and fail only once
+        // the busy timeout is over) but never fails at once because the other is writing.
+        auto e = editor();
+        insert(*e, u"Uno"_s);
+        insert(*e, u"Due"_s);
+        e.reset();
+        elsewhere(u"UPDATE amici SET Picture = randomblob(300000)"_s); // photos make each save longer
+        std::vector<std::unique_ptr<QProcess>> copies;
+        for (const QString& id : {u"1"_s, u"2"_s})
+            copies.push_back(otherCopy({u"update"_s, m_dir->path(), id, u"100"_s}));
+        for (const auto& copy : copies) {
+            QVERIFY(copy->waitForFinished(-1));
+            const QString report = QString::fromUtf8(copy->readAllStandardOutput());
+            QVERIFY2(report.contains(u" conflicts=0 immediate=0 "_s) && report.contains(u" other=0"_s),
+                     qPrintable(report));
+        }
     }
 };
 
