@@ -6,7 +6,9 @@
 
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 using Kind = CardEditor::SaveOutcome::Kind;
@@ -330,6 +332,44 @@ private slots:
             const QString report = QString::fromUtf8(copy->readAllStandardOutput());
             QVERIFY2(report.contains(u" conflicts=0 immediate=0 "_s) && report.contains(u" other=0"_s),
                      qPrintable(report));
+        }
+    }
+
+    void newArchive_isCreatedOnceByTwoCopies()
+    {
+        // Two copies save the first card of an archive that does not exist yet. In every other trial the
+        // write lock is held for a moment first, so that both find the table missing before either can
+        // create it.
+        const std::array copies{otherCopy({u"create"_s}), otherCopy({u"create"_s})};
+        QStringList failures;
+        for (int trial = 0; trial < 60; ++trial) {
+            const QString folder = m_dir->filePath(QString::number(trial));
+            QVERIFY(QDir().mkpath(folder));
+            std::optional<TSQLiteDatabase> holder;
+            if (trial % 2) {
+                holder.emplace(folder + u"/Cavalli.db"_s);
+                holder->ExecuteStatement(u"BEGIN IMMEDIATE"_s);
+            }
+            for (const auto& copy : copies) {
+                copy->write((folder + u'\n').toUtf8());
+                QVERIFY(copy->waitForBytesWritten(-1));
+            }
+            if (holder) {
+                QThread::msleep(50);
+                holder->ExecuteStatement(u"ROLLBACK"_s);
+            }
+            for (const auto& copy : copies) {
+                while (!copy->canReadLine())
+                    QVERIFY(copy->waitForReadyRead(-1));
+                const QString answer = QString::fromUtf8(copy->readLine()).trimmed();
+                if (answer != u"ok"_s)
+                    failures << answer;
+            }
+        }
+        QCOMPARE(failures, QStringList());
+        for (const auto& copy : copies) {
+            copy->closeWriteChannel();
+            QVERIFY(copy->waitForFinished(-1));
         }
     }
 };
