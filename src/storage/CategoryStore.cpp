@@ -39,8 +39,8 @@ QString CategoryStore::QueryFirst() const
 
 QString CategoryStore::QueryPrevious(qint64 id) const
 {
-    return "SELECT * FROM "_L1 + m_category.tableName + " WHERE ID <= "_L1 + QString::number(id) +
-           " ORDER BY ID DESC LIMIT 1 OFFSET 1"_L1;
+    return "SELECT * FROM "_L1 + m_category.tableName + " WHERE ID < "_L1 + QString::number(id) +
+           " ORDER BY ID DESC LIMIT 1"_L1;
 }
 
 QString CategoryStore::QueryNext(qint64 id) const
@@ -71,11 +71,18 @@ bool CategoryStore::reopen()
     // as it is.
     m_db.reset();
     m_db = std::make_unique<TSQLiteDatabase>(DatabasePath(), m_busyTimeoutMs);
-    if (!m_db->HasTable(QString(m_category.tableName))) {
-        m_db->ExecuteStatement(CreateTableSql());
-        return false;
-    }
-    return true;
+    const QString table(m_category.tableName);
+    if (m_db->HasTable(table))
+        return true;
+    // Another copy may be creating the same archive: checked again under the write lock, so that only
+    // one of them creates the table.
+    bool existed = false;
+    inTransaction([&](TSQLiteDatabase& db) {
+        existed = db.HasTable(table);
+        if (!existed)
+            db.ExecuteStatement(CreateTableSql());
+    });
+    return existed;
 }
 
 bool CategoryStore::OpenArchive(const QString& positioningSql)

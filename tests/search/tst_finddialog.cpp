@@ -496,7 +496,7 @@ private slots:
         QCOMPARE(m_desktop->messages[0].icon, Desktop::Icon::Warning);
     }
 
-    void doubleClick_identicalLinesShowTheFirstCard()
+    void doubleClick_identicalLinesShowTheirOwnCards()
     {
         m_card->show();
         // Names of 35 characters are cut to 30 in the list: these two lines are the same.
@@ -516,8 +516,15 @@ private slots:
         QCOMPARE(lines().size(), 2);
         QCOMPARE(lines().at(0), lines().at(1));
         DoubleClickRow(list(), 1);
-        QCOMPARE(m_card->CurrentCardId(), u"3"_s); // the first in the archive's order
-        QCOMPARE(m_card->Value(CardFields::Note), u"primo"_s);
+        QCOMPARE(m_card->CurrentCardId(), u"9"_s);
+        QCOMPARE(m_card->Value(CardFields::Note), u"secondo"_s);
+        // The other card of the same line, deleted meanwhile, does not stand in the way.
+        open();
+        search(u"Tirreno"_s);
+        m_archive->Remove(3);
+        DoubleClickRow(list(), 1);
+        QCOMPARE(m_card->CurrentCardId(), u"9"_s);
+        QVERIFY(m_desktop->messages.isEmpty());
     }
 
     void doubleClick_aCardDeletedMeanwhileOrUnreadableKeepsTheDialogOpen()

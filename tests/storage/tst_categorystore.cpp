@@ -147,6 +147,10 @@ private slots:
         QCOMPARE(shownId(), 3);
         m_store->OpenArchive(m_store->QueryPrevious(3));
         QCOMPARE(shownId(), 1);
+        m_store->OpenArchive(m_store->QueryPrevious(2)); // from a card deleted meanwhile: the one before it
+        QCOMPARE(shownId(), 1);
+        m_store->OpenArchive(m_store->QueryPrevious(5));
+        QCOMPARE(shownId(), 4);
         m_store->OpenArchive(m_store->QueryPrevious(1));
         QCOMPARE(shownId(), -1);
         m_store->OpenArchive(m_store->QueryNext(4));
