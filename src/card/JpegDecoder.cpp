@@ -6,7 +6,6 @@
 #include <QTransform>
 #include <algorithm>
 #include <csetjmp>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <jpeglib.h>
@@ -34,6 +33,61 @@ constexpr double MaxScanWork = 400e6;
 // when there is no memory for them.
 using PixelAllocator = unsigned char* (*)(void* target, int width, int height, std::size_t* stride);
 
+// Why a decode failed, as the screens tell the user.
+enum class Failure { Incomplete, NotJpeg, TooLarge, OutOfMemory, Unsupported, Damaged };
+
+QString failureText(Failure failure)
+{
+    switch (failure) {
+    case Failure::Incomplete:
+        return QStringLiteral("file incompleto");
+    case Failure::NotJpeg:
+        return QStringLiteral("non \u00e8 un file JPEG");
+    case Failure::TooLarge:
+        return QStringLiteral("foto troppo grande");
+    case Failure::OutOfMemory:
+        return QStringLiteral("memoria insufficiente");
+    case Failure::Unsupported:
+        return QStringLiteral("formato non supportato");
+    case Failure::Damaged:
+        return QStringLiteral("dati danneggiati");
+    }
+    return {};
+}
+
+// The reason behind one of libjpeg's errors; dataEnded when the data ran out before it.
+Failure failureOf(int code, bool dataEnded)
+{
+    switch (code) {
+    case JERR_NO_SOI:
+        return Failure::NotJpeg;
+    case JERR_OUT_OF_MEMORY:
+        return Failure::OutOfMemory;
+    // libjpeg asks for a backing store when its whole-picture buffers exceed MaxLibjpegMemory.
+    case JERR_NO_BACKING_STORE:
+    case JERR_IMAGE_TOO_BIG:
+    case JERR_WIDTH_OVERFLOW:
+        return Failure::TooLarge;
+    case JERR_INPUT_EMPTY:
+    case JERR_INPUT_EOF:
+    case JERR_NO_IMAGE:
+        return Failure::Incomplete;
+    case JERR_ARITH_NOTIMPL:
+    case JERR_BAD_PRECISION:
+    case JERR_CCIR601_NOTIMPL:
+    case JERR_COMPONENT_COUNT:
+    case JERR_CONVERSION_NOTIMPL:
+    case JERR_EMPTY_IMAGE:
+    case JERR_FRACT_SAMPLE_NOTIMPL:
+    case JERR_NOTIMPL:
+    case JERR_NOT_COMPILED:
+    case JERR_SOF_UNSUPPORTED:
+        return Failure::Unsupported;
+    default:
+        return dataEnded ? Failure::Incomplete : Failure::Damaged;
+    }
+}
+
 // What the plain decoding routine hands back.
 struct RawDecode
 {
@@ -46,7 +100,8 @@ struct RawDecode
     int orientation = 1;
     bool cmyk = false, adobeInverted = false;
     int warnings = 0;
-    char message[JMSG_LENGTH_MAX] = {};
+    bool dataEnded = false; // the data ran out: libjpeg went on with an end marker of its own
+    Failure failure = Failure::Damaged;
 };
 
 struct ErrorManager
@@ -64,15 +119,7 @@ struct ErrorManager
 extern "C" void onError(j_common_ptr cinfo)
 {
     RawDecode* out = reinterpret_cast<ErrorManager*>(cinfo->err)->out;
-    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
-    // libjpeg asks for a backing store when its whole-picture buffers exceed MaxLibjpegMemory.
-    if (cinfo->err->msg_code == JERR_NO_BACKING_STORE)
-        std::snprintf(out->message, sizeof out->message, "picture too large (%u x %u)", d->image_width,
-                      d->image_height);
-    else if (cinfo->err->msg_code == JERR_OUT_OF_MEMORY)
-        std::snprintf(out->message, sizeof out->message, "out of memory");
-    else
-        (*cinfo->err->format_message)(cinfo, out->message);
+    out->failure = failureOf(cinfo->err->msg_code, out->dataEnded);
     fail(cinfo);
 }
 
@@ -80,8 +127,10 @@ extern "C" void onMessage(j_common_ptr cinfo, int level)
 {
     // Level -1 is a warning about corrupt data; positive levels are traces.
     if (level < 0) {
-        auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-        ++err->out->warnings;
+        RawDecode* out = reinterpret_cast<ErrorManager*>(cinfo->err)->out;
+        ++out->warnings;
+        if (cinfo->err->msg_code == JWRN_JPEG_EOF)
+            out->dataEnded = true;
     }
 }
 
@@ -125,13 +174,13 @@ extern "C" void onProgress(j_common_ptr cinfo)
     progress->scan = d->input_scan_number;
     progress->work += scanWork(d);
     RawDecode* out = reinterpret_cast<ErrorManager*>(cinfo->err)->out;
+    // No encoder writes that many scans.
     if (progress->scan > MaxScans) {
-        std::snprintf(out->message, sizeof out->message, "too many scans (%d)", progress->scan);
+        out->failure = Failure::Unsupported;
         fail(cinfo);
     }
     if (progress->work > MaxScanWork) {
-        std::snprintf(out->message, sizeof out->message, "too many scans for its size (%d scans of %u x %u)",
-                      progress->scan, d->image_width, d->image_height);
+        out->failure = Failure::TooLarge;
         fail(cinfo);
     }
 }
@@ -164,8 +213,7 @@ bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int 
     jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&cinfo, TRUE);
     if (double(cinfo.image_width) * double(cinfo.image_height) > MaxImagePixels) {
-        std::snprintf(out->message, sizeof out->message, "picture too large (%u x %u)", cinfo.image_width,
-                      cinfo.image_height);
+        out->failure = Failure::TooLarge;
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -195,8 +243,7 @@ bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int 
     cinfo.do_block_smoothing = FALSE;
     jpeg_calc_output_dimensions(&cinfo);
     if (double(cinfo.output_width) * double(cinfo.output_height) > MaxOutputPixels) {
-        std::snprintf(out->message, sizeof out->message, "picture too large (%u x %u)", cinfo.output_width,
-                      cinfo.output_height);
+        out->failure = Failure::TooLarge;
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -205,7 +252,7 @@ bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int 
     out->height = int(cinfo.output_height);
     out->pixels = out->allocate(out->target, out->width, out->height, &out->stride);
     if (!out->pixels) {
-        std::snprintf(out->message, sizeof out->message, "out of memory");
+        out->failure = Failure::OutOfMemory;
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -347,7 +394,7 @@ JpegPicture Decode(const QByteArray& bytes, QSize box)
 {
     JpegPicture picture;
     if (bytes.isEmpty()) {
-        picture.error = QStringLiteral("empty file");
+        picture.error = failureText(Failure::Incomplete);
         return picture;
     }
     // libjpeg writes straight into the image, which then owns its pixels: mirroring needs no copy.
@@ -360,7 +407,7 @@ JpegPicture Decode(const QByteArray& bytes, QSize box)
                                    chooseScale, orientationFromExif, &raw);
     picture.warnings = raw.warnings;
     if (!decoded) {
-        picture.error = QString::fromLocal8Bit(raw.message);
+        picture.error = failureText(raw.failure);
         return picture;
     }
     if (raw.cmyk) {
@@ -369,7 +416,7 @@ JpegPicture Decode(const QByteArray& bytes, QSize box)
     }
     image = upright(std::move(image), raw.orientation);
     if (image.isNull()) {
-        picture.error = QStringLiteral("out of memory");
+        picture.error = failureText(Failure::OutOfMemory);
         return picture;
     }
     picture.image = std::move(image);
