@@ -14,7 +14,7 @@
 
 namespace {
 
-// Bounds that keep one decode, whatever the file declares, within about half a second and a few hundred
+// Bounds that keep one decode, whatever the file declares, within its work budget and a few hundred
 // megabytes: a damaged or hostile file could otherwise ask for gigabytes or minutes.
 // The picture's own size: more than any camera makes.
 constexpr double MaxImagePixels = 200e6;
@@ -26,8 +26,10 @@ constexpr double MaxOutputPixels = 64.0 * 1024 * 1024;
 constexpr long MaxLibjpegMemory = 256L * 1024 * 1024;
 // Scans in one file; a progressive photo has about ten. libjpeg-turbo's own tools refuse more than 500.
 constexpr int MaxScans = 500;
-// The work of all scans together, in units of roughly a nanosecond here (see scanWork).
-constexpr double MaxScanWork = 400e6;
+
+// The work a decode may do, in units of roughly a nanosecond here (see scanWork), charged as each scan
+// starts.
+constexpr double WorkLimit = 400e6;
 
 // Gives the rows libjpeg writes into, width * 4 bytes each and *stride bytes apart, owned by target; null
 // when there is no memory for them.
@@ -102,6 +104,8 @@ struct RawDecode
     int warnings = 0;
     bool dataEnded = false; // the data ran out: libjpeg went on with an end marker of its own
     Failure failure = Failure::Damaged;
+    double budget = 0; // work units this decode may spend
+    double work = 0;   // work units charged so far, the one that broke the budget included
 };
 
 struct ErrorManager
@@ -157,11 +161,20 @@ double scanWork(j_decompress_ptr d)
     return blocks * perBlock;
 }
 
+// Adds work to the decode's account: false when it breaks the budget.
+bool charge(RawDecode* out, double work)
+{
+    out->work += work;
+    if (out->work <= out->budget)
+        return true;
+    out->failure = Failure::TooLarge;
+    return false;
+}
+
 struct Progress
 {
     jpeg_progress_mgr pub;
-    int scan = 0;    // the last scan seen
-    double work = 0; // scanWork of the scans seen so far
+    int scan = 0; // the last scan seen
 };
 
 // Called by libjpeg before each row it decodes: refuses a file before it starts a scan too many.
@@ -172,17 +185,14 @@ extern "C" void onProgress(j_common_ptr cinfo)
     if (d->input_scan_number == progress->scan)
         return;
     progress->scan = d->input_scan_number;
-    progress->work += scanWork(d);
     RawDecode* out = reinterpret_cast<ErrorManager*>(cinfo->err)->out;
     // No encoder writes that many scans.
     if (progress->scan > MaxScans) {
         out->failure = Failure::Unsupported;
         fail(cinfo);
     }
-    if (progress->work > MaxScanWork) {
-        out->failure = Failure::TooLarge;
+    if (!charge(out, scanWork(d)))
         fail(cinfo);
-    }
 }
 
 // Chooses the DCT scale from the stored size and the size the picture will be drawn at.
@@ -384,6 +394,11 @@ void cmykToRgbx(unsigned char* row, int width, bool adobeInverted)
 
 namespace Jpeg {
 
+double WorkBudget(QSize)
+{
+    return WorkLimit;
+}
+
 int ExifOrientation(const QByteArray& app1)
 {
     return orientationFromExif(reinterpret_cast<const unsigned char*>(app1.constData()),
@@ -402,10 +417,12 @@ JpegPicture Decode(const QByteArray& bytes, QSize box)
     RawDecode raw;
     raw.allocate = allocateImage;
     raw.target = &image;
+    raw.budget = WorkBudget(box);
     const bool decoded = decodeRaw(reinterpret_cast<const unsigned char*>(bytes.constData()),
                                    static_cast<unsigned long>(bytes.size()), box.width(), box.height(),
                                    chooseScale, orientationFromExif, &raw);
     picture.warnings = raw.warnings;
+    picture.work = raw.work;
     if (!decoded) {
         picture.error = failureText(raw.failure);
         return picture;
