@@ -27,9 +27,23 @@ constexpr long MaxLibjpegMemory = 256L * 1024 * 1024;
 // Scans in one file; a progressive photo has about ten. libjpeg-turbo's own tools refuse more than 500.
 constexpr int MaxScans = 500;
 
-// The work a decode may do, in units of roughly a nanosecond here (see scanWork), charged as each scan
-// starts.
-constexpr double WorkLimit = 400e6;
+// The work a decode does, in units of roughly a nanosecond of processor time here (bench_jpeg prints both
+// for every recorded file), charged before it is done: the output pass as soon as the header is read, each
+// scan as it starts. Besides the scans (see scanWork), a decode pays for
+// - memory it touches for the first time, which the system hands over page by page at 2.7 to 3.5 ns a
+//   byte here (more than decoding it costs): libjpeg's coefficients of a multi-scan file (128 bytes a
+//   block, zeroed as the first scan reaches them), the pixels and their turned copy. It is the largest cost
+//   of a file that declares a large picture and holds no data;
+constexpr double FreshByteWork = 3;
+// - the inverse DCT, a fixed part per block and a part per sample it produces at the chosen scale;
+constexpr double BlockWork = 8;
+constexpr double SampleWork = 0.6;
+// - each output pixel: upsampling, colour conversion and, for CMYK or turned pictures, one more pass.
+constexpr double PixelWork = 1;
+constexpr double PixelPassWork = 1;
+// What one decode may spend: for a box, about 0.4 s; at full size, twice that.
+constexpr double BoxBudget = 400e6;
+constexpr double FullSizeBudget = 800e6;
 
 // Gives the rows libjpeg writes into, width * 4 bytes each and *stride bytes apart, owned by target; null
 // when there is no memory for them.
@@ -161,6 +175,25 @@ double scanWork(j_decompress_ptr d)
     return blocks * perBlock;
 }
 
+// The work of everything but the scans, once the output size is known: memory, inverse DCT, output pixels.
+double outputWork(j_decompress_ptr d, int orientation, bool cmyk)
+{
+    double work = 0;
+    const bool coefficientsKept = jpeg_has_multiple_scans(d);
+    for (int i = 0; i < d->num_components; ++i) {
+        const jpeg_component_info* c = &d->comp_info[i];
+        const double blocks = double(c->width_in_blocks) * double(c->height_in_blocks);
+        const double samples = double(c->DCT_scaled_size) * double(c->DCT_scaled_size);
+        work += blocks * (BlockWork + samples * SampleWork);
+        if (coefficientsKept)
+            work += blocks * 128 * FreshByteWork;
+    }
+    const bool turned = orientation != 1 && orientation != 2 && orientation != 4; // a copy, not a mirroring
+    const double passes = (cmyk ? 1 : 0) + (turned ? 1 : 0);
+    const double pixels = double(d->output_width) * double(d->output_height);
+    return work + pixels * (PixelWork + passes * PixelPassWork + 4 * FreshByteWork * (turned ? 2 : 1));
+}
+
 // Adds work to the decode's account: false when it breaks the budget.
 bool charge(RawDecode* out, double work)
 {
@@ -252,7 +285,8 @@ bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int 
     // file, and it copies and filters every block of the picture once more.
     cinfo.do_block_smoothing = FALSE;
     jpeg_calc_output_dimensions(&cinfo);
-    if (double(cinfo.output_width) * double(cinfo.output_height) > MaxOutputPixels) {
+    if (double(cinfo.output_width) * double(cinfo.output_height) > MaxOutputPixels ||
+        !charge(out, outputWork(&cinfo, out->orientation, out->cmyk))) {
         out->failure = Failure::TooLarge;
         jpeg_destroy_decompress(&cinfo);
         return false;
@@ -394,9 +428,9 @@ void cmykToRgbx(unsigned char* row, int width, bool adobeInverted)
 
 namespace Jpeg {
 
-double WorkBudget(QSize)
+double WorkBudget(QSize box)
 {
-    return WorkLimit;
+    return box.isValid() ? BoxBudget : FullSizeBudget;
 }
 
 int ExifOrientation(const QByteArray& app1)

@@ -31,14 +31,15 @@ namespace Jpeg {
 
 // Decodes bytes, using libjpeg's DCT scaling to produce only as many pixels as a picture fitted into box
 // (by FitPicture) needs; an empty box decodes at full size. Whatever the file declares, one decode stays
-// within about half a second and a few hundred megabytes: a picture over 200 megapixels, an output over 64,
-// a multi-scan file needing more than libjpeg's 256 MB, or scans beyond the work budget are refused as
-// "foto troppo grande", more than 500 scans as "formato non supportato"; a failed allocation is "memoria
-// insufficiente".
+// within its work budget and a few hundred megabytes: a picture over 200 megapixels, an output over 64,
+// a multi-scan file needing more than libjpeg's 256 MB, or a decode whose memory, output and scans would
+// cost more than the budget are refused as "foto troppo grande", more than 500 scans as "formato non
+// supportato"; a failed allocation is "memoria insufficiente".
 JpegPicture Decode(const QByteArray& bytes, QSize box = {});
 
 // The work a decode for box may do, in units of roughly a nanosecond of processor time on this kind of
-// machine. The work is counted, not timed, so the bound is the same on a busy machine.
+// machine: about 0.4 s for a box, 0.8 s at full size (an empty box). The work is counted, not timed, so
+// the bound is the same on a busy machine.
 double WorkBudget(QSize box);
 
 // The orientation (1 to 8) recorded in the data of an EXIF APP1 marker ("Exif\0\0" and a TIFF
