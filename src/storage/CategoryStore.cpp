@@ -266,7 +266,7 @@ qint64 CategoryStore::SaveCard(std::optional<qint64> id, const CardValues& value
             // Read inside the transaction, so that no other copy can write between the check and the update.
             const auto current = db.OpenQuery(QueryById(*id));
             if (current->RowCount() == 0)
-                throw ESQLiteException(u"The card %1 is no longer in the archive"_s.arg(*id));
+                throw ESQLiteException(u"La scheda %1 non \u00e8 pi\u00f9 presente in archivio"_s.arg(*id));
             if (ReadStoredCard(*current) != *expected)
                 throw ECardChangedElsewhere(
                     u"The card %1 was changed in the archive after it was read"_s.arg(*id));
@@ -274,7 +274,7 @@ qint64 CategoryStore::SaveCard(std::optional<qint64> id, const CardValues& value
         if (id) {
             updateRow(*id, encoded);
             if (db.Changes() == 0)
-                throw ESQLiteException(u"The card %1 is no longer in the archive"_s.arg(*id));
+                throw ESQLiteException(u"La scheda %1 non \u00e8 pi\u00f9 presente in archivio"_s.arg(*id));
         } else {
             insertRow(encoded);
             id = db.LastRowId();

@@ -235,7 +235,7 @@ private slots:
         elsewhere(u"DELETE FROM amici WHERE ID=1"_s);
         outcome = a->Save();
         QCOMPARE(outcome.kind, Kind::Failed);
-        QVERIFY(outcome.error.contains(u"no longer"_s));
+        QVERIFY(outcome.error.contains(u"non \u00e8 pi\u00f9 presente in archivio"_s));
         QCOMPARE(stored(u"count(*)"_s, 1), u"0"_s);
     }
 

@@ -201,8 +201,9 @@ private slots:
 
         // Updating a card that another copy deleted stores nothing and says so.
         m_store->DeleteCard(id);
-        QVERIFY(
-            raisedMessage([&] { m_store->SaveCard(id, card(u"Rex 2"_s), photo); }).contains(u"no longer"_s));
+        QVERIFY(raisedMessage([&] {
+                    m_store->SaveCard(id, card(u"Rex 2"_s), photo);
+                }).contains(u"non \u00e8 pi\u00f9 presente in archivio"_s));
         QCOMPARE(countCards(*m_store), 0);
 
         // A picture that SQLite refuses rolls back the texts stored just before it.

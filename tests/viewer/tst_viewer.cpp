@@ -7,6 +7,7 @@
 #include "kit/CommandPicture.h"
 #include "kit/PictureBox.h"
 #include "kit/Placeholders.h"
+#include "shell/MakerInfo.h"
 #include "shell/TfrmZoom.h"
 #include "support/FakeDesktop.h"
 #include "support/TestArchive.h"
@@ -290,10 +291,12 @@ private slots:
         QCOMPARE(text(u"lblDidascalia"_s), u"danneggiata"_s);
         QVERIFY(showsPlaceholder());
         QCOMPARE(m_desktop->messages.size(), 1);
-        QCOMPARE(m_desktop->messages[0].icon, Desktop::Icon::Warning);
-        QCOMPARE(m_desktop->messages[0].title, u"Foto non visualizzabile"_s);
-        QVERIFY(m_desktop->messages[0].text.startsWith(
-            u"La foto della scheda 2 non pu\u00f2 essere visualizzata perch\u00e9 i suoi dati sono danneggiati ("_s));
+        // The program's general error box, with the reason in words.
+        QCOMPARE(m_desktop->messages[0].icon, Desktop::Icon::Stop);
+        QCOMPARE(m_desktop->messages[0].title, MakerInfo::ApplicationTitle());
+        QCOMPARE(m_desktop->messages[0].text,
+                 u"La foto della scheda 2 non pu\u00f2 essere visualizzata (file "
+                 "incompleto). I dati testuali della scheda sono mostrati comunque."_s);
 
         // A truncated photo is shown as far as it goes, as on the card.
         key(Qt::Key_Right);
