@@ -49,7 +49,8 @@ bool Writer::Open()
 {
     // The temporary file lies beside the name itself, not beside what a link there points to.
     const QFileInfo info(m_path);
-    m_file.setFileTemplate(QDir(info.path()).filePath(info.fileName() + QStringLiteral(".XXXXXX")));
+    m_file.setFileTemplate(
+        QDir(info.path()).filePath(info.fileName() + QStringLiteral(".codazzurra-XXXXXX")));
     m_file.setAutoRemove(true);
     if (!m_file.open()) {
         m_error = m_file.errorString();
@@ -98,9 +99,13 @@ bool Write(const QString& path, const QByteArray& bytes, QString* error)
 
 QRegularExpression TemporaryNames(const QString& fileName)
 {
-    // QTemporaryFile puts six ASCII letters in place of XXXXXX (QSaveFile makes the same names).
-    return QRegularExpression(QRegularExpression::anchoredPattern(QRegularExpression::escape(fileName) +
-                                                                  QStringLiteral("\\.[A-Za-z]{6}")));
+    // QTemporaryFile puts six ASCII letters in place of XXXXXX. The writer's own names carry the program's
+    // mark; earlier versions wrote through QSaveFile, whose names are the bare "<name>.XXXXXX": those are
+    // taken only with letters of both cases, as the generator makes them, so that a user's own
+    // "unins000.dll.backup" is never one of them.
+    return QRegularExpression(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(fileName) +
+        QStringLiteral("\\.(codazzurra-[A-Za-z]{6}|(?=[A-Za-z]*[a-z])(?=[A-Za-z]*[A-Z])[A-Za-z]{6})")));
 }
 
 int RemoveLeftovers(const QString& folder, const QRegularExpression& names, const QDateTime& olderThan)

@@ -109,12 +109,14 @@ private slots:
             QVERIFY(file.setFileTime(m_desktop->now.addSecs(-60 * minutesOld),
                                      QFileDevice::FileModificationTime));
         };
-        const QStringList stale = {u"unins000.dll.AbCdEf"_s, u"Scheda.bmp.xYzWvU"_s,
-                                   u"Esportazioni/.codazzurra-QwErTy.odt"_s,
-                                   u"Esportazioni/.codazzurra-AsDfGh.xlsx"_s};
+        const QStringList stale = {
+            u"unins000.dll.AbCdEf"_s, u"Scheda.bmp.xYzWvU"_s, u"unins000.dll.codazzurra-abcdef"_s,
+            u"Esportazioni/.codazzurra-QwErTy.odt"_s, u"Esportazioni/.codazzurra-AsDfGh.xlsx"_s};
         const QStringList kept = {u"unins000.dll.FrEsHa"_s, // 59 minutes old
                                   u"unins000.dll"_s,
                                   u"unins000.dll.bak"_s,
+                                  u"unins000.dll.backup"_s,
+                                  u"unins000.dll.BACKUP"_s,
                                   u"unins000.dll.abc123"_s,
                                   u"unins000.dll.abcdefg"_s,
                                   u"xunins000.dll.abcdef"_s,
