@@ -7,6 +7,7 @@
 #include <QImage>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 namespace Bench {
@@ -38,6 +39,17 @@ template <typename F> double timeMs(F&& f)
     t.start();
     f();
     return double(t.nsecsElapsed()) / 1e6;
+}
+
+// Milliseconds of processor time this process spent in f: for work that only computes, its duration on an
+// idle machine, which the time other programs take from a busy one does not add to.
+template <typename F> double processorMs(F&& f)
+{
+    timespec start{}, end{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &start);
+    f();
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &end);
+    return double(end.tv_sec - start.tv_sec) * 1e3 + double(end.tv_nsec - start.tv_nsec) / 1e6;
 }
 
 // Resident memory of this process in kB.

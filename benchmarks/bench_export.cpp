@@ -8,16 +8,22 @@
 //    the bare libxlsxwriter C API;
 //  - the transfer alone through the spreadsheet server, against the same floor;
 //  - the record card's cmdWord, with a 12-megapixel photo, to the document handed to the desktop, against
-//    the picture work alone (decoding the photo at the detail the document keeps and encoding that).
-// Runs offscreen unless a platform is set.
+//    the picture work alone (decoding the photo at the detail the document keeps and encoding that);
+//  - the peak resident memory of the export screen's grid of 100,000 cards, alone and with the transfer
+//    to a workbook, each peak measured in a process of its own.
+// Runs offscreen unless a platform is set. "bench_export --memory" measures the memory alone.
 #include "BenchSupport.h"
 
 #include <QDateTime>
 #include <QPagedPaintDevice>
 
 #include "app/Screens.h"
+#include "automation/AutomationRegistry.h"
+#include "automation/DocumentDesk.h"
 #include "automation/DocumentServer.h"
+#include "automation/OfficeServers.h"
 #include "card/ui/RecordCard.h"
+#include "picture/JpegDecoder.h"
 #include "export/ExcelTransfer.h"
 #include "export/ExportGrid.h"
 #include "export/ui/ExportGridView.h"
@@ -30,6 +36,7 @@
 
 #include <QAbstractButton>
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <sqlite3.h>
@@ -40,6 +47,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr int Runs = 11;
+constexpr int MemoryCards = 100000;
+constexpr int MemoryRuns = 3;
 
 // A desktop that answers at once: every kind of document has a program, and opening a file notes when
 // it was asked.
@@ -67,7 +76,7 @@ public:
     QDateTime Now() override { return QDateTime::currentDateTime(); }
     bool HasPrinter() override { return false; }
     std::unique_ptr<QPagedPaintDevice> OpenPrintJob() override { return nullptr; }
-    std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString&) override { return nullptr; }
+    std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString&, QIODevice&) override { return nullptr; }
 
     QElapsedTimer clock;
     qint64 openedAtNs = 0;
@@ -145,34 +154,111 @@ void removeExports(const QString& folder)
         QFile::remove(QDir(folder).filePath(f));
 }
 
+// Adds cards new cards to the archive, every text field filled ("Valore del campo <field> della scheda
+// <n>"), each with a random photo of photoBytes.
+void fillArchive(CategoryStore& store, int cards, int photoBytes)
+{
+    QStringList columns, values;
+    for (std::size_t i = 0; i < CardFields::All.size(); ++i) {
+        columns << QString(CardFields::All[i].column);
+        values << u"'Valore del campo %1 della scheda ' || i"_s.arg(i);
+    }
+    store.Database()->ExecuteStatement(
+        u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+        "INSERT INTO %2 (%3, picture, Ext) SELECT %4, randomblob(%5), 'JPG' FROM n"_s.arg(cards)
+            .arg(QString(store.category().tableName), columns.join(u','), values.join(u','))
+            .arg(photoBytes));
+}
+
+const CategoryDescriptor& dogs()
+{
+    return *Categories::ByKey(u"Infanzia"_s);
+}
+
+// The child process of one memory measurement: loads the export screen's grid from the archive in folder
+// as the screen does, and with "transfer" also hands it to a new workbook; prints its peak resident memory
+// in kB.
+int measurePeak(const QString& what, const QString& folder)
+{
+    struct Desk final : public DocumentDesk
+    {
+        bool HasDefaultHandler(const QString&) override { return true; }
+        bool OpenFile(const QString&) override { return true; }
+    } desk;
+    CategoryStore store(dogs(), folder);
+    TextGrid grid = ExportGrid::DesignedEmpty();
+    ExportGrid::LoadExportGrid(store, grid);
+    if (what == u"transfer"_s) {
+        Automation::Registry registry;
+        Automation::RegisterOfficeServers(registry, desk, folder);
+        const ExcelExportResult result = ExportGridToExcel(grid, u"Archivio cani"_s, registry);
+        if (result.outcome != ExcelExportResult::Outcome::Done)
+            std::fprintf(stderr, "transfer failed: %s\n", qPrintable(result.errorText));
+    }
+    std::printf("%ld\n", Bench::residentKb("VmHWM:"));
+    return 0;
+}
+
+// The peaks of the grid alone and of the grid with the transfer, MemoryRuns processes of each.
+void reportMemory()
+{
+    QTemporaryDir dir;
+    {
+        CategoryStore store(dogs(), dir.path());
+        store.OpenArchive(store.QueryFirst());
+        fillArchive(store, MemoryCards, 0);
+    }
+    const auto peakMb = [&](const QString& what) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {u"--peak"_s, what, dir.path()});
+        child.waitForFinished(-1);
+        return child.readAllStandardOutput().trimmed().toDouble() / 1024;
+    };
+    std::vector<double> grid, transfer;
+    for (int run = 0; run < MemoryRuns; ++run) {
+        alternate(
+            run, [&] { grid.push_back(peakMb(u"grid"_s)); },
+            [&] { transfer.push_back(peakMb(u"transfer"_s)); });
+        removeExports(dir.filePath(u"Esportazioni"_s));
+    }
+    std::sort(grid.begin(), grid.end());
+    std::sort(transfer.begin(), transfer.end());
+    std::printf("Peak resident memory, %d cards x 26 columns, no photos (%d processes each):\n", MemoryCards,
+                MemoryRuns);
+    std::printf("  %-62s min %7.1f  median %7.1f  max %7.1f MB\n", "the export screen's grid alone",
+                grid.front(), Bench::median(grid), grid.back());
+    std::printf("  %-62s min %7.1f  median %7.1f  max %7.1f MB\n", "the grid and its transfer to a workbook",
+                transfer.front(), Bench::median(transfer), transfer.back());
+    std::printf("  ratio of medians grid and transfer / grid: %.2f (target at most 1.3)\n",
+                Bench::median(transfer) / Bench::median(grid));
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    if (argc == 4 && qstrcmp(argv[1], "--peak") == 0) {
+        QCoreApplication core(argc, argv);
+        return measurePeak(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     CodazzurraApplication app(argc, argv);
     QuietDesktop desktop;
     SetDesktop(&desktop);
+    if (argc == 2 && qstrcmp(argv[1], "--memory") == 0) {
+        reportMemory();
+        return 0;
+    }
     const int cards = argc > 1 ? QByteArray(argv[1]).toInt() : 10000;
     QTemporaryDir dir;
     const QString exports = dir.filePath(u"Esportazioni"_s);
 
     // An archive of the dogs: every text field filled, a photo of 20 KB on every card.
-    const CategoryDescriptor& cani = *Categories::ByKey(u"Infanzia"_s);
+    const CategoryDescriptor& cani = dogs();
     CategoryStore store(cani, dir.path());
     store.OpenArchive(store.QueryFirst());
-    {
-        QStringList columns, values;
-        for (std::size_t i = 0; i < CardFields::All.size(); ++i) {
-            columns << QString(CardFields::All[i].column);
-            values << u"'Valore del campo %1 della scheda ' || i"_s.arg(i);
-        }
-        store.Database()->ExecuteStatement(
-            u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-            "INSERT INTO infanzia (%2, picture, Ext) SELECT %3, randomblob(20000), 'JPG' FROM n"_s.arg(cards)
-                .arg(columns.join(u','), values.join(u',')));
-    }
+    fillArchive(store, cards, 20000);
     std::printf("Archive: %d cards, every field filled, a photo of 20 KB each, %lld MB on disk\n", cards,
                 QFileInfo(store.DatabasePath()).size() / 1048576);
 
@@ -328,6 +414,7 @@ int main(int argc, char* argv[])
     std::printf("  ratio of medians click / floor: %.2f\n", Bench::median(word) / Bench::median(pictureWork));
 
     std::printf("Peak resident memory of the benchmark: %ld MB\n", Bench::residentKb("VmHWM:") / 1024);
+    reportMemory();
     SetDesktop(nullptr);
     return 0;
 }

@@ -59,7 +59,10 @@ public:
         writer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF()));
         return writer;
     }
-    std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString&) override { return OpenPrintJob(); }
+    std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString&, QIODevice&) override
+    {
+        return OpenPrintJob();
+    }
 
     QString pdf;
     bool busyWhilePrinting = false;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs, from Debian's packages, whatever the build, the program and its tests need and is missing.
-# With --fuzz, also clang and its libFuzzer runtime for the fuzz targets (fuzz/README.md).
+# Installs, from Debian's packages, whatever the build, the program and its tests need and is missing:
+# clang and its libFuzzer runtime included, for the fuzz target that the test command builds (fuzz/).
 set -euo pipefail
 
 packages=(
@@ -8,10 +8,8 @@ packages=(
     qt6-base-dev libsqlite3-dev libjpeg-dev libxlsxwriter-dev
     qt6-qpa-plugins qt6-translations-l10n xdg-utils fonts-liberation2 fonts-dejavu-core
     sqlite3 libjpeg-turbo-progs poppler-utils xvfb xauth unzip python3 clang-format-14
+    clang libclang-rt-dev
 )
-if [ "${1:-}" = "--fuzz" ]; then
-    packages+=(clang libclang-rt-dev)
-fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,7 +2,9 @@
 #include "OfficeAutomation.h"
 
 #include "automation/DocumentDesk.h"
+#include "automation/DocumentServer.h"
 #include "automation/OfficeServers.h"
+#include "automation/SpreadsheetServer.h"
 #include "kit/Desktop.h"
 
 #include <QUrl>
@@ -24,6 +26,9 @@ OfficeAutomation::OfficeAutomation(const QString& programFolder)
     : m_desk(std::make_unique<DesktopDocumentDesk>())
 {
     Automation::RegisterOfficeServers(m_registry, *m_desk, programFolder);
+    // Known before the first export asks, without keeping the program waiting.
+    desktop().LookUpDefaultHandlers(
+        {QString(DocumentServer::MimeType), QString(SpreadsheetServer::MimeType)});
 }
 
 OfficeAutomation::~OfficeAutomation() = default;

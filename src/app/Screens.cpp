@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Screens.h"
 
+#include "automation/ExportFolder.h"
+#include "card/WordExport.h"
 #include "card/ui/AttachmentDialog.h"
 #include "card/ui/RecordCard.h"
 #include "export/ui/ExportScreen.h"
@@ -19,10 +21,26 @@
 #include "shell/ui/TfrmInfo.h"
 #include "shell/ui/TfrmPassword.h"
 #include "shell/ui/TfrmSplash.h"
+#include "storage/AtomicFile.h"
 #include "viewer/ui/PhotoViewer.h"
 #include "viewer/ui/Slideshow.h"
 
 #include <QDir>
+
+namespace {
+
+// What writes killed midway left in the program folder: temporary copies of the password file and of the
+// card's picture, and unfinished documents and workbooks in the export folder. An hour after their last
+// change no write of any copy of the program is still making them.
+void removeLeftovers(const QString& programFolder, const QDateTime& now)
+{
+    const QDateTime before = now.addSecs(-3600);
+    for (const QString& name : {QString::fromLatin1(PasswordFile::FileName), QString(WordPictureFileName)})
+        AtomicFile::RemoveLeftovers(programFolder, AtomicFile::TemporaryNames(name), before);
+    AtomicFile::RemoveLeftovers(ExportFolder::Path(programFolder), ExportFolder::TemporaryNames(), before);
+}
+
+} // namespace
 
 template <typename T, typename... Args> T* Screens::create(Args&&... args)
 {
@@ -36,6 +54,7 @@ Screens::Screens(const QString& programFolder)
     : m_programFolder(programFolder)
     , m_office(programFolder)
 {
+    removeLeftovers(programFolder, desktop().Now());
     m_password = create<TfrmPassword>(*this);
     m_startMenu = create<TfrmAvvio>(*this);
     m_changePassword = create<TfrmCambiaPassword>(*this);

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Writes Guida.pdf from the guide's topics, so the PDF says what the guide screens say.
 #include "shell/GuideTexts.h"
+#include "storage/AtomicFile.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -67,28 +66,22 @@ int main(int argc, char* argv[])
     const GuideTopic exportTopic = GuideTexts::Export();
     addTopic(cursor, exportTopic.title, GuideTexts::ExportParagraphs(), false);
 
-    // Written beside the target and renamed over it once complete, so that a failed build never leaves a
-    // half-written guide behind, and a guide that could not be written fails the build.
+    // Written beside the target and renamed over it once every byte is on disk, so that a failed build
+    // never leaves a half-written guide behind, and a guide that could not be written fails the build.
     const QString target = QString::fromLocal8Bit(argv[1]);
-    const QString part = target + QStringLiteral(".part");
-    QFile::remove(part);
-    {
-        QPdfWriter writer(part);
+    AtomicFile::Writer file(target);
+    bool written = file.Open();
+    if (written) {
+        QPdfWriter writer(&file.Device());
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
         writer.setTitle(QStringLiteral("Codazzurra - Guida"));
         writer.setCreator(QStringLiteral("Codazzurra"));
         document.print(&writer);
     }
-    if (QFileInfo(part).size() == 0) {
-        std::fprintf(stderr, "make_guide_pdf: cannot write %s\n", qPrintable(part));
-        QFile::remove(part);
-        return 1;
-    }
-    QFile::remove(target);
-    if (!QFile::rename(part, target)) {
-        std::fprintf(stderr, "make_guide_pdf: cannot write %s\n", qPrintable(target));
-        QFile::remove(part);
+    if (!written || !file.Commit()) {
+        std::fprintf(stderr, "make_guide_pdf: cannot write %s: %s\n", qPrintable(target),
+                     qPrintable(file.ErrorString()));
         return 1;
     }
     return 0;

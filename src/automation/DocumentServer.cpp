@@ -210,7 +210,8 @@ QString writeDocument(const WordState& word, Document& d)
     QTemporaryFile file;
     ExportFolder::OpenTemporary(file, folder, u"odt"_s);
     QTextDocumentWriter writer(&file, "odf");
-    if (!writer.write(&d.text))
+    // The writer reports success whatever the device met; the device's own error tells.
+    if (!writer.write(&d.text) || !file.flush() || file.error() != QFileDevice::NoError)
         fail(u"Impossibile scrivere il documento: %1."_s.arg(file.errorString()));
     return ExportFolder::Publish(file, folder, documentName(d), u"odt"_s);
 }

@@ -10,8 +10,14 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryFile>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <map>
 #include <optional>
 #include <set>
+#include <sys/resource.h>
+#include <sys/statvfs.h>
 #include <vector>
 #include <xlsxwriter.h>
 
@@ -34,52 +40,182 @@ constexpr qint32 OneWorksheetTemplate = -4167; // xlWBATWorksheet
 
 // ---- The workbook as the calls build it.
 
-struct Cell
+// A block of cells: rows top to bottom, columns left to right, all counted from 1.
+struct Block
 {
-    enum class Kind { Blank, Text, Number, Boolean };
-    Kind kind = Kind::Blank;
-    QString text;
-    double number = 0;
-    bool textFormat = false; // number format "@"
-    bool bold = false;
+    int top = 1;
+    int left = 1;
+    int bottom = 1;
+    int right = 1;
 
-    QString displayText() const
+    bool contains(int row, int column) const
     {
-        switch (kind) {
-        case Kind::Text:
-            return text;
-        case Kind::Number:
-            return QString::number(number, 'g', 15);
-        case Kind::Boolean:
-            return number != 0 ? u"VERO"_s : u"FALSO"_s;
-        case Kind::Blank:
-            break;
+        return row >= top && row <= bottom && column >= left && column <= right;
+    }
+    bool covers(const Block& b) const
+    {
+        return b.top >= top && b.bottom <= bottom && b.left >= left && b.right <= right;
+    }
+};
+
+// One property of a sheet's cells, as the calls set it block by block: a later setting hides an earlier
+// one where they overlap. Each setting is kept whole, as the call handed it over (an array of values stays
+// one array, a format over a block one entry), so the sheet costs what its calls passed, not a copy per
+// cell. Single cells are kept by position, so that a client setting cells one by one pays a lookup per
+// cell rather than a scan of every earlier call.
+template <typename T> class Layer
+{
+public:
+    struct Found
+    {
+        const T* value = nullptr; // nullptr when nothing was set on the cell
+        int top = 0;              // the first cell of the block it was set on
+        int left = 0;
+    };
+
+    void set(const Block& block, T value)
+    {
+        std::erase_if(m_blocks, [&](const Setting& s) { return block.covers(s.block); });
+        for (auto it = m_cells.lower_bound({block.top, block.left});
+             it != m_cells.end() && it->first.first <= block.bottom;) {
+            if (block.contains(it->first.first, it->first.second))
+                it = m_cells.erase(it);
+            else
+                ++it;
+        }
+        if (block.top == block.bottom && block.left == block.right)
+            m_cells.insert_or_assign({block.top, block.left}, std::move(value));
+        else
+            m_blocks.push_back({block, std::move(value)});
+    }
+
+    Found find(int row, int column) const
+    {
+        if (!m_cells.empty()) {
+            const auto it = m_cells.find({row, column});
+            if (it != m_cells.end())
+                return {&it->second, row, column};
+        }
+        for (auto s = m_blocks.rbegin(); s != m_blocks.rend(); ++s) {
+            if (s->block.contains(row, column))
+                return {&s->value, s->block.top, s->block.left};
         }
         return {};
     }
+
+    // Widens first..last to the rows anything was set on.
+    void widenRows(int& first, int& last) const
+    {
+        for (const Setting& s : m_blocks) {
+            first = qMin(first, s.block.top);
+            last = qMax(last, s.block.bottom);
+        }
+        if (!m_cells.empty()) {
+            first = qMin(first, m_cells.begin()->first.first);
+            last = qMax(last, m_cells.rbegin()->first.first);
+        }
+    }
+    // Widens first..last to the columns of row anything was set on.
+    void widenColumns(int row, int& first, int& last) const
+    {
+        for (const Setting& s : m_blocks) {
+            if (row >= s.block.top && row <= s.block.bottom) {
+                first = qMin(first, s.block.left);
+                last = qMax(last, s.block.right);
+            }
+        }
+        for (auto it = m_cells.lower_bound({row, 0}); it != m_cells.end() && it->first.first == row; ++it) {
+            first = qMin(first, it->first.second);
+            last = qMax(last, it->first.second);
+        }
+    }
+
+private:
+    struct Setting
+    {
+        Block block;
+        T value;
+    };
+    std::vector<Setting> m_blocks;            // in call order
+    std::map<std::pair<int, int>, T> m_cells; // by row and column
 };
+
+// What one value call put into a block: an array laid over it from its first cell, or one value for
+// every cell.
+struct Values
+{
+    std::shared_ptr<const VariantArray> array;
+    Variant value;
+};
+
+// A cell's value as a text: what autofit measures and what reading the value gives.
+QString displayText(const Variant& value)
+{
+    switch (value.type()) {
+    case Variant::Type::String:
+        return value.ToString();
+    case Variant::Type::Int16:
+    case Variant::Type::Int32:
+        return QString::number(value.ToInt());
+    case Variant::Type::Bool:
+        return value.ToBool() ? u"VERO"_s : u"FALSO"_s;
+    default:
+        break;
+    }
+    return {};
+}
 
 struct Sheet
 {
     QString name;
-    std::vector<std::vector<Cell>> rows; // rows[r - 1][c - 1], grown as cells are touched
+    Layer<Values> values;
+    Layer<bool> textFormat; // number format "@"
+    Layer<bool> bold;
     std::set<int> autoFitColumns;
 
-    Cell& at(int row, int column)
+    // The cell's value: empty, a text, a whole number or a truth value.
+    const Variant& value(int row, int column) const
     {
-        if (std::size_t(row) > rows.size())
-            rows.resize(std::size_t(row));
-        auto& line = rows[std::size_t(row - 1)];
-        if (std::size_t(column) > line.size())
-            line.resize(std::size_t(column));
-        return line[std::size_t(column - 1)];
+        static const Variant none;
+        static const Variant notAvailable = Variant::Str(u"#N/D"_s);
+        const auto found = values.find(row, column);
+        if (!found.value)
+            return none;
+        const auto& array = found.value->array;
+        if (!array)
+            return found.value->value;
+        // Cells beyond the array read "#N/D", as the application does.
+        const int i = row - found.top + 1;
+        const int j = column - found.left + 1;
+        return i <= array->Rows() && j <= array->Columns() ? array->At(i, j) : notAvailable;
     }
-    const Cell* find(int row, int column) const
+    bool isText(int row, int column) const { return isSet(textFormat, row, column); }
+    bool isBold(int row, int column) const { return isSet(bold, row, column); }
+
+    // The rows anything was set on; last is 0 when none.
+    std::pair<int, int> rows() const
     {
-        if (row < 1 || std::size_t(row) > rows.size())
-            return nullptr;
-        const auto& line = rows[std::size_t(row - 1)];
-        return column >= 1 && std::size_t(column) <= line.size() ? &line[std::size_t(column - 1)] : nullptr;
+        int first = MaxRows + 1, last = 0;
+        values.widenRows(first, last);
+        textFormat.widenRows(first, last);
+        bold.widenRows(first, last);
+        return {first, last};
+    }
+    // The columns of row anything was set on; last is 0 when none.
+    std::pair<int, int> columns(int row) const
+    {
+        int first = MaxColumns + 1, last = 0;
+        values.widenColumns(row, first, last);
+        textFormat.widenColumns(row, first, last);
+        bold.widenColumns(row, first, last);
+        return {first, last};
+    }
+
+private:
+    static bool isSet(const Layer<bool>& layer, int row, int column)
+    {
+        const auto found = layer.find(row, column);
+        return found.value && *found.value;
     }
 };
 
@@ -101,6 +237,7 @@ struct Area
 
     int rowCount() const { return bottom - top + 1; }
     int columnCount() const { return right - left + 1; }
+    Block block() const { return {top, left, bottom, right}; }
 };
 
 struct Application
@@ -225,6 +362,64 @@ void validateSheetName(const QString& name)
 
 // ---- Writing the workbook.
 
+// Characters XML cannot hold, which the file stores as "_xHHHH_" (tab and line feed it holds as they are).
+bool isStoredEscaped(char16_t c)
+{
+    return c < 0x20 && c != u'\t' && c != u'\n';
+}
+
+bool isHexDigit(char16_t c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+// A text as the file stores it, in UTF-8. Readers decode every "_xHHHH_" in a stored text, so besides the
+// characters XML cannot hold, a "_xHHHH_" the user typed is stored with its "_" escaped ("_x005F_xHHHH_")
+// and reads back as typed. The library would escape the control characters too, but not the typed
+// escapes; doing both here keeps the two apart ("_x0041" typed before a control character must not read
+// as "A").
+QByteArray storedText(const QString& text)
+{
+    const auto special = [](QChar c) { return c == u'_' || isStoredEscaped(c.unicode()); };
+    if (std::none_of(text.begin(), text.end(), special))
+        return text.toUtf8();
+    const qsizetype n = text.size();
+    QString stored;
+    stored.reserve(n + 16);
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (isStoredEscaped(c)) {
+            stored += QString::asprintf("_x%04X_", uint(c));
+            continue;
+        }
+        const bool readsAsEscape = c == u'_' && i + 6 < n && text.at(i + 1) == u'x' &&
+                                   std::all_of(text.begin() + i + 2, text.begin() + i + 6,
+                                               [](QChar h) { return isHexDigit(h.unicode()); }) &&
+                                   (text.at(i + 6) == u'_' || isStoredEscaped(text.at(i + 6).unicode()));
+        if (readsAsEscape)
+            stored += u"_x005F_"_s;
+        else
+            stored += QChar(c);
+    }
+    return stored.toUtf8();
+}
+
+[[noreturn]] void failWrite(int error)
+{
+    const QString reason = error == EFBIG                       ? u"file troppo grande"_s
+                           : error == ENOSPC || error == EDQUOT ? u"spazio su disco esaurito"_s
+                                                                : u"errore di scrittura"_s;
+    fail(u"Impossibile scrivere la cartella di lavoro: %1."_s.arg(reason));
+}
+
+// At most the bytes a cell takes in the file: its text with every character escaped, and its markup.
+qint64 cellBytesBound(const Variant& value)
+{
+    constexpr qint64 markup = 128;
+    constexpr qint64 perCharacter = 7; // "_x0001_"; "&quot;", UTF-8 sequences are shorter
+    return value.type() == Variant::Type::String ? markup + perCharacter * value.ToString().size() : markup;
+}
+
 class XlsxWriter
 {
 public:
@@ -249,8 +444,15 @@ public:
     }
     ~XlsxWriter()
     {
-        if (m_book)
-            lxw_workbook_free(m_book);
+        if (!m_book)
+            return;
+        // Freeing a workbook leaves the files holding its rows open, and the disk space they take held
+        // until the program ends.
+        for (const WrittenSheet& sheet : m_sheets) {
+            if (sheet.ws->optimize_tmpfile)
+                std::fclose(std::exchange(sheet.ws->optimize_tmpfile, nullptr));
+        }
+        lxw_workbook_free(m_book);
     }
     XlsxWriter(const XlsxWriter&) = delete;
     XlsxWriter& operator=(const XlsxWriter&) = delete;
@@ -259,21 +461,36 @@ public:
     {
         lxw_worksheet* ws = workbook_add_worksheet(m_book, sheet.name.toUtf8().constData());
         if (!ws)
-            fail(u"Il nome \"%1\" non \u00e8 valido per un foglio di lavoro."_s.arg(sheet.name));
-        for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
-            const auto& line = sheet.rows[r];
-            for (std::size_t c = 0; c < line.size(); ++c)
-                check(writeCell(ws, lxw_row_t(r), lxw_col_t(c), line[c]));
-        }
-        for (const int column : sheet.autoFitColumns) {
-            qsizetype longest = 0;
-            for (const auto& line : sheet.rows) {
-                if (std::size_t(column) <= line.size())
-                    longest = qMax(longest, line[std::size_t(column - 1)].displayText().size());
+            fail(u"Impossibile preparare il foglio di lavoro \"%1\"."_s.arg(sheet.name));
+        m_sheets.push_back({ws});
+        qint64 longestRowBytes = 0;
+        // The longest text of each column sized to its contents, found while the rows are written.
+        std::map<int, qsizetype> longest;
+        for (const int column : sheet.autoFitColumns)
+            longest[column] = 0;
+        const auto [firstRow, lastRow] = sheet.rows();
+        for (int r = firstRow; r <= lastRow; ++r) {
+            const auto [firstColumn, lastColumn] = sheet.columns(r);
+            qint64 rowBytes = 0;
+            for (int c = firstColumn; c <= lastColumn; ++c) {
+                const Variant& value = sheet.value(r, c);
+                rowBytes += cellBytesBound(value);
+                check(writeCell(ws, lxw_row_t(r - 1), lxw_col_t(c - 1), value, sheet.isText(r, c),
+                                sheet.isBold(r, c)));
+                if (!value.isEmpty() && !longest.empty()) {
+                    const auto fit = longest.find(c);
+                    if (fit != longest.end())
+                        fit->second = qMax(fit->second, displayText(value).size());
+                }
             }
-            if (longest > 0)
+            longestRowBytes = qMax(longestRowBytes, rowBytes);
+        }
+        // The sheet's last row, its column widths and the rest of the sheet are still to be written.
+        m_sheets.back().bytesToFinish = 32 * 1024 + longestRowBytes + 128 * qint64(longest.size());
+        for (const auto& [column, length] : longest) {
+            if (length > 0)
                 check(worksheet_set_column(ws, lxw_col_t(column - 1), lxw_col_t(column - 1),
-                                           AutoFitWidth(longest), nullptr));
+                                           AutoFitWidth(length), nullptr));
         }
         if (active) {
             worksheet_activate(ws);
@@ -286,25 +503,60 @@ public:
     // Writes the file; the workbook is gone afterwards, whatever the outcome.
     void close()
     {
+        // The rows of each sheet wait in a temporary file, which the library copies into another one while
+        // closing, then packs into the workbook. It reports the write errors of neither: a disk that fills
+        // (or a file size limit) would give a well-formed workbook holding a cut sheet. So the rows must
+        // have been written whole, and there must be room for their copy, before the library goes on.
+        for (const WrittenSheet& sheet : m_sheets)
+            checkRoomToFinish(sheet);
         lxw_workbook* book = std::exchange(m_book, nullptr);
         check(workbook_close(book));
     }
 
 private:
-    lxw_error writeCell(lxw_worksheet* ws, lxw_row_t row, lxw_col_t column, const Cell& cell)
+    struct WrittenSheet
     {
-        lxw_format* format =
-            cell.textFormat ? (cell.bold ? m_textBold : m_text) : (cell.bold ? m_bold : nullptr);
-        switch (cell.kind) {
-        case Cell::Kind::Text:
-            if (!cell.text.isEmpty())
-                return worksheet_write_string(ws, row, column, cell.text.toUtf8().constData(), format);
+        lxw_worksheet* ws = nullptr;
+        qint64 bytesToFinish = 0; // at most, beyond the rows already in the temporary file
+    };
+
+    void checkRoomToFinish(const WrittenSheet& sheet) const
+    {
+        FILE* rows = sheet.ws->optimize_tmpfile;
+        if (!rows)
+            return;
+        errno = 0;
+        if (std::fflush(rows) != 0 || std::ferror(rows))
+            failWrite(errno);
+        const qint64 needed = qint64(ftello(rows)) + sheet.bytesToFinish;
+        rlimit limit{};
+        if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+            needed > qint64(limit.rlim_cur))
+            failWrite(EFBIG);
+        using DiskStatus = struct statvfs;
+        DiskStatus disk{};
+        if (statvfs(m_tmpdir.constData(), &disk) == 0 &&
+            needed > qint64(disk.f_bavail) * qint64(disk.f_frsize))
+            failWrite(ENOSPC);
+    }
+
+    lxw_error writeCell(lxw_worksheet* ws, lxw_row_t row, lxw_col_t column, const Variant& value, bool text,
+                        bool bold)
+    {
+        lxw_format* format = text ? (bold ? m_textBold : m_text) : (bold ? m_bold : nullptr);
+        switch (value.type()) {
+        case Variant::Type::String: {
+            const QString s = value.ToString();
+            if (!s.isEmpty())
+                return worksheet_write_string(ws, row, column, storedText(s).constData(), format);
             break;
-        case Cell::Kind::Number:
-            return worksheet_write_number(ws, row, column, cell.number, format);
-        case Cell::Kind::Boolean:
-            return worksheet_write_boolean(ws, row, column, cell.number != 0, format);
-        case Cell::Kind::Blank:
+        }
+        case Variant::Type::Int16:
+        case Variant::Type::Int32:
+            return worksheet_write_number(ws, row, column, value.ToInt(), format);
+        case Variant::Type::Bool:
+            return worksheet_write_boolean(ws, row, column, value.ToBool(), format);
+        default:
             break;
         }
         // An empty cell keeps its format, so what the user types there later is still text.
@@ -320,6 +572,7 @@ private:
 
     QByteArray m_tmpdir;
     lxw_workbook* m_book = nullptr;
+    std::vector<WrittenSheet> m_sheets;
     lxw_format* m_text = nullptr;
     lxw_format* m_textBold = nullptr;
     lxw_format* m_bold = nullptr;
@@ -353,16 +606,12 @@ public:
     {
         Define(u"Bold", InvokeKind::PropertyGet, [this](const Arguments& a) {
             BoundArguments(u"Bold"_s, a, {}, 0);
-            const Cell* c = m_area.sheet->find(m_area.top, m_area.left);
-            return Variant::Bool(c && c->bold);
+            return Variant::Bool(m_area.sheet->isBold(m_area.top, m_area.left));
         });
         Define(u"Bold", InvokeKind::PropertyPut, [this](const Arguments& a) {
             const bool bold = BoundArguments(u"Bold"_s, a, {u"RHS"}, 1).At(0).ToBool();
             requireCells(m_area, u"Bold"_s);
-            for (int r = m_area.top; r <= m_area.bottom; ++r) {
-                for (int c = m_area.left; c <= m_area.right; ++c)
-                    m_area.sheet->at(r, c).bold = bold;
-            }
+            m_area.sheet->bold.set(m_area.block(), bold);
             return Variant();
         });
     }
@@ -396,10 +645,7 @@ public:
             if (!text && format.compare(u"General"_s, Qt::CaseInsensitive) != 0 &&
                 format.compare(u"Generale"_s, Qt::CaseInsensitive) != 0)
                 fail(u"Formato numerico non supportato: \"%1\"."_s.arg(format));
-            for (int r = m_area.top; r <= m_area.bottom; ++r) {
-                for (int c = m_area.left; c <= m_area.right; ++c)
-                    m_area.sheet->at(r, c).textFormat = text;
-            }
+            m_area.sheet->textFormat.set(m_area.block(), text);
             return Variant();
         });
         Define(u"Value", InvokeKind::PropertyPut, [this](const Arguments& a) {
@@ -408,10 +654,8 @@ public:
         });
         Define(u"Value", InvokeKind::PropertyGet, [this](const Arguments& a) {
             BoundArguments(u"Value"_s, a, {}, 0);
-            const Cell* c = m_area.sheet->find(m_area.top, m_area.left);
-            if (!c || c->kind == Cell::Kind::Blank)
-                return Variant();
-            return c->kind == Cell::Kind::Text ? Variant::Str(c->text) : Variant::Str(c->displayText());
+            const QString text = displayText(m_area.sheet->value(m_area.top, m_area.left));
+            return text.isEmpty() ? Variant() : Variant::Str(text);
         });
         Define(u"Font", InvokeKind::PropertyGet, [this](const Arguments& a) {
             BoundArguments(u"Font"_s, a, {}, 0);
@@ -439,31 +683,22 @@ protected:
     QString TypeName() const override { return u"Range"_s; }
 
 private:
-    static void assign(Cell& cell, const Variant& value)
+    // Refuses what no cell can hold.
+    static void checkCellValue(const Variant& value)
     {
         switch (value.type()) {
         case Variant::Type::Empty:
-            cell.kind = Cell::Kind::Blank;
-            cell.text.clear();
-            return;
-        case Variant::Type::String: {
-            QString text = value.ToString();
-            if (text.size() > MaxCellText)
-                fail(u"Testo troppo lungo per una cella: %1 caratteri (al massimo %2)."_s.arg(text.size())
-                         .arg(MaxCellText));
-            cell.kind = text.isEmpty() ? Cell::Kind::Blank : Cell::Kind::Text;
-            cell.text = std::move(text);
-            return;
-        }
         case Variant::Type::Int16:
         case Variant::Type::Int32:
-            cell.kind = Cell::Kind::Number;
-            cell.number = value.ToInt();
-            return;
         case Variant::Type::Bool:
-            cell.kind = Cell::Kind::Boolean;
-            cell.number = value.ToBool() ? 1 : 0;
             return;
+        case Variant::Type::String: {
+            const qsizetype length = value.ToString().size();
+            if (length > MaxCellText)
+                fail(u"Testo troppo lungo per una cella: %1 caratteri (al massimo %2)."_s.arg(length).arg(
+                    MaxCellText));
+            return;
+        }
         case Variant::Type::Dispatch:
         case Variant::Type::Array:
             break;
@@ -474,25 +709,24 @@ private:
     void putValue(const Variant& value)
     {
         requireCells(m_area, u"Value"_s);
-        if (value.type() != Variant::Type::Array) {
-            for (int r = m_area.top; r <= m_area.bottom; ++r) {
-                for (int c = m_area.left; c <= m_area.right; ++c)
-                    assign(m_area.sheet->at(r, c), value);
+        Values put;
+        if (value.type() == Variant::Type::Array) {
+            // An array fills the block from its first element. The sheet keeps a copy of the array that
+            // shares the caller's elements instead of copying them: a change the caller makes to its own
+            // array afterwards separates the two and does not reach the sheet.
+            const VariantArray& array = *value.ToArray();
+            const int rows = qMin(array.Rows(), m_area.rowCount());
+            const int columns = qMin(array.Columns(), m_area.columnCount());
+            for (int j = 1; j <= columns; ++j) {
+                for (int i = 1; i <= rows; ++i)
+                    checkCellValue(array.At(i, j));
             }
-            return;
+            put.array = std::make_shared<const VariantArray>(array);
+        } else {
+            checkCellValue(value);
+            put.value = value;
         }
-        // An array fills the block from its first element; cells beyond the array get "#N/D", as the
-        // application does.
-        const VariantArray& array = *value.ToArray();
-        for (int i = 0; i < m_area.rowCount(); ++i) {
-            for (int j = 0; j < m_area.columnCount(); ++j) {
-                Cell& cell = m_area.sheet->at(m_area.top + i, m_area.left + j);
-                if (i < array.Rows() && j < array.Columns())
-                    assign(cell, array.At(i + 1, j + 1));
-                else
-                    assign(cell, Variant::Str(u"#N/D"_s));
-            }
-        }
+        m_area.sheet->values.set(m_area.block(), std::move(put));
     }
 
     ApplicationPtr m_app;

@@ -19,50 +19,66 @@ namespace {
 
 } // namespace
 
-Variant::Variant(Type type, Value value, bool byRef)
-    : m_type(type)
-    , m_byRef(byRef)
-    , m_value(std::move(value))
+static_assert(sizeof(Variant) <= sizeof(QString) + sizeof(void*));
+
+Variant::Variant(Value value)
+    : m_value(std::move(value))
 {}
 
 Variant Variant::Bool(bool value)
 {
-    return Variant(Type::Bool, qint32(value ? -1 : 0));
+    return Variant(Number{value ? -1 : 0, Type::Bool});
 }
 
 Variant Variant::I2(qint16 value)
 {
-    return Variant(Type::Int16, qint32(value));
+    return Variant(Number{value, Type::Int16});
 }
 
 Variant Variant::I4(qint32 value)
 {
-    return Variant(Type::Int32, value);
+    return Variant(Number{value, Type::Int32});
 }
 
 Variant Variant::Str(const QString& value)
 {
-    return Variant(Type::String, value);
+    return Variant(value);
 }
 
 Variant Variant::Object(DispatchPtr object)
 {
     if (!object)
         return Variant();
-    return Variant(Type::Dispatch, std::move(object));
+    return Variant(std::move(object));
 }
 
 Variant Variant::ArrayRef(std::shared_ptr<VariantArray> array)
 {
     if (!array)
         return Variant();
-    return Variant(Type::Array, std::move(array), true);
+    return Variant(std::move(array));
+}
+
+Variant::Type Variant::type() const noexcept
+{
+    switch (m_value.index()) {
+    case 1:
+        return std::get_if<Number>(&m_value)->type;
+    case 2:
+        return Type::String;
+    case 3:
+        return Type::Dispatch;
+    case 4:
+        return Type::Array;
+    default:
+        return Type::Empty;
+    }
 }
 
 QString Variant::TypeName() const
 {
     QString name;
-    switch (m_type) {
+    switch (type()) {
     case Type::Empty:
         name = u"VT_EMPTY"_s;
         break;
@@ -85,23 +101,23 @@ QString Variant::TypeName() const
         name = u"VT_ARRAY|VT_VARIANT"_s;
         break;
     }
-    return m_byRef ? u"VT_BYREF|"_s + name : name;
+    return isByRef() ? u"VT_BYREF|"_s + name : name;
 }
 
 qint16 Variant::BoolValue() const
 {
-    if (m_type != Type::Bool)
+    if (type() != Type::Bool)
         typeMismatch(*this, "VT_BOOL");
-    return qint16(std::get<qint32>(m_value));
+    return qint16(std::get<Number>(m_value).value);
 }
 
 bool Variant::ToBool() const
 {
-    switch (m_type) {
+    switch (type()) {
     case Type::Bool:
     case Type::Int16:
     case Type::Int32:
-        return std::get<qint32>(m_value) != 0;
+        return std::get<Number>(m_value).value != 0;
     default:
         typeMismatch(*this, "VT_BOOL");
     }
@@ -109,11 +125,11 @@ bool Variant::ToBool() const
 
 qint32 Variant::ToInt() const
 {
-    switch (m_type) {
+    switch (type()) {
     case Type::Bool:
     case Type::Int16:
     case Type::Int32:
-        return std::get<qint32>(m_value);
+        return std::get<Number>(m_value).value;
     case Type::String: {
         bool ok = false;
         const qint32 n = std::get<QString>(m_value).toInt(&ok);
@@ -129,12 +145,12 @@ qint32 Variant::ToInt() const
 
 QString Variant::ToString() const
 {
-    switch (m_type) {
+    switch (type()) {
     case Type::String:
         return std::get<QString>(m_value);
     case Type::Int16:
     case Type::Int32:
-        return QString::number(std::get<qint32>(m_value));
+        return QString::number(std::get<Number>(m_value).value);
     default:
         typeMismatch(*this, "VT_BSTR");
     }
@@ -142,28 +158,28 @@ QString Variant::ToString() const
 
 DispatchPtr Variant::ToObject() const
 {
-    if (m_type != Type::Dispatch)
+    if (type() != Type::Dispatch)
         typeMismatch(*this, "VT_DISPATCH");
     return std::get<DispatchPtr>(m_value);
 }
 
 const std::shared_ptr<VariantArray>& Variant::ToArray() const
 {
-    if (m_type != Type::Array)
+    if (type() != Type::Array)
         typeMismatch(*this, "VT_ARRAY");
     return std::get<std::shared_ptr<VariantArray>>(m_value);
 }
 
 QString Variant::Describe() const
 {
-    switch (m_type) {
+    switch (type()) {
     case Type::Empty:
         return TypeName();
     case Type::Bool:
-        return TypeName() + (std::get<qint32>(m_value) ? u" true"_s : u" false"_s);
+        return TypeName() + (std::get<Number>(m_value).value ? u" true"_s : u" false"_s);
     case Type::Int16:
     case Type::Int32:
-        return TypeName() + u' ' + QString::number(std::get<qint32>(m_value));
+        return TypeName() + u' ' + QString::number(std::get<Number>(m_value).value);
     case Type::String:
         return TypeName() + u" \""_s + std::get<QString>(m_value) + u'"';
     case Type::Dispatch: {
@@ -181,7 +197,7 @@ QString Variant::Describe() const
 VariantArray::VariantArray(int rows, int columns)
     : m_rows(qMax(0, rows))
     , m_columns(qMax(0, columns))
-    , m_items(std::size_t(m_rows) * std::size_t(m_columns))
+    , m_items(qsizetype(m_rows) * qsizetype(m_columns))
 {}
 
 int VariantArray::UpperBound(int dimension) const
@@ -189,7 +205,7 @@ int VariantArray::UpperBound(int dimension) const
     return dimension == 1 ? m_rows : m_columns;
 }
 
-std::size_t VariantArray::indexOf(int row, int column) const
+qsizetype VariantArray::indexOf(int row, int column) const
 {
     if (row < 1 || row > m_rows || column < 1 || column > m_columns)
         throw EAutomationError(
@@ -197,7 +213,7 @@ std::size_t VariantArray::indexOf(int row, int column) const
                 .arg(column)
                 .arg(m_rows)
                 .arg(m_columns));
-    return std::size_t(column - 1) * std::size_t(m_rows) + std::size_t(row - 1);
+    return qsizetype(column - 1) * m_rows + (row - 1);
 }
 
 const Variant& VariantArray::At(int row, int column) const

@@ -38,11 +38,12 @@ public:
     // The array is passed by reference: the server sees the caller's array, not a copy.
     static Variant ArrayRef(std::shared_ptr<VariantArray> array);
 
-    Type type() const noexcept { return m_type; }
-    bool isByRef() const noexcept { return m_byRef; }
-    bool isEmpty() const noexcept { return m_type == Type::Empty; }
+    Type type() const noexcept;
+    // Arrays, and only they, are passed by reference.
+    bool isByRef() const noexcept { return type() == Type::Array; }
+    bool isEmpty() const noexcept { return m_value.index() == 0; }
     // The VARTYPE with the by-reference flag.
-    quint16 vt() const noexcept { return quint16(quint16(m_type) | (m_byRef ? ByRefFlag : 0)); }
+    quint16 vt() const noexcept { return quint16(quint16(type()) | (isByRef() ? ByRefFlag : 0)); }
     // "VT_I2", "VT_BSTR", "VT_BYREF|VT_ARRAY|VT_VARIANT"...
     QString TypeName() const;
     // The raw VARIANT_BOOL of a boolean: -1 or 0.
@@ -59,11 +60,17 @@ public:
     QString Describe() const;
 
 private:
-    using Value = std::variant<std::monostate, qint32, QString, DispatchPtr, std::shared_ptr<VariantArray>>;
-    Variant(Type type, Value value, bool byRef = false);
+    // A 16- or 32-bit number or a truth value (-1 or 0), with its type.
+    struct Number
+    {
+        qint32 value;
+        Type type;
+    };
+    // The type is the alternative held (a number's own for numbers), so that a variant takes no more room
+    // than a string and the variant's tag: an array of a whole archive's cells holds millions of them.
+    using Value = std::variant<std::monostate, Number, QString, DispatchPtr, std::shared_ptr<VariantArray>>;
+    explicit Variant(Value value);
 
-    Type m_type = Type::Empty;
-    bool m_byRef = false;
     Value m_value;
 };
 

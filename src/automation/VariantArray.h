@@ -3,13 +3,14 @@
 
 #include "Variant.h"
 
-#include <vector>
+#include <QList>
 
 namespace Automation {
 
 // A two-dimensional array of variants whose indices both start at 1 (rows 1..Rows, columns 1..Columns), as
 // an automation client hands a block of cells to a server. Elements are kept column by column, the order
-// of a two-dimensional SAFEARRAY.
+// of a two-dimensional SAFEARRAY. A copy shares the elements until either array is changed, so a server can
+// keep the array it was handed without copying it or seeing the client's later changes.
 class VariantArray
 {
 public:
@@ -26,11 +27,11 @@ public:
     void Set(int row, int column, Variant value);
 
 private:
-    std::size_t indexOf(int row, int column) const;
+    qsizetype indexOf(int row, int column) const;
 
     int m_rows;
     int m_columns;
-    std::vector<Variant> m_items;
+    QList<Variant> m_items;
 };
 
 } // namespace Automation

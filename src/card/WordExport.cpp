@@ -2,12 +2,12 @@
 #include "WordExport.h"
 
 #include "automation/EAutomationError.h"
+#include "storage/AtomicFile.h"
 #include "storage/CardFields.h"
 #include "storage/Win1252.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace Automation;
@@ -21,13 +21,13 @@ const QString FontName = u"Arial"_s;
 constexpr qint32 FontSize = 10;
 
 // The picture file, written whole or not at all: a failure never leaves a file that does not match the
-// card.
+// card. A link of that name is replaced, never written through.
 void writePictureFile(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw EAutomationError(u"Impossibile scrivere il file \"%1\": %2."_s.arg(
-            QDir::toNativeSeparators(path), file.errorString()));
+    QString error;
+    if (!AtomicFile::Write(path, bytes, &error))
+        throw EAutomationError(
+            u"Impossibile scrivere il file \"%1\": %2."_s.arg(QDir::toNativeSeparators(path), error));
 }
 
 DispatchPtr windowSelection(Dispatch& app)

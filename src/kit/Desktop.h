@@ -3,9 +3,11 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <memory>
 
+class QIODevice;
 class QPagedPaintDevice;
 class QWidget;
 
@@ -36,10 +38,14 @@ public:
     virtual bool Open(const QUrl& url) = 0;
     // Whether the desktop has a default program for a MIME type ("application/pdf",
     // "x-scheme-handler/mailto"). Opening a file reports success even when nothing can open it, so this is
-    // asked first where the answer matters.
+    // asked first where the answer matters. Never waits: false only when the desktop is known to have no
+    // such program; while that is not known yet the answer is true, and opening tells.
     virtual bool HasDefaultHandler(const QString& mimeType) = 0;
+    // Starts finding out, without waiting, what HasDefaultHandler will be asked about later.
+    virtual void LookUpDefaultHandlers(const QStringList& mimeTypes) { Q_UNUSED(mimeTypes) }
     // Keeps the screen from blanking while window shows something to watch (inhibit true), or lets it
-    // blank again (false). Asked without waiting; a desktop that cannot do it is no error.
+    // blank again (false). Asked without waiting, and carried out in the order asked; a desktop that
+    // cannot do it is no error.
     virtual void InhibitScreenSaver(QWidget* window, bool inhibit) = 0;
     // The local date and time.
     virtual QDateTime Now() = 0;
@@ -49,8 +55,10 @@ public:
     // only (the printer's own settings stay as they are); nullptr when there is no printer. The pages go
     // to the printer when painting on the device ends.
     virtual std::unique_ptr<QPagedPaintDevice> OpenPrintJob() = 0;
-    // Pages written to a PDF file at path (A4, landscape), the file written when painting ends.
-    virtual std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString& path) = 0;
+    // Pages of a PDF document (A4, landscape) for the file at path, written into output when painting
+    // ends. The caller owns output and finishes the file, so that it can tell whether every byte was
+    // written.
+    virtual std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString& path, QIODevice& output) = 0;
     // Ends the event loop; every screen is destroyed afterwards.
     virtual void Quit() = 0;
 

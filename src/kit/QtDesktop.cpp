@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "QtDesktop.h"
 
+#include "CommandQueue.h"
+#include "DefaultHandlers.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -12,7 +15,6 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QWidget>
 
@@ -35,20 +37,21 @@ QMessageBox::Icon boxIcon(Desktop::Icon icon)
     return QMessageBox::NoIcon;
 }
 
-// Whether the desktop has a default handler for a MIME type (x-scheme-handler/mailto, image/jpeg...).
-// xdg-open itself answers success even when nothing can open the address.
-bool queryDefaultHandler(const QString& mimeType)
+} // namespace
+
+DefaultHandlers* QtDesktop::handlers()
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty())
-        return false;
-    QProcess query;
-    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), mimeType});
-    if (!query.waitForFinished(3000))
-        return false;
-    return query.exitCode() == 0 && !query.readAllStandardOutput().trimmed().isEmpty();
+    if (!m_handlers && QCoreApplication::instance())
+        m_handlers = new DefaultHandlers(QCoreApplication::instance());
+    return m_handlers;
 }
 
-} // namespace
+CommandQueue* QtDesktop::screenSaverRequests()
+{
+    if (!m_screenSaverRequests && QCoreApplication::instance())
+        m_screenSaverRequests = new CommandQueue(QCoreApplication::instance());
+    return m_screenSaverRequests;
+}
 
 void QtDesktop::Message(QWidget* parent, Icon icon, const QString& title, const QString& text)
 {
@@ -100,7 +103,7 @@ bool QtDesktop::Open(const QUrl& url)
         const QFileInfo info(url.toLocalFile());
         if (!info.exists())
             return false;
-    } else if (!queryDefaultHandler(QStringLiteral("x-scheme-handler/") + url.scheme())) {
+    } else if (!HasDefaultHandler(QStringLiteral("x-scheme-handler/") + url.scheme())) {
         return false;
     }
     return QDesktopServices::openUrl(url);
@@ -108,25 +111,31 @@ bool QtDesktop::Open(const QUrl& url)
 
 bool QtDesktop::HasDefaultHandler(const QString& mimeType)
 {
-    return queryDefaultHandler(mimeType);
+    DefaultHandlers* known = handlers();
+    return !known || known->Has(mimeType);
+}
+
+void QtDesktop::LookUpDefaultHandlers(const QStringList& mimeTypes)
+{
+    if (DefaultHandlers* known = handlers()) {
+        for (const QString& type : mimeTypes)
+            known->LookUp(type);
+    }
 }
 
 void QtDesktop::InhibitScreenSaver(QWidget* window, bool inhibit)
 {
     // xdg-screensaver knows the desktop's screen saver and power saving; it needs an X11 window, and its
-    // suspension ends by itself when that window is destroyed. Started detached: it never blocks.
+    // suspension ends by itself when that window is destroyed. A "resume" started before its "suspend" has
+    // finished finds nothing to end yet, and the screen would stay on: the requests run in order.
     if (!window || QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("xdg-screensaver"));
-    if (tool.isEmpty())
+    CommandQueue* requests = screenSaverRequests();
+    if (tool.isEmpty() || !requests)
         return;
-    QProcess process;
-    process.setProgram(tool);
-    process.setArguments(
-        {inhibit ? QStringLiteral("suspend") : QStringLiteral("resume"), QString::number(window->winId())});
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
-    process.startDetached();
+    requests->Run(tool, {inhibit ? QStringLiteral("suspend") : QStringLiteral("resume"),
+                         QString::number(window->winId())});
 }
 
 QDateTime QtDesktop::Now()
@@ -152,9 +161,9 @@ std::unique_ptr<QPagedPaintDevice> QtDesktop::OpenPrintJob()
     return printer;
 }
 
-std::unique_ptr<QPagedPaintDevice> QtDesktop::OpenPdfFile(const QString& path)
+std::unique_ptr<QPagedPaintDevice> QtDesktop::OpenPdfFile(const QString&, QIODevice& output)
 {
-    auto writer = std::make_unique<QPdfWriter>(path);
+    auto writer = std::make_unique<QPdfWriter>(&output);
     writer->setResolution(600);
     writer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
                                       QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));

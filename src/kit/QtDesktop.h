@@ -3,8 +3,14 @@
 
 #include "Desktop.h"
 
-// The real desktop: Qt's message boxes and choosers, the desktop's own handlers through xdg-open, the
-// system clock and the printers the system knows.
+#include <QPointer>
+
+class CommandQueue;
+class DefaultHandlers;
+
+// The real desktop: Qt's message boxes and choosers, the desktop's own handlers through xdg-open (whether
+// one exists asked of xdg-mime, without waiting), the screen saver through xdg-screensaver, the system
+// clock and the printers the system knows.
 class QtDesktop final : public Desktop
 {
 public:
@@ -17,10 +23,19 @@ public:
     QString ChooseFolder(QWidget* parent, const QString& prompt) override;
     bool Open(const QUrl& url) override;
     bool HasDefaultHandler(const QString& mimeType) override;
+    void LookUpDefaultHandlers(const QStringList& mimeTypes) override;
     void InhibitScreenSaver(QWidget* window, bool inhibit) override;
     QDateTime Now() override;
     bool HasPrinter() override;
     std::unique_ptr<QPagedPaintDevice> OpenPrintJob() override;
-    std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString& path) override;
+    std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString& path, QIODevice& output) override;
     void Quit() override;
+
+private:
+    // Both live with the application (its children), and are made when first needed.
+    DefaultHandlers* handlers();
+    CommandQueue* screenSaverRequests();
+
+    QPointer<DefaultHandlers> m_handlers;
+    QPointer<CommandQueue> m_screenSaverRequests;
 };

@@ -6,7 +6,6 @@
 #include <QTransform>
 #include <algorithm>
 #include <csetjmp>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <jpeglib.h>
@@ -15,7 +14,7 @@
 
 namespace {
 
-// Bounds that keep one decode, whatever the file declares, within about half a second and a few hundred
+// Bounds that keep one decode, whatever the file declares, within its work budget and a few hundred
 // megabytes: a damaged or hostile file could otherwise ask for gigabytes or minutes.
 // The picture's own size: more than any camera makes.
 constexpr double MaxImagePixels = 200e6;
@@ -27,12 +26,83 @@ constexpr double MaxOutputPixels = 64.0 * 1024 * 1024;
 constexpr long MaxLibjpegMemory = 256L * 1024 * 1024;
 // Scans in one file; a progressive photo has about ten. libjpeg-turbo's own tools refuse more than 500.
 constexpr int MaxScans = 500;
-// The work of all scans together, in units of roughly a nanosecond here (see scanWork).
-constexpr double MaxScanWork = 400e6;
+
+// The work a decode does, in units of roughly a nanosecond of processor time here (bench_jpeg prints both
+// for every recorded file), charged before it is done: the output pass as soon as the header is read, each
+// scan as it starts. Besides the scans (see scanWork), a decode pays for
+// - memory it touches for the first time, which the system hands over page by page at 2.7 to 3.5 ns a
+//   byte here (more than decoding it costs): libjpeg's coefficients of a multi-scan file (128 bytes a
+//   block, zeroed as the first scan reaches them), the pixels and their turned copy. It is the largest cost
+//   of a file that declares a large picture and holds no data;
+constexpr double FreshByteWork = 3;
+// - the inverse DCT, a fixed part per block and a part per sample it produces at the chosen scale;
+constexpr double BlockWork = 8;
+constexpr double SampleWork = 0.6;
+// - each output pixel: upsampling, colour conversion and, for CMYK or turned pictures, one more pass.
+constexpr double PixelWork = 1;
+constexpr double PixelPassWork = 1;
+// What one decode may spend: for a box, about 0.4 s; at full size, twice that.
+constexpr double BoxBudget = 400e6;
+constexpr double FullSizeBudget = 800e6;
 
 // Gives the rows libjpeg writes into, width * 4 bytes each and *stride bytes apart, owned by target; null
 // when there is no memory for them.
 using PixelAllocator = unsigned char* (*)(void* target, int width, int height, std::size_t* stride);
+
+// Why a decode failed, as the screens tell the user.
+enum class Failure { Incomplete, NotJpeg, TooLarge, OutOfMemory, Unsupported, Damaged };
+
+QString failureText(Failure failure)
+{
+    switch (failure) {
+    case Failure::Incomplete:
+        return QStringLiteral("file incompleto");
+    case Failure::NotJpeg:
+        return QStringLiteral("non \u00e8 un file JPEG");
+    case Failure::TooLarge:
+        return QStringLiteral("foto troppo grande");
+    case Failure::OutOfMemory:
+        return QStringLiteral("memoria insufficiente");
+    case Failure::Unsupported:
+        return QStringLiteral("formato non supportato");
+    case Failure::Damaged:
+        return QStringLiteral("dati danneggiati");
+    }
+    return {};
+}
+
+// The reason behind one of libjpeg's errors; dataEnded when the data ran out before it.
+Failure failureOf(int code, bool dataEnded)
+{
+    switch (code) {
+    case JERR_NO_SOI:
+        return Failure::NotJpeg;
+    case JERR_OUT_OF_MEMORY:
+        return Failure::OutOfMemory;
+    // libjpeg asks for a backing store when its whole-picture buffers exceed MaxLibjpegMemory.
+    case JERR_NO_BACKING_STORE:
+    case JERR_IMAGE_TOO_BIG:
+    case JERR_WIDTH_OVERFLOW:
+        return Failure::TooLarge;
+    case JERR_INPUT_EMPTY:
+    case JERR_INPUT_EOF:
+    case JERR_NO_IMAGE:
+        return Failure::Incomplete;
+    case JERR_ARITH_NOTIMPL:
+    case JERR_BAD_PRECISION:
+    case JERR_CCIR601_NOTIMPL:
+    case JERR_COMPONENT_COUNT:
+    case JERR_CONVERSION_NOTIMPL:
+    case JERR_EMPTY_IMAGE:
+    case JERR_FRACT_SAMPLE_NOTIMPL:
+    case JERR_NOTIMPL:
+    case JERR_NOT_COMPILED:
+    case JERR_SOF_UNSUPPORTED:
+        return Failure::Unsupported;
+    default:
+        return dataEnded ? Failure::Incomplete : Failure::Damaged;
+    }
+}
 
 // What the plain decoding routine hands back.
 struct RawDecode
@@ -46,7 +116,10 @@ struct RawDecode
     int orientation = 1;
     bool cmyk = false, adobeInverted = false;
     int warnings = 0;
-    char message[JMSG_LENGTH_MAX] = {};
+    bool dataEnded = false; // the data ran out: libjpeg went on with an end marker of its own
+    Failure failure = Failure::Damaged;
+    double budget = 0; // work units this decode may spend
+    double work = 0;   // work units charged so far, the one that broke the budget included
 };
 
 struct ErrorManager
@@ -64,15 +137,7 @@ struct ErrorManager
 extern "C" void onError(j_common_ptr cinfo)
 {
     RawDecode* out = reinterpret_cast<ErrorManager*>(cinfo->err)->out;
-    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
-    // libjpeg asks for a backing store when its whole-picture buffers exceed MaxLibjpegMemory.
-    if (cinfo->err->msg_code == JERR_NO_BACKING_STORE)
-        std::snprintf(out->message, sizeof out->message, "picture too large (%u x %u)", d->image_width,
-                      d->image_height);
-    else if (cinfo->err->msg_code == JERR_OUT_OF_MEMORY)
-        std::snprintf(out->message, sizeof out->message, "out of memory");
-    else
-        (*cinfo->err->format_message)(cinfo, out->message);
+    out->failure = failureOf(cinfo->err->msg_code, out->dataEnded);
     fail(cinfo);
 }
 
@@ -80,8 +145,10 @@ extern "C" void onMessage(j_common_ptr cinfo, int level)
 {
     // Level -1 is a warning about corrupt data; positive levels are traces.
     if (level < 0) {
-        auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-        ++err->out->warnings;
+        RawDecode* out = reinterpret_cast<ErrorManager*>(cinfo->err)->out;
+        ++out->warnings;
+        if (cinfo->err->msg_code == JWRN_JPEG_EOF)
+            out->dataEnded = true;
     }
 }
 
@@ -108,11 +175,39 @@ double scanWork(j_decompress_ptr d)
     return blocks * perBlock;
 }
 
+// The work of everything but the scans, once the output size is known: memory, inverse DCT, output pixels.
+double outputWork(j_decompress_ptr d, int orientation, bool cmyk)
+{
+    double work = 0;
+    const bool coefficientsKept = jpeg_has_multiple_scans(d);
+    for (int i = 0; i < d->num_components; ++i) {
+        const jpeg_component_info* c = &d->comp_info[i];
+        const double blocks = double(c->width_in_blocks) * double(c->height_in_blocks);
+        const double samples = double(c->DCT_scaled_size) * double(c->DCT_scaled_size);
+        work += blocks * (BlockWork + samples * SampleWork);
+        if (coefficientsKept)
+            work += blocks * 128 * FreshByteWork;
+    }
+    const bool turned = orientation != 1 && orientation != 2 && orientation != 4; // a copy, not a mirroring
+    const double passes = (cmyk ? 1 : 0) + (turned ? 1 : 0);
+    const double pixels = double(d->output_width) * double(d->output_height);
+    return work + pixels * (PixelWork + passes * PixelPassWork + 4 * FreshByteWork * (turned ? 2 : 1));
+}
+
+// Adds work to the decode's account: false when it breaks the budget.
+bool charge(RawDecode* out, double work)
+{
+    out->work += work;
+    if (out->work <= out->budget)
+        return true;
+    out->failure = Failure::TooLarge;
+    return false;
+}
+
 struct Progress
 {
     jpeg_progress_mgr pub;
-    int scan = 0;    // the last scan seen
-    double work = 0; // scanWork of the scans seen so far
+    int scan = 0; // the last scan seen
 };
 
 // Called by libjpeg before each row it decodes: refuses a file before it starts a scan too many.
@@ -123,17 +218,14 @@ extern "C" void onProgress(j_common_ptr cinfo)
     if (d->input_scan_number == progress->scan)
         return;
     progress->scan = d->input_scan_number;
-    progress->work += scanWork(d);
     RawDecode* out = reinterpret_cast<ErrorManager*>(cinfo->err)->out;
+    // No encoder writes that many scans.
     if (progress->scan > MaxScans) {
-        std::snprintf(out->message, sizeof out->message, "too many scans (%d)", progress->scan);
+        out->failure = Failure::Unsupported;
         fail(cinfo);
     }
-    if (progress->work > MaxScanWork) {
-        std::snprintf(out->message, sizeof out->message, "too many scans for its size (%d scans of %u x %u)",
-                      progress->scan, d->image_width, d->image_height);
+    if (!charge(out, scanWork(d)))
         fail(cinfo);
-    }
 }
 
 // Chooses the DCT scale from the stored size and the size the picture will be drawn at.
@@ -164,8 +256,7 @@ bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int 
     jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&cinfo, TRUE);
     if (double(cinfo.image_width) * double(cinfo.image_height) > MaxImagePixels) {
-        std::snprintf(out->message, sizeof out->message, "picture too large (%u x %u)", cinfo.image_width,
-                      cinfo.image_height);
+        out->failure = Failure::TooLarge;
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -194,9 +285,9 @@ bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int 
     // file, and it copies and filters every block of the picture once more.
     cinfo.do_block_smoothing = FALSE;
     jpeg_calc_output_dimensions(&cinfo);
-    if (double(cinfo.output_width) * double(cinfo.output_height) > MaxOutputPixels) {
-        std::snprintf(out->message, sizeof out->message, "picture too large (%u x %u)", cinfo.output_width,
-                      cinfo.output_height);
+    if (double(cinfo.output_width) * double(cinfo.output_height) > MaxOutputPixels ||
+        !charge(out, outputWork(&cinfo, out->orientation, out->cmyk))) {
+        out->failure = Failure::TooLarge;
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -205,7 +296,7 @@ bool decodeRaw(const unsigned char* data, unsigned long size, int boxWidth, int 
     out->height = int(cinfo.output_height);
     out->pixels = out->allocate(out->target, out->width, out->height, &out->stride);
     if (!out->pixels) {
-        std::snprintf(out->message, sizeof out->message, "out of memory");
+        out->failure = Failure::OutOfMemory;
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -337,6 +428,11 @@ void cmykToRgbx(unsigned char* row, int width, bool adobeInverted)
 
 namespace Jpeg {
 
+double WorkBudget(QSize box)
+{
+    return box.isValid() ? BoxBudget : FullSizeBudget;
+}
+
 int ExifOrientation(const QByteArray& app1)
 {
     return orientationFromExif(reinterpret_cast<const unsigned char*>(app1.constData()),
@@ -347,7 +443,7 @@ JpegPicture Decode(const QByteArray& bytes, QSize box)
 {
     JpegPicture picture;
     if (bytes.isEmpty()) {
-        picture.error = QStringLiteral("empty file");
+        picture.error = failureText(Failure::Incomplete);
         return picture;
     }
     // libjpeg writes straight into the image, which then owns its pixels: mirroring needs no copy.
@@ -355,12 +451,14 @@ JpegPicture Decode(const QByteArray& bytes, QSize box)
     RawDecode raw;
     raw.allocate = allocateImage;
     raw.target = &image;
+    raw.budget = WorkBudget(box);
     const bool decoded = decodeRaw(reinterpret_cast<const unsigned char*>(bytes.constData()),
                                    static_cast<unsigned long>(bytes.size()), box.width(), box.height(),
                                    chooseScale, orientationFromExif, &raw);
     picture.warnings = raw.warnings;
+    picture.work = raw.work;
     if (!decoded) {
-        picture.error = QString::fromLocal8Bit(raw.message);
+        picture.error = failureText(raw.failure);
         return picture;
     }
     if (raw.cmyk) {
@@ -369,7 +467,7 @@ JpegPicture Decode(const QByteArray& bytes, QSize box)
     }
     image = upright(std::move(image), raw.orientation);
     if (image.isNull()) {
-        picture.error = QStringLiteral("out of memory");
+        picture.error = failureText(Failure::OutOfMemory);
         return picture;
     }
     picture.image = std::move(image);

@@ -3,7 +3,6 @@
 
 #include "ResultLine.h"
 #include "storage/CategoryStore.h"
-#include "storage/Win1252.h"
 
 #include <QCollator>
 #include <QLocale>
@@ -30,11 +29,9 @@ void ResultList::Fill(const std::vector<CardSummary>& cards)
 
     m_lines.reserve(count);
     m_ids.reserve(std::size_t(count));
-    m_positions.reserve(std::size_t(count));
     for (const int position : order) {
         m_lines.append(lines.at(position));
         m_ids.push_back(cards[std::size_t(position)].id);
-        m_positions.push_back(position);
     }
 }
 
@@ -42,19 +39,11 @@ void ResultList::Clear()
 {
     m_lines.clear();
     m_ids.clear();
-    m_positions.clear();
 }
 
 std::optional<qint64> ResultList::ChosenCardId(int index) const
 {
     if (index < 0 || index >= Count())
         return std::nullopt;
-    const QString chosen = Win1252::Trimmed(m_lines.at(index));
-    int best = index;
-    for (int i = 0; i < Count(); ++i) {
-        if (m_positions[std::size_t(i)] < m_positions[std::size_t(best)] &&
-            Win1252::Trimmed(m_lines.at(i)) == chosen)
-            best = i;
-    }
-    return m_ids[std::size_t(best)];
+    return m_ids[std::size_t(index)];
 }

@@ -20,13 +20,11 @@ public:
     bool IsEmpty() const noexcept { return m_lines.isEmpty(); }
     const QStringList& Lines() const noexcept { return m_lines; }
 
-    // The card that a double-click on line index shows: the first card, in the order they were given to
-    // Fill, whose line equals that line once both are trimmed of codes 0 to 32. So of two cards with
-    // identical lines, either line shows the first card. Nothing for an index outside the list.
+    // The card that a double-click on line index shows: the card of that very line, even when other
+    // lines read the same. Nothing for an index outside the list.
     std::optional<qint64> ChosenCardId(int index) const;
 
 private:
     QStringList m_lines;
-    std::vector<qint64> m_ids;    // the card of each line
-    std::vector<int> m_positions; // the position of that card in the cards given to Fill
+    std::vector<qint64> m_ids; // the card of each line
 };

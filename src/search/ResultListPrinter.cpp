@@ -60,6 +60,11 @@ std::vector<PrintedText> LayOutResultList(const QStringList& lines, const Printe
         out.push_back({page, y, 8, line});
         y += 2 * h8;
     }
+    // The footer keeps the lines' bottom margin, and its two texts stay together.
+    if (y + 150 >= pageHeight - 3 * h8) {
+        ++page;
+        y = 2 * h8;
+    }
     out.push_back({page, y + 50, 8, u"____________________"_s});
     out.push_back(
         {page, y + 150, 8, "Stampa eseguita in data "_L1 + texts.date + " alle ore "_L1 + texts.time});

@@ -45,9 +45,10 @@ int FontHeight(int pointSize, int dpiY);
 // Where every text of the printed list goes: the dash line (14 pt) at 2 × H(14), the title (12 pt) H(12)
 // below it, the dash line again H(12) lower, then the lines (8 pt) from 3 × H(8) lower on, 2 × H(8) apart.
 // A line whose top would be at or below pageHeight − 3 × H(8) starts a new page at 2 × H(8), without the
-// heading. The footer follows the last line without a page-break test: "____________________" 50 pixels
-// below where the next line would go and "Stampa eseguita in data " + date + " alle ore " + time 150
-// pixels below it.
+// heading. The footer follows the last line: "____________________" 50 pixels below where the next line
+// would go and "Stampa eseguita in data " + date + " alle ore " + time 150 pixels below it. When the
+// second of them would start at or below the same threshold as the lines, both go to a new page, below
+// 2 × H(8).
 std::vector<PrintedText> LayOutResultList(const QStringList& lines, const PrintedListTexts& texts, int dpiY,
                                           int pageHeight);
 

@@ -39,8 +39,8 @@ QString CategoryStore::QueryFirst() const
 
 QString CategoryStore::QueryPrevious(qint64 id) const
 {
-    return "SELECT * FROM "_L1 + m_category.tableName + " WHERE ID <= "_L1 + QString::number(id) +
-           " ORDER BY ID DESC LIMIT 1 OFFSET 1"_L1;
+    return "SELECT * FROM "_L1 + m_category.tableName + " WHERE ID < "_L1 + QString::number(id) +
+           " ORDER BY ID DESC LIMIT 1"_L1;
 }
 
 QString CategoryStore::QueryNext(qint64 id) const
@@ -71,11 +71,18 @@ bool CategoryStore::reopen()
     // as it is.
     m_db.reset();
     m_db = std::make_unique<TSQLiteDatabase>(DatabasePath(), m_busyTimeoutMs);
-    if (!m_db->HasTable(QString(m_category.tableName))) {
-        m_db->ExecuteStatement(CreateTableSql());
-        return false;
-    }
-    return true;
+    const QString table(m_category.tableName);
+    if (m_db->HasTable(table))
+        return true;
+    // Another copy may be creating the same archive: checked again under the write lock, so that only
+    // one of them creates the table.
+    bool existed = false;
+    inTransaction([&](TSQLiteDatabase& db) {
+        existed = db.HasTable(table);
+        if (!existed)
+            db.ExecuteStatement(CreateTableSql());
+    });
+    return existed;
 }
 
 bool CategoryStore::OpenArchive(const QString& positioningSql)
@@ -259,7 +266,7 @@ qint64 CategoryStore::SaveCard(std::optional<qint64> id, const CardValues& value
             // Read inside the transaction, so that no other copy can write between the check and the update.
             const auto current = db.OpenQuery(QueryById(*id));
             if (current->RowCount() == 0)
-                throw ESQLiteException(u"The card %1 is no longer in the archive"_s.arg(*id));
+                throw ESQLiteException(u"La scheda %1 non \u00e8 pi\u00f9 presente in archivio"_s.arg(*id));
             if (ReadStoredCard(*current) != *expected)
                 throw ECardChangedElsewhere(
                     u"The card %1 was changed in the archive after it was read"_s.arg(*id));
@@ -267,7 +274,7 @@ qint64 CategoryStore::SaveCard(std::optional<qint64> id, const CardValues& value
         if (id) {
             updateRow(*id, encoded);
             if (db.Changes() == 0)
-                throw ESQLiteException(u"The card %1 is no longer in the archive"_s.arg(*id));
+                throw ESQLiteException(u"La scheda %1 non \u00e8 pi\u00f9 presente in archivio"_s.arg(*id));
         } else {
             insertRow(encoded);
             id = db.LastRowId();

@@ -137,7 +137,8 @@ public:
     static QByteArray ReadPictureFile(const QString& filePath);
 
 private:
-    // A new connection; creates the table when it is missing. Returns whether the table existed.
+    // A new connection; creates the table when it is missing. Returns whether the table existed (when
+    // another copy created it meanwhile, it did).
     bool reopen();
     // The found cards of the condition, its values bound as TEXT: "%" + trimmed text + "%" each.
     std::vector<CardSummary> findCards(const QString& condition, const QList<QString>& texts);

@@ -103,7 +103,10 @@ void TSQLiteDatabase::StartTransaction()
 {
     if (m_inTransaction)
         throw ESQLiteException(QStringLiteral("Transaction already open"));
-    ExecuteStatement(QStringLiteral("BEGIN TRANSACTION;"));
+    // Immediate: the write lock is taken (waiting out the busy timeout) before anything is read. A
+    // transaction that reads first cannot take it while another connection writes, and SQLite then fails
+    // at once instead of waiting.
+    ExecuteStatement(QStringLiteral("BEGIN IMMEDIATE TRANSACTION;"));
     m_inTransaction = true;
 }
 

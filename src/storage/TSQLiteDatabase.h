@@ -34,6 +34,7 @@ public:
     // The same, with the bytes already in memory.
     void StoreBlob(const QString& sql, const QByteArray& bytes);
 
+    // Begins a write transaction: holds the database's write lock from the start.
     void StartTransaction();
     void CommitTransaction();
     // Undoes an open transaction at once, so that its locks are released before the connection dies.

@@ -11,8 +11,7 @@ QString PhotoBrowser::StepQuery(const CategoryStore& store, Step step, std::opti
     case Step::First:
         break;
     case Step::Previous:
-        // The second-highest identifier not above the current one: the card before it, as long as the
-        // current card still exists (when another connection deleted it, one card is skipped).
+        // The highest identifier below the current one, whether or not another copy deleted that card.
         if (from)
             return store.QueryPrevious(*from);
         break;

@@ -3,9 +3,12 @@
 #include "shell/PasswordFile.h"
 #include "support/TestFiles.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -60,7 +63,22 @@ private slots:
         make.start(QStringLiteral(MAKE_GUIDE_PDF), {dir.filePath(u"Guida.pdf"_s)});
         QVERIFY(make.waitForFinished(60000));
         QCOMPARE(make.exitCode(), 0);
-        QVERIFY(TestFiles::ReadFile(dir.filePath(u"Guida.pdf"_s)).startsWith("%PDF"));
+        const QByteArray guide = TestFiles::ReadFile(dir.filePath(u"Guida.pdf"_s));
+        QVERIFY(guide.startsWith("%PDF"));
+        // A disk that fills up midway: the build fails, and the earlier guide stays whole.
+        make.setChildProcessModifier([] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = 4096;
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
+        make.start(QStringLiteral(MAKE_GUIDE_PDF), {dir.filePath(u"Guida.pdf"_s)});
+        QVERIFY(make.waitForFinished(60000));
+        QVERIFY(make.exitCode() != 0);
+        QCOMPARE(TestFiles::ReadFile(dir.filePath(u"Guida.pdf"_s)), guide);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({u"file"_s, u"Guida.pdf"_s}));
     }
 
     void pdfGuide_saysWhatTheGuideScreensSay()

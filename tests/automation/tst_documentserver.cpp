@@ -266,6 +266,67 @@ private slots:
                                      QString(100, u'\u00e8') + u".odt"_s}));
     }
 
+    void longAndTakenNames_moveOnWithinTheFileSystemsBytes()
+    {
+        // 84 euro signs are 252 bytes: with ".odt" one more than a name may take.
+        const QByteArray photo = TestFiles::MakeJpeg(QSize(40, 30));
+        const QString euros(84, u'\u20ac');
+        QVERIFY(exportCard({{1, euros}}, photo).ok);
+        QVERIFY(exportCard({{1, euros}}, photo).ok);
+        // A link leading nowhere holds a name as much as a file does.
+        QVERIFY(QDir().mkpath(exportFolder()));
+        QVERIFY(QFile::link(m_folder->filePath(u"nowhere"_s), QDir(exportFolder()).filePath(u"Fido.odt"_s)));
+        QVERIFY(exportCard({{1, u"Fido"_s}}, photo).ok);
+        const QStringList files = QDir(exportFolder()).entryList(QDir::Files | QDir::System | QDir::Hidden);
+        QCOMPARE(files.size(), 4);
+        QVERIFY(files.contains(QString(83, u'\u20ac') + u".odt"_s));
+        QVERIFY(files.contains(QString(82, u'\u20ac') + u" (2).odt"_s));
+        QVERIFY(files.contains(u"Fido (2).odt"_s));
+        QVERIFY(QFileInfo(QDir(exportFolder()).filePath(u"Fido.odt"_s)).isSymLink());
+    }
+
+    void failedWrites_failTheExportAndLeaveNothing()
+    {
+        // A document that does not fit: the export fails, nothing is opened and no file stays.
+        const QByteArray photo = TestFiles::MakeJpeg(QSize(40, 30));
+        WordExportResult result;
+        {
+            TestFiles::FileSizeLimit full(photo.size() + 1024);
+            result = exportCard({{1, u"Rex"_s}}, photo);
+        }
+        QVERIFY(!result.ok);
+        QCOMPARE(result.failedStep, 23);
+        QVERIFY(m_desk->opened.isEmpty());
+        QCOMPARE(QDir(exportFolder()).entryList(QDir::Files | QDir::System | QDir::Hidden), QStringList());
+
+        // A picture that does not fit: the earlier picture file stays whole, and no copy is left.
+        const QString picture = m_folder->filePath(u"Scheda.bmp"_s);
+        QCOMPARE(TestFiles::ReadFile(picture), photo);
+        {
+            TestFiles::FileSizeLimit full(photo.size() + 1024);
+            result = exportCard({{1, u"Rex"_s}}, TestFiles::MakeJpeg(QSize(1600, 1200)));
+        }
+        QVERIFY(!result.ok);
+        QCOMPARE(result.failedStep, 11);
+        QVERIFY2(result.errorText.contains(u"File too large"_s), qPrintable(result.errorText));
+        QCOMPARE(TestFiles::ReadFile(picture), photo);
+        QCOMPARE(QDir(m_folder->path()).entryList({u"Scheda*"_s}, QDir::Files | QDir::Hidden),
+                 QStringList{u"Scheda.bmp"_s});
+    }
+
+    void pictureFileAsALink_isReplacedNotWrittenThrough()
+    {
+        const QString elsewhere = m_folder->filePath(u"altrove.txt"_s);
+        QVERIFY(TestFiles::WriteFile(elsewhere, "da non toccare"));
+        const QString picture = m_folder->filePath(u"Scheda.bmp"_s);
+        QVERIFY(QFile::link(elsewhere, picture));
+        const QByteArray photo = TestFiles::MakeJpeg(QSize(40, 30));
+        QVERIFY(exportCard({{1, u"Rex"_s}}, photo).ok);
+        QCOMPARE(TestFiles::ReadFile(elsewhere), "da non toccare"_ba);
+        QVERIFY(!QFileInfo(picture).isSymLink());
+        QCOMPARE(TestFiles::ReadFile(picture), photo);
+    }
+
     void noProgramForText_createsNoServer()
     {
         m_desk->hasHandlers = false;

@@ -9,9 +9,12 @@
 #include "support/OfficeFiles.h"
 #include "support/TestFiles.h"
 
+#include "automation/VariantArray.h"
+
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <malloc.h>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace Automation;
@@ -46,6 +49,18 @@ QString columnLetter(int column)
     return QString(QChar(char16_t(u'A' + column - 1)));
 }
 
+int openDescriptors()
+{
+    return int(QDir(u"/proc/self/fd"_s).entryList(QDir::Files | QDir::System).size());
+}
+
+// Bytes of the heap in use; 0 when the allocator keeps no such count (sanitizer builds).
+std::size_t heapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
 } // namespace
 
 class TestSpreadsheetServer : public QObject
@@ -57,6 +72,14 @@ class TestSpreadsheetServer : public QObject
     std::unique_ptr<Registry> m_registry;
 
     QString exportFolder() const { return m_folder->filePath(u"Esportazioni"_s); }
+
+    // A new workbook's first sheet, straight through the object model.
+    DispatchPtr newSheet(DispatchPtr& app)
+    {
+        app = m_registry->Create(u"Excel.Application"_s);
+        app->GetObject(u"Workbooks"_s)->Call(u"Add"_s);
+        return app->GetObject(u"Workbooks"_s, {Variant::I4(1)})->GetObject(u"WorkSheets"_s, {Variant::I4(1)});
+    }
 
     ExcelExportResult transfer(const TextGrid& g, const QString& sheet = u"Archivio cani"_s)
     {
@@ -90,9 +113,15 @@ private slots:
                                      u"1e5"_s,
                                      u"TRUE"_s,
                                      u"a\tb\u0001c"_s};
+        // Texts that look like the file's own escapes of characters.
+        const QStringList escapes = {u"_x0041_"_s, u"_x005F_"_s, u"_x0041_x0042_"_s,
+                                     u"_x0041\u0001_x00e8_z"_s, u"__x0000_x"_s};
         const int live = Dispatch::LiveObjects();
-        const TextGrid g =
-            grid(12, [&](int r, int c) { return c == 1 ? samples.value(r - 1) : u"r%1c%2"_s.arg(r).arg(c); });
+        const TextGrid g = grid(12, [&](int r, int c) {
+            if (c == 1)
+                return samples.value(r - 1);
+            return c == 2 && r <= escapes.size() ? escapes.at(r - 1) : u"r%1c%2"_s.arg(r).arg(c);
+        });
         const ExcelExportResult result = transfer(g);
         QVERIFY2(result.outcome == Outcome::Done, qPrintable(result.errorText));
         QCOMPARE(Dispatch::LiveObjects(), live);
@@ -119,6 +148,8 @@ private slots:
             if (!expected.isEmpty())
                 QVERIFY2(cell.type == u"s"_s || cell.type == u"inlineStr"_s, qPrintable(cell.type));
         }
+        for (int r = 2; r <= escapes.size() + 1; ++r)
+            QCOMPARE(sheet.cell(u"C%1"_s.arg(r)).text, escapes.at(r - 2));
         // The header's leading blank does not reach the sheet; A1 is regular, B1 to Z1 bold.
         QCOMPARE(sheet.cell(u"A1"_s).text, u"N."_s);
         QVERIFY(!sheet.cell(u"A1"_s).bold);
@@ -153,6 +184,78 @@ private slots:
         QCOMPARE(sheet.lastRow, 10001);
         QCOMPARE(sheet.cell(u"Z10001"_s).text, u"10000-25"_s);
         QCOMPARE(sheet.cell(u"A10001"_s).text, u"10000"_s);
+    }
+
+    void largeArray_isKeptNotCopiedCellByCell()
+    {
+        auto array = std::make_shared<VariantArray>(20000, 26);
+        for (int c = 1; c <= 26; ++c) {
+            for (int r = 1; r <= 20000; ++r)
+                array->Set(r, c, Variant::Str(u"r%1c%2"_s.arg(r).arg(c)));
+        }
+        DispatchPtr app;
+        const DispatchPtr range =
+            newSheet(app)->GetObject(u"Range"_s, {Variant::Str(u"A1"_s), Variant::Str(u"Z20000"_s)});
+        std::size_t before = heapInUse();
+        auto probe = std::make_unique<QByteArray>(1 << 20, 'x');
+        const bool counted = heapInUse() >= before + (1 << 20);
+        probe.reset();
+        before = heapInUse();
+        if (!counted)
+            QSKIP("This allocator keeps no count of the heap in use.");
+        range->Put(u"Value"_s, Variant::ArrayRef(array));
+        // A copy of the cells would take tens of megabytes.
+        QVERIFY2(heapInUse() < before + 64 * 1024, qPrintable(QString::number(heapInUse() - before)));
+    }
+
+    void laterCallsHideEarlierOnes()
+    {
+        DispatchPtr app;
+        const DispatchPtr sheet = newSheet(app);
+        const auto range = [&](const QString& reference) {
+            return sheet->GetObject(u"Range"_s, {Variant::Str(reference)});
+        };
+        const auto value = [&](const QString& reference) {
+            const Variant v = range(reference)->Get(u"Value"_s);
+            return v.isEmpty() ? u"(vuota)"_s : v.ToString();
+        };
+        auto array = std::make_shared<VariantArray>(2, 2);
+        array->Set(1, 1, Variant::Str(u"a1"_s));
+        array->Set(1, 2, Variant::Bool(true));
+        array->Set(2, 2, Variant::I4(22));
+        range(u"A1:C3"_s)->Put(u"NumberFormat"_s, Variant::Str(u"@"_s));
+        range(u"A1:C3"_s)->Put(u"Value"_s, Variant::ArrayRef(array));
+        range(u"B2"_s)->Put(u"Value"_s, Variant::Str(u"b2"_s));
+        range(u"B2"_s)->Put(u"NumberFormat"_s, Variant::Str(u"General"_s));
+        range(u"A2:B2"_s)->Put(u"Value"_s, Variant::Str(u"riga"_s));
+        range(u"C2"_s)->Put(u"Value"_s, Variant::I4(5));
+        range(u"A1:B1"_s)->GetObject(u"Font"_s)->Put(u"Bold"_s, Variant::Bool(true));
+        range(u"A1"_s)->GetObject(u"Font"_s)->Put(u"Bold"_s, Variant::Bool(false));
+        // The caller's array changed afterwards: the sheet keeps what it was handed.
+        array->Set(1, 1, Variant::Str(u"cambiato"_s));
+
+        QCOMPARE(value(u"A1"_s), u"a1"_s);
+        QCOMPARE(value(u"B1"_s), u"VERO"_s);
+        QCOMPARE(value(u"C1"_s), u"#N/D"_s); // beyond the array
+        QCOMPARE(value(u"B2"_s), u"riga"_s);
+        QCOMPARE(value(u"C2"_s), u"5"_s);
+        QCOMPARE(value(u"C3"_s), u"#N/D"_s);
+        QCOMPARE(value(u"D4"_s), u"(vuota)"_s);
+
+        app->Put(u"Visible"_s, Variant::Bool(true));
+        const OfficeFiles::XlsxSheet written = OfficeFiles::ReadXlsx(m_desk->opened.value(0));
+        QVERIFY2(written.error.isEmpty(), qPrintable(written.error));
+        QCOMPARE(written.lastRow, 3);
+        QCOMPARE(written.cell(u"A1"_s).text, u"a1"_s);
+        QVERIFY(!written.cell(u"A1"_s).bold);
+        QVERIFY(written.cell(u"B1"_s).bold);
+        QCOMPARE(written.cell(u"B1"_s).type, u"b"_s);
+        QCOMPARE(written.cell(u"A2"_s).numberFormat, u"@"_s);
+        QCOMPARE(written.cell(u"B2"_s).numberFormat, u"General"_s);
+        QCOMPARE(written.cell(u"B2"_s).text, u"riga"_s);
+        QCOMPARE(written.cell(u"C2"_s).text, u"5"_s);
+        QCOMPARE(written.cell(u"C3"_s).text, u"#N/D"_s);
+        QCOMPARE(written.cell(u"C3"_s).numberFormat, u"@"_s);
     }
 
     void designedEmptyForm_givesEmptyTextCells()
@@ -206,6 +309,41 @@ private slots:
         QCOMPARE(result.failedCall, 11);
         // The workbook itself is kept for the user.
         QCOMPARE(exported(), QStringList{u"Archivio cani.xlsx"_s});
+    }
+
+    void workbookNotWrittenWhole_failsAndLeavesNothing_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<qint64>("limit"); // -1: the rows fit in the library's temporary file, their copy not
+        QTest::newRow("rows over the limit") << 3000 << qint64(256 * 1024);
+        QTest::newRow("no room for the rows' copy") << 3000 << qint64(-1);
+        QTest::newRow("small workbook") << 1 << qint64(1024);
+    }
+    void workbookNotWrittenWhole_failsAndLeavesNothing()
+    {
+        QFETCH(int, rows);
+        QFETCH(qint64, limit);
+        const TextGrid g = grid(rows, [](int r, int c) { return u"Valore %1 del campo %2"_s.arg(r).arg(c); });
+        if (limit < 0) {
+            // Just short of the sheet as the file holds it: header, rows, then the last row and the end,
+            // which the library adds while closing.
+            QCOMPARE(transfer(g).outcome, Outcome::Done);
+            const QString path = m_desk->opened.takeLast();
+            limit = OfficeFiles::ZipEntry(path, u"xl/worksheets/sheet1.xml"_s).size() - 100;
+            QVERIFY(QFile::remove(path));
+        }
+        const int descriptors = openDescriptors();
+        ExcelExportResult result;
+        {
+            TestFiles::FileSizeLimit full(limit);
+            result = transfer(g);
+        }
+        QCOMPARE(result.outcome, Outcome::ExportFailed);
+        QCOMPARE(result.failedCall, 11);
+        QVERIFY(m_desk->opened.isEmpty());
+        QCOMPARE(exported(), QStringList());
+        // The library's temporaries, already unlinked, are closed too: their disk space is free again.
+        QCOMPARE(openDescriptors(), descriptors);
     }
 
     void sheetNameRefused_failsTheNameCall_data()

@@ -4,8 +4,11 @@
 #include "storage/ESQLiteException.h"
 #include "support/TestFiles.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 using Kind = CardEditor::SaveOutcome::Kind;
@@ -42,6 +45,16 @@ class TestCardEditor : public QObject
     QString stored(const QString& column, qint64 id)
     {
         return TestFiles::RunSqliteTool(dbPath(), u"SELECT %1 FROM amici WHERE ID=%2"_s.arg(column).arg(id));
+    }
+    // Another copy of the program, saving cards in the test's folder (see archive_writer).
+    static std::unique_ptr<QProcess> otherCopy(const QStringList& arguments)
+    {
+        auto copy = std::make_unique<QProcess>();
+        copy->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        copy->start(QStringLiteral(ARCHIVE_WRITER), arguments);
+        if (!copy->waitForStarted())
+            qFatal("archive_writer did not start");
+        return copy;
     }
     qint64 insert(CardEditor& e, const QString& name)
     {
@@ -128,6 +141,9 @@ private slots:
         QVERIFY(!e->Navigate(CardEditor::Step::Previous));
         QVERIFY(e->Navigate(CardEditor::Step::Last));
         QCOMPARE(e->Value(CardFields::Nome), u"Tre"_s);
+        elsewhere(u"DELETE FROM amici WHERE ID=3"_s); // the card shown is gone: previous still moves
+        QVERIFY(e->Navigate(CardEditor::Step::Previous));
+        QCOMPARE(e->IdText(), u"1"_s);
     }
 
     void identifiers_areSixtyFourBits()
@@ -219,7 +235,7 @@ private slots:
         elsewhere(u"DELETE FROM amici WHERE ID=1"_s);
         outcome = a->Save();
         QCOMPARE(outcome.kind, Kind::Failed);
-        QVERIFY(outcome.error.contains(u"no longer"_s));
+        QVERIFY(outcome.error.contains(u"non \u00e8 pi\u00f9 presente in archivio"_s));
         QCOMPARE(stored(u"count(*)"_s, 1), u"0"_s);
     }
 
@@ -297,6 +313,64 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(ESQLiteException, f->Delete());
         QVERIFY(f->Id());
         QCOMPARE(f->Value(CardFields::Nome), u"Tre"_s);
+    }
+
+    void saves_waitForAnotherCopyWriting()
+    {
+        // Two copies save their own cards at once. A save may wait for the other's lock (and fail only once
+        // the busy timeout is over) but never fails at once because the other is writing.
+        auto e = editor();
+        insert(*e, u"Uno"_s);
+        insert(*e, u"Due"_s);
+        e.reset();
+        elsewhere(u"UPDATE amici SET Picture = randomblob(300000)"_s); // photos make each save longer
+        std::vector<std::unique_ptr<QProcess>> copies;
+        for (const QString& id : {u"1"_s, u"2"_s})
+            copies.push_back(otherCopy({u"update"_s, m_dir->path(), id, u"100"_s}));
+        for (const auto& copy : copies) {
+            QVERIFY(copy->waitForFinished(-1));
+            const QString report = QString::fromUtf8(copy->readAllStandardOutput());
+            QVERIFY2(report.contains(u" conflicts=0 immediate=0 "_s) && report.contains(u" other=0"_s),
+                     qPrintable(report));
+        }
+    }
+
+    void newArchive_isCreatedOnceByTwoCopies()
+    {
+        // Two copies save the first card of an archive that does not exist yet. In every other trial the
+        // write lock is held for a moment first, so that both find the table missing before either can
+        // create it.
+        const std::array copies{otherCopy({u"create"_s}), otherCopy({u"create"_s})};
+        QStringList failures;
+        for (int trial = 0; trial < 60; ++trial) {
+            const QString folder = m_dir->filePath(QString::number(trial));
+            QVERIFY(QDir().mkpath(folder));
+            std::optional<TSQLiteDatabase> holder;
+            if (trial % 2) {
+                holder.emplace(folder + u"/Cavalli.db"_s);
+                holder->ExecuteStatement(u"BEGIN IMMEDIATE"_s);
+            }
+            for (const auto& copy : copies) {
+                copy->write((folder + u'\n').toUtf8());
+                QVERIFY(copy->waitForBytesWritten(-1));
+            }
+            if (holder) {
+                QThread::msleep(50);
+                holder->ExecuteStatement(u"ROLLBACK"_s);
+            }
+            for (const auto& copy : copies) {
+                while (!copy->canReadLine())
+                    QVERIFY(copy->waitForReadyRead(-1));
+                const QString answer = QString::fromUtf8(copy->readLine()).trimmed();
+                if (answer != u"ok"_s)
+                    failures << answer;
+            }
+        }
+        QCOMPARE(failures, QStringList());
+        for (const auto& copy : copies) {
+            copy->closeWriteChannel();
+            QVERIFY(copy->waitForFinished(-1));
+        }
     }
 };
 

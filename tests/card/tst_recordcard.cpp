@@ -314,7 +314,7 @@ private slots:
             other.ExecuteStatement(u"DELETE FROM amici"_s);
         }
         save();
-        QVERIFY(m_desktop->messages[0].text.contains(u"no longer"_s));
+        QVERIFY(m_desktop->messages[0].text.contains(u"non \u00e8 pi\u00f9 presente in archivio"_s));
         QCOMPARE(position(), u"1"_s);
         QCOMPARE(text(u"txtRazza"_s), u"Frisone"_s);
         QCOMPARE(storedCount(), 0);

@@ -387,6 +387,7 @@ private slots:
     {
         addCards({card({{CardFields::Nome, u"Fulmine"_s}, {CardFields::Razza, u"Frisone"_s}}),
                   card({{CardFields::Nome, u"Tempesta"_s}})});
+        TestGui::ParkPointer(); // not over the grid when the screen opens
         open();
         QCOMPARE(m_screen->StatusText(), QString());
         auto* excel = find<LinkLabel>(u"lblExcel"_s);
@@ -397,25 +398,25 @@ private slots:
         };
         const QColor red(Qt::red), black(Qt::black);
 
-        QTest::mouseMove(find(u"imgExcel"_s), QPoint(20, 20));
+        TestGui::MovePointer(find(u"imgExcel"_s), QPoint(20, 20));
         QCOMPARE(m_screen->StatusText(), u" Esporta i dati in un file di Microsoft Excel."_s);
         QCOMPARE(captionColours(), (QList<QColor>{red, black, black}));
-        QTest::mouseMove(guida, QPoint(5, 5));
+        TestGui::MovePointer(guida, QPoint(5, 5));
         QCOMPARE(m_screen->StatusText(), u" Visualizza la guida in linea."_s);
         QCOMPARE(captionColours(), (QList<QColor>{black, red, black}));
-        QTest::mouseMove(find(u"imgEsci"_s), QPoint(20, 20));
+        TestGui::MovePointer(find(u"imgEsci"_s), QPoint(20, 20));
         QCOMPARE(m_screen->StatusText(), u" Esce dalla schermata di lavoro corrente."_s);
         QCOMPARE(captionColours(), (QList<QColor>{black, black, red}));
         // The toolbar outside the buttons.
-        QTest::mouseMove(find(u"grpControlli"_s), QPoint(450, 40));
+        TestGui::MovePointer(find(u"grpControlli"_s), QPoint(450, 40));
         QCOMPARE(m_screen->StatusText(), QString());
         QCOMPARE(captionColours(), (QList<QColor>{black, black, black}));
 
         // Over the grid: the current cell's text, not the text of the cell under the pointer.
-        QTest::mouseMove(find(u"imgExcel"_s), QPoint(20, 20));
+        TestGui::MovePointer(find(u"imgExcel"_s), QPoint(20, 20));
         grid()->setCurrentIndex(model()->index(0, 1));
         const QRect other = grid()->visualRect(model()->index(1, 0));
-        QTest::mouseMove(grid()->viewport(), other.center());
+        TestGui::MovePointer(grid()->viewport(), other.center());
         QCOMPARE(m_screen->StatusText(), u" Frisone"_s);
         QCOMPARE(captionColours(), (QList<QColor>{black, black, black}));
         // Moving the current cell with the keys while the pointer rests on the grid.
@@ -424,7 +425,7 @@ private slots:
         QTest::keyClick(grid(), Qt::Key_Down);
         QCOMPARE(m_screen->StatusText(), u" Tempesta"_s);
         // Over the headers too.
-        QTest::mouseMove(grid()->horizontalHeader()->viewport(), QPoint(300, 10));
+        TestGui::MovePointer(grid()->horizontalHeader()->viewport(), QPoint(300, 10));
         QCOMPARE(m_screen->StatusText(), u" Tempesta"_s);
         // An empty current cell: one blank.
         grid()->setCurrentIndex(model()->index(1, 1));

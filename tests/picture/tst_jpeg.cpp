@@ -7,7 +7,6 @@
 #include <QtTest>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <sys/resource.h>
 #include <vector>
 
@@ -19,18 +18,6 @@ bool near(QRgb a, QRgb b)
     return qAbs(qRed(a) - qRed(b)) < 12 && qAbs(qGreen(a) - qGreen(b)) < 12 && qAbs(qBlue(a) - qBlue(b)) < 12;
 }
 
-// One decode must never take longer than this, whatever the file; a 12-megapixel photo takes about 70 ms.
-constexpr qint64 DecodeBoundMs = 1000;
-
-// Processor time of this process, user and system, in ms. Decoding computes and waits for nothing, so this
-// is its duration on an idle machine, and unlike wall time it does not grow when other programs share the
-// processors.
-qint64 processorMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
-}
 // The box sizes the screens decode for: full size, the card's preview, the viewer, the zoom screen.
 const QList<QSize> Boxes = {QSize(), QSize(320, 237), QSize(715, 539), QSize(1276, 1020)};
 
@@ -244,19 +231,24 @@ private slots:
 
     void decode_failsWithoutEndingTheProcess()
     {
-        QVERIFY(!Jpeg::Decode({}).ok());
+        // The reasons are the screens' words, never libjpeg's English.
+        QCOMPARE(Jpeg::Decode({}).error, u"file incompleto"_s);
         const JpegPicture notJpeg = Jpeg::Decode(TestFiles::MakePicture(QSize(20, 20), "PNG"));
         QVERIFY(!notJpeg.ok());
-        QVERIFY(notJpeg.error.contains(u"Not a JPEG"_s));
+        QCOMPARE(notJpeg.error, u"non \u00e8 un file JPEG"_s);
+        QCOMPARE(Jpeg::Decode(QByteArray(5000, '\xff')).error, u"non \u00e8 un file JPEG"_s);
         // A truncated file decodes with grey fill and warnings: never clean.
         const QByteArray whole = TestFiles::MakeJpeg(QSize(200, 200));
         const JpegPicture truncated = Jpeg::Decode(whole.left(whole.size() / 2));
         QVERIFY(!truncated.clean());
-        QVERIFY(!Jpeg::Decode(whole.left(20)).ok());
-        QVERIFY(!Jpeg::Decode(QByteArray(5000, '\xff')).ok());
+        QCOMPARE(Jpeg::Decode(whole.left(20)).error, u"file incompleto"_s);
+        QByteArray twelveBit = TestFiles::MakeJpeg(QSize(16, 16));
+        const qsizetype frame = twelveBit.indexOf("\xff\xc0");
+        twelveBit[frame + 4] = 12; // the sample precision
+        QCOMPARE(Jpeg::Decode(twelveBit).error, u"formato non supportato"_s);
     }
 
-    void decode_refusesHostileFilesQuickly_data()
+    void decode_refusesHostileFiles_data()
     {
         QTest::addColumn<QByteArray>("jpeg");
         QTest::addColumn<QString>("error");
@@ -264,16 +256,12 @@ private slots:
             QTest::newRow(qPrintable(s.name)) << s.bytes << s.error;
     }
 
-    void decode_refusesHostileFilesQuickly()
+    void decode_refusesHostileFiles()
     {
         QFETCH(QByteArray, jpeg);
         QFETCH(QString, error);
         for (const QSize box : Boxes) {
-            const qint64 start = processorMs();
             const JpegPicture p = Jpeg::Decode(jpeg, box);
-            const qint64 ms = processorMs() - start;
-            QVERIFY2(ms < DecodeBoundMs,
-                     qPrintable(u"%1 ms at %2 x %3"_s.arg(ms).arg(box.width()).arg(box.height())));
             if (error.isEmpty()) {
                 QVERIFY2(p.ok(), qPrintable(p.error));
             } else {
@@ -293,12 +281,10 @@ private slots:
             QVERIFY(Jpeg::Decode(progressive, box).clean());
         const QByteArray huge =
             TestFiles::WithJpegSize(TestFiles::MakeJpegWith(QSize(16, 16), {}), 16320, 12240);
-        const qint64 start = processorMs();
         const JpegPicture p = Jpeg::Decode(huge, QSize(320, 237));
-        QVERIFY(processorMs() - start < DecodeBoundMs);
         QVERIFY2(p.ok(), qPrintable(p.error)); // grey fill where the data ends
         QCOMPARE(p.image.size(), QSize(2040, 1530));
-        QVERIFY(Jpeg::Decode(huge).error.contains(u"too large"_s)); // at full size it would take 800 MB
+        QCOMPARE(Jpeg::Decode(huge).error, u"foto troppo grande"_s); // at full size it would take 800 MB
     }
 
     void decode_failsCleanlyWithoutMemory_data()
@@ -306,17 +292,17 @@ private slots:
         QTest::addColumn<QByteArray>("jpeg");
         QTest::addColumn<int>("headroomMb");
         QTest::addColumn<QString>("answer");
-        // 8000 x 8000 pixels take 244 MB; the data ends after a few blocks, the rest is grey fill.
+        // 4000 x 4000 pixels take 61 MB; the data ends after a few blocks, the rest is grey fill.
         auto large = [](const TestFiles::JpegOptions& options) {
-            return TestFiles::WithJpegSize(TestFiles::MakeJpegWith(QSize(16, 16), options), 8000, 8000);
+            return TestFiles::WithJpegSize(TestFiles::MakeJpegWith(QSize(16, 16), options), 4000, 4000);
         };
-        QTest::newRow("CMYK converted in place") << large({.cmyk = true}) << 300 << u"ok"_s;
+        QTest::newRow("CMYK converted in place") << large({.cmyk = true}) << 80 << u"ok"_s;
         QTest::newRow("CMYK, no room to turn it")
-            << large({.cmyk = true, .exifOrientation = 6}) << 300 << u"error: out of memory"_s;
+            << large({.cmyk = true, .exifOrientation = 6}) << 80 << u"error: memoria insufficiente"_s;
         QTest::newRow("no room to turn it")
-            << large({.exifOrientation = 8}) << 300 << u"error: out of memory"_s;
-        QTest::newRow("no room to mirror it") << large({.exifOrientation = 2}) << 300 << u"ok"_s;
-        QTest::newRow("no room for the pixels") << large({}) << 120 << u"error: out of memory"_s;
+            << large({.exifOrientation = 8}) << 80 << u"error: memoria insufficiente"_s;
+        QTest::newRow("no room to mirror it") << large({.exifOrientation = 2}) << 80 << u"ok"_s;
+        QTest::newRow("no room for the pixels") << large({}) << 30 << u"error: memoria insufficiente"_s;
     }
 
     void decode_failsCleanlyWithoutMemory()
@@ -345,19 +331,29 @@ private slots:
 
     void decode_survivesEveryRecordedRegression()
     {
-        // Every file that ever crashed or stalled the decoder, the fuzzer's finds included: a prompt answer.
+        // Every file that ever crashed or stalled the decoder, the fuzzer's finds included: an answer, within
+        // the work budget. The work is counted, so this holds on a busy machine too; what a unit of it costs
+        // in time is bench_jpeg's to measure.
         const QDir folder(jpegDataFolder() + u"/regressions"_s);
         const QStringList names = folder.entryList({u"*.jpg"_s}, QDir::Files);
         for (const JpegCorpus::Sample& s : JpegCorpus::Hostile())
             QVERIFY2(names.contains(s.name), qPrintable(s.name));
+        // Files that cost far more than a photo: the budget refuses them at every box.
+        const QStringList overBudget = {u"fuzz-slow-arithmetic-progressive-3376x15611.jpg"_s,
+                                        u"fuzz-slow-cmyk-progressive-3328x7712-c.jpg"_s,
+                                        u"scans-last-repeated-1000-progressive-4000x3000.jpg"_s};
         for (const QString& name : names) {
             const QByteArray bytes = TestFiles::ReadFile(folder.filePath(name));
             for (const QSize box : Boxes) {
-                const qint64 start = processorMs();
                 const JpegPicture p = Jpeg::Decode(bytes, box);
-                const qint64 ms = processorMs() - start;
-                QVERIFY2(ms < DecodeBoundMs, qPrintable(u"%1: %2 ms"_s.arg(name).arg(ms)));
-                QVERIFY2(p.ok() != !p.error.isEmpty(), qPrintable(name)); // an answer either way
+                const QString where =
+                    u"%1 at %2 x %3: %4 units"_s.arg(name).arg(box.width()).arg(box.height()).arg(p.work);
+                QVERIFY2(p.ok() != !p.error.isEmpty(), qPrintable(where)); // an answer either way
+                QVERIFY2(!p.ok() || (p.work > 0 && p.work <= Jpeg::WorkBudget(box)), qPrintable(where));
+                if (overBudget.contains(name)) {
+                    QCOMPARE(p.error, u"foto troppo grande"_s);
+                    QVERIFY2(p.work > Jpeg::WorkBudget(box), qPrintable(where));
+                }
                 if (p.ok() && box.isValid()) {
                     const QSize drawn = FitPicture(p.size, box).size();
                     QVERIFY2(p.image.width() >= drawn.width() && p.image.height() >= drawn.height(),

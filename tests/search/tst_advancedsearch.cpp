@@ -400,15 +400,14 @@ private slots:
             QVERIFY(!m_search->isVisible());
             QCOMPARE(m_card->CurrentCardId(), QString());
         }
-        // Its own token, with blanks around it. Of two identical lines either shows the card that came
-        // first from the archive (identifier order here).
+        // Its own token, with blanks around it. Of two identical lines each shows its own card.
         open(u"  amici "_s);
         click(u"cmdTrova"_s);
         QCOMPARE(ListLines(list()).at(0), ListLines(list()).at(1));
         DoubleClickRow(list(), 1);
         QVERIFY(!m_search->isVisible());
-        QCOMPARE(m_card->CurrentCardId(), u"2"_s);
-        QCOMPARE(m_card->Value(CardFields::Note), u"altra"_s);
+        QCOMPARE(m_card->CurrentCardId(), u"6"_s);
+        QCOMPARE(m_card->Value(CardFields::Note), u"una nota"_s);
         QVERIFY(m_desktop->messages.isEmpty());
 
         // Deleted meanwhile: said, and the screen stays.
@@ -418,7 +417,7 @@ private slots:
         DoubleClickRow(list(), 0);
         QVERIFY(m_search->isVisible());
         QCOMPARE(m_desktop->lastText(), u"La scheda selezionata non \u00e8 pi\u00f9 presente in archivio."_s);
-        QCOMPARE(m_card->CurrentCardId(), u"2"_s);
+        QCOMPARE(m_card->CurrentCardId(), u"6"_s);
     }
 
     void closing_reopensTheArchiveOnTheFirstCard()

@@ -10,6 +10,7 @@
 #include "search/ShortDateFormat.h"
 #include "search/ui/FindDialog.h"
 #include "support/FakeDesktop.h"
+#include "support/TestFiles.h"
 #include "support/TestGui.h"
 
 #include <QComboBox>
@@ -495,7 +496,7 @@ private slots:
         QCOMPARE(m_desktop->messages[0].icon, Desktop::Icon::Warning);
     }
 
-    void doubleClick_identicalLinesShowTheFirstCard()
+    void doubleClick_identicalLinesShowTheirOwnCards()
     {
         m_card->show();
         // Names of 35 characters are cut to 30 in the list: these two lines are the same.
@@ -515,8 +516,15 @@ private slots:
         QCOMPARE(lines().size(), 2);
         QCOMPARE(lines().at(0), lines().at(1));
         DoubleClickRow(list(), 1);
-        QCOMPARE(m_card->CurrentCardId(), u"3"_s); // the first in the archive's order
-        QCOMPARE(m_card->Value(CardFields::Note), u"primo"_s);
+        QCOMPARE(m_card->CurrentCardId(), u"9"_s);
+        QCOMPARE(m_card->Value(CardFields::Note), u"secondo"_s);
+        // The other card of the same line, deleted meanwhile, does not stand in the way.
+        open();
+        search(u"Tirreno"_s);
+        m_archive->Remove(3);
+        DoubleClickRow(list(), 1);
+        QCOMPARE(m_card->CurrentCardId(), u"9"_s);
+        QVERIFY(m_desktop->messages.isEmpty());
     }
 
     void doubleClick_aCardDeletedMeanwhileOrUnreadableKeepsTheDialogOpen()
@@ -713,6 +721,21 @@ private slots:
         QCOMPARE(m_desktop->messages.size(), 1);
         QVERIFY(m_desktop->lastText().startsWith(u"Salvataggio non riuscito"_s));
         QVERIFY(!QGuiApplication::overrideCursor());
+
+        // A disk that fills up while the pages are written: reported, and the earlier file stays whole.
+        const QByteArray before = TestFiles::ReadFile(pdf);
+        m_desktop->clear();
+        m_desktop->answers = {true, true};
+        m_desktop->files = {pdf};
+        {
+            TestFiles::FileSizeLimit full(1024);
+            click(u"btnStampa"_s);
+        }
+        QCOMPARE(m_desktop->messages.size(), 1);
+        QVERIFY(m_desktop->lastText().startsWith(u"Salvataggio non riuscito"_s));
+        QCOMPARE(TestFiles::ReadFile(pdf), before);
+        QCOMPARE(QDir(m_dir->path()).entryList({u"elenco*"_s}, QDir::Files | QDir::Hidden),
+                 QStringList{u"elenco.txt.pdf"_s});
     }
 
     void recordCard_opensTheDialogAndTakesTheChosenCard()

@@ -116,7 +116,7 @@ private slots:
         QCOMPARE(list.ChosenCardId(0), std::nullopt);
     }
 
-    void chosenCard_isTheFirstWithTheSameLine()
+    void chosenCard_isTheLinesOwnAmongIdenticalLines()
     {
         // Names that differ only after the 30th character give identical lines.
         const QString longName = u"Bucefalo di Macedonia, figlio di "_s;
@@ -126,9 +126,9 @@ private slots:
         QCOMPARE(list.Count(), 5);
         QCOMPARE(list.Lines().at(0), list.Lines().at(1));
         QCOMPARE(list.ChosenCardId(0), 3);
-        QCOMPARE(list.ChosenCardId(1), 3);
+        QCOMPARE(list.ChosenCardId(1), 8);
         QCOMPARE(list.ChosenCardId(2), 7);
-        QCOMPARE(list.ChosenCardId(3), 7);
+        QCOMPARE(list.ChosenCardId(3), 5);
         QCOMPARE(list.ChosenCardId(4), 9);
         QCOMPARE(list.ChosenCardId(-1), std::nullopt);
         QCOMPARE(list.ChosenCardId(5), std::nullopt);

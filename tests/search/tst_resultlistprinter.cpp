@@ -19,6 +19,7 @@ struct PdfWord
     double x = 0;
     double y = 0;
     QString text;
+    double bottom = 0;
 };
 
 std::vector<PdfWord> pdfWords(const QString& pdf)
@@ -29,7 +30,7 @@ std::vector<PdfWord> pdfWords(const QString& pdf)
         return {};
     const QString html = QString::fromUtf8(tool.readAllStandardOutput());
     static const QRegularExpression element(
-        uR"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="[\d.]+">([^<]*)</word>)re"_s);
+        uR"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">([^<]*)</word>)re"_s);
     std::vector<PdfWord> words;
     int page = -1;
     for (const auto& m : element.globalMatch(html)) {
@@ -37,9 +38,10 @@ std::vector<PdfWord> pdfWords(const QString& pdf)
             ++page;
             continue;
         }
-        QString text = m.captured(3);
+        QString text = m.captured(4);
         text.replace(u"&amp;"_s, u"&"_s).replace(u"&lt;"_s, u"<"_s).replace(u"&gt;"_s, u">"_s);
-        words.push_back({page, m.captured(1).toDouble(), m.captured(2).toDouble(), text});
+        words.push_back(
+            {page, m.captured(1).toDouble(), m.captured(2).toDouble(), text, m.captured(3).toDouble()});
     }
     return words;
 }
@@ -47,6 +49,13 @@ std::vector<PdfWord> pdfWords(const QString& pdf)
 PrintedListTexts findTexts()
 {
     return {QString(FindDashLine), u"Archivio anagrafico cavalli"_s, u"01/02/2024"_s, u"10:11:12"_s};
+}
+
+// A PDF writer of A4 landscape pages at 600 dpi without margins, as a full-page printer.
+void setUpPage(QPdfWriter& writer)
+{
+    writer.setResolution(600);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF()));
 }
 
 } // namespace
@@ -115,21 +124,50 @@ private slots:
         QCOMPARE(at(3 + 65), std::tuple(1, 134 + 34 * 134, 8));
         QCOMPARE(at(3 + 66), std::tuple(2, 134, 8));
         QCOMPARE(at(3 + 69), std::tuple(2, 134 + 3 * 134, 8));
-        // The footer follows the last line, with no page-break test.
+        // The footer follows the last line when it fits.
         QCOMPARE(layout[73].text, u"____________________"_s);
         QCOMPARE(at(73), std::tuple(2, 134 + 4 * 134 + 50, 8));
         QCOMPARE(layout[74].text, u"Stampa eseguita in data 01/02/2024 alle ore 10:11:12"_s);
         QCOMPARE(at(74), std::tuple(2, 134 + 4 * 134 + 150, 8));
     }
 
-    void layout_footerMayFallOffThePage()
+    void footer_startsANewPageWhenItDoesNotFit_data()
     {
-        // 31 lines fill the first page exactly: the footer stays on it, below the threshold and the page.
-        QStringList lines(31, u"x"_s);
-        const auto layout = LayOutResultList(lines, findTexts(), 600, 4960);
-        QCOMPARE(layout.back().page, 0);
-        QCOMPARE(layout.back().y, 635 + 31 * 134 + 150);
-        QVERIFY(layout.back().y > 4960 - 201);
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("y"); // of "Stampa eseguita"
+        QTest::newRow("29 lines: fits") << 29 << 0 << 635 + 29 * 134 + 150;
+        QTest::newRow("31 lines: partly below the page") << 31 << 1 << 134 + 150;
+        QTest::newRow("66 lines: wholly below the page") << 66 << 2 << 134 + 150;
+    }
+
+    void footer_startsANewPageWhenItDoesNotFit()
+    {
+        QFETCH(int, lines);
+        QFETCH(int, page);
+        QFETCH(int, y);
+        const QStringList list(lines, u"Cavallo"_s);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(u"elenco.pdf"_s);
+        {
+            QPdfWriter writer(pdf);
+            setUpPage(writer);
+            const auto layout = LayOutResultList(list, findTexts(), 600, writer.height());
+            QCOMPARE(std::tuple(layout.back().page, layout.back().y), std::tuple(page, y));
+            QCOMPARE(layout.end()[-2].page, page); // the two texts stay together
+            QVERIFY(PrintResultList(writer, list, findTexts()));
+        }
+        const std::vector<PdfWord> words = pdfWords(pdf);
+        QVERIFY2(!words.empty(), "pdftotext found no text");
+        const QSizeF points = QPageSize(QPageSize::A4).size(QPageSize::Point).transposed();
+        for (const QString& text : {u"____________________"_s, u"Stampa"_s, u"10:11:12"_s}) {
+            const auto w =
+                std::find_if(words.begin(), words.end(), [&](const PdfWord& w) { return w.text == text; });
+            QVERIFY2(w != words.end(), qPrintable(text));
+            QCOMPARE(w->page, page);
+            QVERIFY2(w->bottom <= points.height(),
+                     qPrintable(u"%1 ends at %2 pt"_s.arg(text).arg(w->bottom)));
+        }
     }
 
     void print_placesTextsOnThePdf()
@@ -141,8 +179,7 @@ private slots:
             lines.append(u"Cavallo %1                       Razza: Arabo  Prezzo: \u20ac 1.200"_s.arg(i, 2));
         {
             QPdfWriter writer(pdf);
-            writer.setResolution(600);
-            writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF()));
+            setUpPage(writer);
             QVERIFY(writer.height() > 4800 && writer.height() < 4962); // page breaks as in the layout test
             QVERIFY(PrintResultList(writer, lines,
                                     {QString(AdvancedSearchDashLine), u"Archivio anagrafico cavalli"_s,

@@ -97,6 +97,50 @@ private slots:
         QVERIFY(!m_screens->CardByToken(u"Hobby"_s));
     }
 
+    void startUp_removesOnlyTheProgramsOwnStaleTemporaries()
+    {
+        // Times by the program's clock: an hour and more before it is stale, less is a write under way.
+        QTemporaryDir dir;
+        const QDir folder(dir.path());
+        QVERIFY(folder.mkpath(u"Esportazioni"_s));
+        const auto make = [&](const QString& name, qint64 minutesOld) {
+            QFile file(folder.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.setFileTime(m_desktop->now.addSecs(-60 * minutesOld),
+                                     QFileDevice::FileModificationTime));
+        };
+        const QStringList stale = {
+            u"unins000.dll.AbCdEf"_s, u"Scheda.bmp.xYzWvU"_s, u"unins000.dll.codazzurra-abcdef"_s,
+            u"Esportazioni/.codazzurra-QwErTy.odt"_s, u"Esportazioni/.codazzurra-AsDfGh.xlsx"_s};
+        const QStringList kept = {u"unins000.dll.FrEsHa"_s, // 59 minutes old
+                                  u"unins000.dll"_s,
+                                  u"unins000.dll.bak"_s,
+                                  u"unins000.dll.backup"_s,
+                                  u"unins000.dll.BACKUP"_s,
+                                  u"unins000.dll.abc123"_s,
+                                  u"unins000.dll.abcdefg"_s,
+                                  u"xunins000.dll.abcdef"_s,
+                                  u"Cani.db.abcdef"_s,
+                                  u".codazzurra-QwErTy.odt"_s,
+                                  u"Esportazioni/Rex.odt"_s,
+                                  u"Esportazioni/.codazzurra-QwE.odt"_s,
+                                  u"Esportazioni/unins000.dll.AbCdEf"_s};
+        for (const QString& name : stale)
+            make(name, 61);
+        for (const QString& name : kept)
+            make(name, name == kept.first() ? 59 : 600);
+        QVERIFY(QFile::link(folder.filePath(u"Cani.db.abcdef"_s), folder.filePath(u"unins000.dll.LiNkAb"_s)));
+        QVERIFY(folder.mkdir(u"Scheda.bmp.FoLdEr"_s));
+
+        Screens screens(dir.path());
+        for (const QString& name : stale)
+            QVERIFY2(!QFileInfo::exists(folder.filePath(name)), qPrintable(name));
+        for (const QString& name : kept)
+            QVERIFY2(QFileInfo::exists(folder.filePath(name)), qPrintable(name));
+        QVERIFY(QFileInfo(folder.filePath(u"unins000.dll.LiNkAb"_s)).isSymLink());
+        QVERIFY(QFileInfo(folder.filePath(u"Scheda.bmp.FoLdEr"_s)).isDir());
+    }
+
     void password_opensTheStartMenuInAnyCase()
     {
         auto* ok = find<QPushButton>(m_screens->Password(), u"cmdOK"_s);

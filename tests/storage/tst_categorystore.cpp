@@ -147,6 +147,10 @@ private slots:
         QCOMPARE(shownId(), 3);
         m_store->OpenArchive(m_store->QueryPrevious(3));
         QCOMPARE(shownId(), 1);
+        m_store->OpenArchive(m_store->QueryPrevious(2)); // from a card deleted meanwhile: the one before it
+        QCOMPARE(shownId(), 1);
+        m_store->OpenArchive(m_store->QueryPrevious(5));
+        QCOMPARE(shownId(), 4);
         m_store->OpenArchive(m_store->QueryPrevious(1));
         QCOMPARE(shownId(), -1);
         m_store->OpenArchive(m_store->QueryNext(4));
@@ -197,8 +201,9 @@ private slots:
 
         // Updating a card that another copy deleted stores nothing and says so.
         m_store->DeleteCard(id);
-        QVERIFY(
-            raisedMessage([&] { m_store->SaveCard(id, card(u"Rex 2"_s), photo); }).contains(u"no longer"_s));
+        QVERIFY(raisedMessage([&] {
+                    m_store->SaveCard(id, card(u"Rex 2"_s), photo);
+                }).contains(u"non \u00e8 pi\u00f9 presente in archivio"_s));
         QCOMPARE(countCards(*m_store), 0);
 
         // A picture that SQLite refuses rolls back the texts stored just before it.

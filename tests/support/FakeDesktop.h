@@ -93,17 +93,20 @@ public:
             return nullptr;
         return pdfWriter(printJobFails ? unwritablePath() : printerPdf);
     }
-    std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString& path) override
+    std::unique_ptr<QPagedPaintDevice> OpenPdfFile(const QString& path, QIODevice& output) override
     {
         pdfFiles << path;
         cursorAtPrinting =
             QGuiApplication::overrideCursor() ? QGuiApplication::overrideCursor()->shape() : Qt::ArrowCursor;
-        return pdfWriter(path);
+        return laidOut(std::make_unique<QPdfWriter>(&output));
     }
 
     static std::unique_ptr<QPagedPaintDevice> pdfWriter(const QString& path)
     {
-        auto writer = std::make_unique<QPdfWriter>(path);
+        return laidOut(std::make_unique<QPdfWriter>(path));
+    }
+    static std::unique_ptr<QPagedPaintDevice> laidOut(std::unique_ptr<QPdfWriter> writer)
+    {
         writer->setResolution(600);
         writer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF()));
         return writer;

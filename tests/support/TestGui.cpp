@@ -5,8 +5,10 @@
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <QtTest>
 
 namespace TestGui {
@@ -52,6 +54,26 @@ void WhenModal(std::function<void(QWidget*)> inspect, int timeoutMs)
         }
     });
     timer->start();
+}
+
+void MovePointer(QWidget* widget, QPoint pos)
+{
+    // The window the pointer was last moved into: entering another one is an event of its own.
+    static QPointer<QWindow> entered;
+    QWindow* window = widget->window()->windowHandle();
+    const QPoint local = window->mapFromGlobal(widget->mapToGlobal(pos));
+    if (window != entered) {
+        QEnterEvent enter(local, local, window->mapToGlobal(local));
+        QCoreApplication::sendEvent(window, &enter);
+        entered = window;
+    }
+    QTest::mouseMove(window, local);
+}
+
+void ParkPointer()
+{
+    QCursor::setPos(QGuiApplication::primaryScreen()->geometry().topLeft());
+    QCoreApplication::processEvents();
 }
 
 } // namespace TestGui

@@ -390,11 +390,11 @@ private slots:
         QVERIFY(m_show->PointerHidden());
         QCOMPARE(m_show->cursor().shape(), Qt::BlankCursor);
         QCOMPARE(bar()->cursor().shape(), Qt::BlankCursor);
-        QTest::mouseMove(m_show->Picture(), QPoint(50, 60));
+        TestGui::MovePointer(m_show->Picture(), QPoint(50, 60));
         QVERIFY(!m_show->PointerHidden());
         QCOMPARE(m_show->cursor().shape(), Qt::PointingHandCursor);
         m_clock->Advance(2000);
-        QTest::mouseMove(bar(), QPoint(5, 5)); // any movement starts the three seconds again
+        TestGui::MovePointer(bar(), QPoint(5, 5)); // any movement starts the three seconds again
         m_clock->Advance(2000);
         QVERIFY(!m_show->PointerHidden());
         m_clock->Advance(1000);

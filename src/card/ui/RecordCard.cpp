@@ -509,11 +509,9 @@ void RecordCard::showPhoto()
     if (!picture.ok()) {
         // Never leave the previous card's photo on screen.
         ShowPlaceholder();
-        desktop().Warning(
-            this, u"Foto non visualizzabile"_s,
-            u"La foto della scheda %1 non pu\u00f2 essere visualizzata perch\u00e9 i suoi dati sono "
-            "danneggiati (%2). I dati testuali della scheda sono mostrati comunque."_s.arg(CurrentCardId(),
-                                                                                           picture.error));
+        desktop().Warning(this, u"Foto non visualizzabile"_s,
+                          u"La foto della scheda %1 non pu\u00f2 essere visualizzata (%2). I dati testuali "
+                          "della scheda sono mostrati comunque."_s.arg(CurrentCardId(), picture.error));
         return;
     }
     m_preview->SetPicture(picture.image, picture.size);
@@ -788,9 +786,7 @@ void RecordCard::LoadPhoto()
         showPosition();
         ShowPlaceholder();
         desktop().Warning(this, u"Caricamento foto non riuscito"_s,
-                          u"Impossibile caricare la foto \u00ab%1\u00bb: il file non \u00e8 un'immagine JPEG "
-                          "valida (%2)."_s.arg(path, picture.error.isEmpty() ? u"formato non riconosciuto"_s
-                                                                             : picture.error));
+                          u"Impossibile caricare la foto \u00ab%1\u00bb (%2)."_s.arg(path, picture.error));
         return;
     }
     m_editor.SetPendingPhoto(path, bytes);

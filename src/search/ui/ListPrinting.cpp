@@ -4,6 +4,7 @@
 #include "kit/BusyCursor.h"
 #include "search/ResultListPrinter.h"
 #include "search/ShortDateFormat.h"
+#include "storage/AtomicFile.h"
 #include "storage/CategoryDescriptor.h"
 
 #include <QDir>
@@ -67,8 +68,14 @@ bool PrintListOnRequest(QWidget* parent, const QStringList& lines, const Categor
         const PrintedListTexts texts{style.dashLine, Categories::PrintedListTitle(category),
                                      ShortDateFormat::Format(now.date()),
                                      PrintedTime(now.time(), QLocale::system())};
-        std::unique_ptr<QPagedPaintDevice> device =
-            pdfPath.isEmpty() ? desktop().OpenPrintJob() : desktop().OpenPdfFile(pdfPath);
+        // The PDF file is written whole or not at all: painting reports success whatever its device met,
+        // so the file itself tells whether every byte reached the disk.
+        AtomicFile::Writer pdfFile(pdfPath);
+        std::unique_ptr<QPagedPaintDevice> device;
+        if (pdfPath.isEmpty())
+            device = desktop().OpenPrintJob();
+        else if (pdfFile.Open())
+            device = desktop().OpenPdfFile(pdfPath, pdfFile.Device());
         done = device && PrintResultList(*device, lines, texts);
         // A printer reports a spooling failure in its state once painting has ended.
         if (auto* printer = dynamic_cast<QPrinter*>(device.get()))
@@ -76,7 +83,7 @@ bool PrintListOnRequest(QWidget* parent, const QStringList& lines, const Categor
                    printer->printerState() != QPrinter::Aborted;
         device.reset();
         if (done && !pdfPath.isEmpty())
-            done = QFileInfo(pdfPath).size() > 0;
+            done = pdfFile.Commit();
     }
     if (!done) {
         desktop().Error(parent, pdfPath.isEmpty() ? PrintFailed

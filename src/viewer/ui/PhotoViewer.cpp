@@ -224,11 +224,10 @@ void PhotoViewer::ShowViewerCard(const PhotoCard& card)
     if (!picture.ok()) {
         // Never the previous card's photo under this card's name.
         showPlaceholder();
-        desktop().Warning(
-            this, u"Foto non visualizzabile"_s,
-            u"La foto della scheda %1 non pu\u00f2 essere visualizzata perch\u00e9 i suoi dati sono "
-            "danneggiati (%2). I dati testuali della scheda sono mostrati comunque."_s.arg(
-                QString::number(card.id), picture.error));
+        // The program's general error box, as for any other failure while navigating.
+        desktop().Error(
+            this, u"La foto della scheda %1 non pu\u00f2 essere visualizzata (%2). I dati testuali "
+                  "della scheda sono mostrati comunque."_s.arg(QString::number(card.id), picture.error));
         return;
     }
     m_photo->SetPicture(picture.image, picture.size);
