@@ -23,7 +23,6 @@
 #include "automation/DocumentServer.h"
 #include "automation/OfficeServers.h"
 #include "card/ui/RecordCard.h"
-#include "picture/JpegDecoder.h"
 #include "export/ExcelTransfer.h"
 #include "export/ExportGrid.h"
 #include "export/ui/ExportGridView.h"
