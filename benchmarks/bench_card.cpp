@@ -7,7 +7,7 @@
 #include "BenchSupport.h"
 
 #include "app/Screens.h"
-#include "card/RecordCard.h"
+#include "card/ui/RecordCard.h"
 #include "kit/CodazzurraApplication.h"
 #include "kit/PictureBox.h"
 

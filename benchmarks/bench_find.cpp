@@ -10,8 +10,8 @@
 #include "app/Screens.h"
 #include "kit/CodazzurraApplication.h"
 #include "kit/Desktop.h"
-#include "search/AdvancedSearch.h"
-#include "search/FindDialog.h"
+#include "search/ui/AdvancedSearch.h"
+#include "search/ui/FindDialog.h"
 
 #include <QComboBox>
 #include <QCursor>

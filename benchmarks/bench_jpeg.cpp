@@ -8,7 +8,7 @@
 #include "BenchJpeg.h"
 #include "BenchSupport.h"
 
-#include "card/JpegDecoder.h"
+#include "picture/JpegDecoder.h"
 
 #include <QDir>
 #include <cstdio>

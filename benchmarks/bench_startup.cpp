@@ -8,7 +8,7 @@
 
 #include "app/Screens.h"
 #include "kit/CodazzurraApplication.h"
-#include "shell/TfrmPassword.h"
+#include "shell/ui/TfrmPassword.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

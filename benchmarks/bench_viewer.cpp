@@ -14,9 +14,9 @@
 #include "kit/CodazzurraApplication.h"
 #include "kit/PictureBox.h"
 #include "kit/Ticker.h"
-#include "viewer/PhotoViewer.h"
 #include "viewer/SlidePreparer.h"
-#include "viewer/Slideshow.h"
+#include "viewer/ui/PhotoViewer.h"
+#include "viewer/ui/Slideshow.h"
 
 #include <QMap>
 #include <QScreen>

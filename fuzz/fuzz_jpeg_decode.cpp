@@ -3,8 +3,8 @@
 // it is decoded for (full size, the card's preview, the viewer, the zoom screen), so a seed decodes as
 // itself and the fuzzer reaches every DCT scale by adding or removing a byte. Besides the sanitizers'
 // findings, a broken contract of Jpeg::Decode aborts the run.
-#include "card/FitPicture.h"
-#include "card/JpegDecoder.h"
+#include "picture/FitPicture.h"
+#include "picture/JpegDecoder.h"
 
 #include <cstddef>
 #include <cstdint>

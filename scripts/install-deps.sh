@@ -7,7 +7,7 @@ packages=(
     build-essential cmake pkg-config
     qt6-base-dev libsqlite3-dev libjpeg-dev libxlsxwriter-dev
     qt6-qpa-plugins qt6-translations-l10n xdg-utils fonts-liberation2 fonts-dejavu-core
-    sqlite3 libjpeg-turbo-progs poppler-utils xvfb xauth unzip
+    sqlite3 libjpeg-turbo-progs poppler-utils xvfb xauth unzip python3 clang-format-14
     clang libclang-rt-dev
 )
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Screens.h"
 #include "kit/CodazzurraApplication.h"
-#include "shell/TfrmPassword.h"
+#include "shell/ui/TfrmPassword.h"
 
 int main(int argc, char* argv[])
 {

@@ -5,8 +5,8 @@
 #include "EAutomationError.h"
 #include "ExportFolder.h"
 #include "ServerObject.h"
-#include "card/FitPicture.h"
-#include "card/JpegDecoder.h"
+#include "picture/FitPicture.h"
+#include "picture/JpegDecoder.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 
 #include "FieldConventions.h"
 #include "Guard.h"
-#include "shell/MakerInfo.h"
+#include "program/MakerInfo.h"
 
 #include <QLibraryInfo>
 #include <QLocale>

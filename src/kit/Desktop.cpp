@@ -2,8 +2,8 @@
 #include "Desktop.h"
 
 #include "QtDesktop.h"
-#include "shell/ErrorText.h"
-#include "shell/MakerInfo.h"
+#include "program/ErrorText.h"
+#include "program/MakerInfo.h"
 
 namespace {
 Desktop* g_replacement = nullptr;

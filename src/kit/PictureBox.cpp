@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PictureBox.h"
 
-#include "card/FitPicture.h"
+#include "picture/FitPicture.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Placeholders.h"
 
-#include "card/JpegDecoder.h"
+#include "picture/JpegDecoder.h"
 
 #include <QFile>
 

@@ -2,6 +2,7 @@
 #include "StatusBar.h"
 
 #include "Colours.h"
+#include "Controls.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -40,14 +41,9 @@ QLabel* MakeStatusBar(QWidget* parent)
 {
     auto* bar = new QLabel(parent);
     bar->setObjectName(QStringLiteral("panInfo"));
-    bar->setAutoFillBackground(true);
-    QPalette p = bar->palette();
-    p.setColor(QPalette::Window, Navy);
-    p.setColor(QPalette::WindowText, Qt::white);
-    bar->setPalette(p);
-    QFont f(QStringLiteral("Verdana"));
-    f.setPixelSize(12);
-    bar->setFont(f);
+    FillBackground(bar, Navy);
+    SetColour(bar, QPalette::WindowText, Qt::white);
+    bar->setFont(Verdana(12));
     bar->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return bar;
 }

@@ -2,6 +2,7 @@
 #include "WindowPlacement.h"
 
 #include "Artwork.h"
+#include "Controls.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -15,10 +16,7 @@ void SetUpWindow(QWidget* window, const QString& objectName, const QString& titl
     window->setObjectName(objectName);
     window->setWindowTitle(title);
     window->setWindowIcon(Picture(QStringLiteral("app_icon")));
-    window->setAutoFillBackground(true);
-    QPalette p = window->palette();
-    p.setColor(QPalette::Window, background);
-    window->setPalette(p);
+    FillBackground(window, background);
 }
 
 QSize OuterSize(const QWidget* window)

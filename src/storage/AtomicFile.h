@@ -10,8 +10,8 @@
 // Writing a whole file so that it is either completely replaced or left as it was.
 namespace AtomicFile {
 
-// A file written under a temporary name beside path ("<name>.codazzurra-XXXXXX", six letters), which takes path's
-// name only once every byte is on disk. Whatever path names is replaced by the rename, never written
+// A file written under a temporary name beside path ("<name>.codazzurra-XXXXXX", six letters), which takes
+// path's name only once every byte is on disk. Whatever path names is replaced by the rename, never written
 // through: a symbolic link at path is itself replaced, and the file it points to stays as it was.
 // (QSaveFile does neither: it follows links, and when the disk fills up after part of the data was
 // written, its commit() still renames the truncated file over the old one.)

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FittedPicture.h"
 
-#include "card/FitPicture.h"
-#include "card/JpegDecoder.h"
+#include "picture/FitPicture.h"
+#include "picture/JpegDecoder.h"
 
 FittedPicture DecodeFitted(const QByteArray& bytes, QSize area)
 {

@@ -62,11 +62,11 @@ double points(const QString& length)
 // An .odt file as the test reads it.
 struct Odt
 {
-    explicit Odt(const QString& path)
-        : path(path)
+    explicit Odt(const QString& file)
+        : path(file)
     {
         QString message;
-        ok = content.setContent(OfficeFiles::ZipEntry(path, u"content.xml"_s), true, &message);
+        ok = content.setContent(OfficeFiles::ZipEntry(file, u"content.xml"_s), true, &message);
         for (const QDomElement& s : elements(content.documentElement(), StyleNS, u"style"_s))
             styles.insert(s.attributeNS(StyleNS, u"name"_s), s);
     }

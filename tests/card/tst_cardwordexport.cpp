@@ -3,11 +3,11 @@
 // document the real document server writes (read back), or the calls a recording server receives.
 #include "app/Screens.h"
 #include "automation/DocumentServer.h"
-#include "card/RecordCard.h"
 #include "card/WordExport.h"
+#include "card/ui/RecordCard.h"
 #include "kit/CodazzurraApplication.h"
 #include "kit/Placeholders.h"
-#include "shell/MakerInfo.h"
+#include "program/MakerInfo.h"
 #include "support/FakeDesktop.h"
 #include "support/OfficeFiles.h"
 #include "support/RecordingServer.h"

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Screens.h"
-#include "card/AttachmentDialog.h"
-#include "card/RecordCard.h"
+#include "card/ui/AttachmentDialog.h"
+#include "card/ui/RecordCard.h"
 #include "kit/CodazzurraApplication.h"
 #include "kit/Colours.h"
 #include "kit/CommandPicture.h"
 #include "kit/PictureBox.h"
+#include "kit/TfrmZoom.h"
 #include "kit/WindowPlacement.h"
-#include "shell/TfrmAvvio.h"
-#include "shell/TfrmZoom.h"
+#include "shell/ui/TfrmAvvio.h"
 #include "storage/ESQLiteException.h"
 #include "support/FakeDesktop.h"
 #include "support/RecordingServer.h"
@@ -748,9 +748,9 @@ private slots:
         QVERIFY(m_desktop->messages.isEmpty());
 
         QString title;
-        TestGui::WhenModal([&](QWidget* modal) {
-            title = modal->findChild<QLabel*>(u"panTitle"_s)->text();
-            modal->close();
+        TestGui::WhenModal([&](QWidget* guide) {
+            title = guide->findChild<QLabel*>(u"panTitle"_s)->text();
+            guide->close();
         });
         click(u"cmdGuida"_s);
         QCOMPARE(title, u"Gestione degli archivi degli animali domestici"_s);

@@ -2,13 +2,13 @@
 // The advanced search as the user works it, through the real screens.
 #include "SearchTestSupport.h"
 #include "app/Screens.h"
-#include "card/RecordCard.h"
+#include "card/ui/RecordCard.h"
 #include "kit/CodazzurraApplication.h"
 #include "kit/Colours.h"
-#include "search/AdvancedSearch.h"
-#include "search/FindDialog.h"
 #include "search/ResultListPrinter.h"
 #include "search/ShortDateFormat.h"
+#include "search/ui/AdvancedSearch.h"
+#include "search/ui/FindDialog.h"
 #include "support/FakeDesktop.h"
 #include "support/TestGui.h"
 

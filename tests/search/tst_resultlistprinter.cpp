@@ -161,8 +161,8 @@ private slots:
         QVERIFY2(!words.empty(), "pdftotext found no text");
         const QSizeF points = QPageSize(QPageSize::A4).size(QPageSize::Point).transposed();
         for (const QString& text : {u"____________________"_s, u"Stampa"_s, u"10:11:12"_s}) {
-            const auto w =
-                std::find_if(words.begin(), words.end(), [&](const PdfWord& w) { return w.text == text; });
+            const auto w = std::find_if(words.begin(), words.end(),
+                                        [&](const PdfWord& word) { return word.text == text; });
             QVERIFY2(w != words.end(), qPrintable(text));
             QCOMPARE(w->page, page);
             QVERIFY2(w->bottom <= points.height(),

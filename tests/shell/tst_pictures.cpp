@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "card/FitPicture.h"
+#include "picture/FitPicture.h"
 #include "shell/SplashAnimation.h"
 #include "shell/TImageArray.h"
 

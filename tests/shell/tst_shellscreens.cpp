@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Screens.h"
-#include "card/RecordCard.h"
+#include "card/ui/RecordCard.h"
 #include "kit/Artwork.h"
 #include "kit/BusyCursor.h"
 #include "kit/CodazzurraApplication.h"
@@ -9,18 +9,18 @@
 #include "kit/Guard.h"
 #include "kit/PictureBox.h"
 #include "kit/StatusBar.h"
+#include "kit/TfrmZoom.h"
 #include "kit/WindowPlacement.h"
+#include "program/ErrorText.h"
 #include "shell/Crypt.h"
-#include "shell/ErrorText.h"
 #include "shell/GuideTexts.h"
 #include "shell/PasswordFile.h"
-#include "shell/TfrmAvvio.h"
-#include "shell/TfrmCambiaPassword.h"
-#include "shell/TfrmHelpForm.h"
-#include "shell/TfrmInfo.h"
-#include "shell/TfrmPassword.h"
-#include "shell/TfrmSplash.h"
-#include "shell/TfrmZoom.h"
+#include "shell/ui/TfrmAvvio.h"
+#include "shell/ui/TfrmCambiaPassword.h"
+#include "shell/ui/TfrmHelpForm.h"
+#include "shell/ui/TfrmInfo.h"
+#include "shell/ui/TfrmPassword.h"
+#include "shell/ui/TfrmSplash.h"
 #include "support/FakeDesktop.h"
 #include "support/TestFiles.h"
 #include "support/TestGui.h"
@@ -464,6 +464,24 @@ private slots:
         QCOMPARE(box->FittedRect().center(), QRect(QPoint(0, 0), box->size()).center());
         QTest::mouseClick(box, Qt::LeftButton);
         QVERIFY(!zoom.isVisible());
+    }
+
+    void showZoomed_decodesForTheScreenOrRefusesAnUnreadablePhoto()
+    {
+        QWidget* owner = m_screens->Password();
+        QSize shown;
+        TestGui::WhenModal([&](QWidget* modal) {
+            shown = qobject_cast<TfrmZoom*>(modal)->Picture()->PictureSize();
+            modal->close();
+        });
+        Kit::ShowZoomed(owner, TestFiles::MakeJpeg(QSize(3000, 2000)));
+        QCOMPARE(shown, QSize(3000, 2000));
+        QVERIFY(m_desktop->messages.isEmpty());
+
+        Kit::ShowZoomed(owner, QByteArray("\xff\xd8\xff\xe0 not really a photo"));
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(m_desktop->lastText(), u"Attenzione: impossibile individuare la foto corrente."_s);
+        QCOMPARE(m_desktop->messages.back().title, u"Operazione annullata"_s);
     }
 
     void splash_animatesOnlyWhileShown()

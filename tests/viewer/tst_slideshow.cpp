@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The slideshow as the user sees it, through the real screens, with time stepped by the test.
 #include "app/Screens.h"
-#include "card/RecordCard.h"
+#include "card/ui/RecordCard.h"
 #include "kit/CodazzurraApplication.h"
 #include "kit/PictureBox.h"
 #include "kit/Placeholders.h"
+#include "kit/TfrmZoom.h"
 #include "kit/Ticker.h"
-#include "shell/TfrmZoom.h"
 #include "support/FakeClock.h"
 #include "support/FakeDesktop.h"
 #include "support/TestArchive.h"
 #include "support/TestFiles.h"
 #include "support/TestGui.h"
 #include "viewer/SlidePreparer.h"
-#include "viewer/Slideshow.h"
+#include "viewer/ui/Slideshow.h"
 
 #include <QLabel>
 #include <QScreen>

@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The photo viewer as the user works it, through the real screens.
 #include "app/Screens.h"
-#include "card/RecordCard.h"
+#include "card/ui/RecordCard.h"
 #include "kit/CodazzurraApplication.h"
 #include "kit/Colours.h"
 #include "kit/CommandPicture.h"
 #include "kit/PictureBox.h"
 #include "kit/Placeholders.h"
-#include "shell/MakerInfo.h"
-#include "shell/TfrmZoom.h"
+#include "kit/TfrmZoom.h"
+#include "program/MakerInfo.h"
 #include "support/FakeDesktop.h"
 #include "support/TestArchive.h"
 #include "support/TestFiles.h"
 #include "support/TestGui.h"
-#include "viewer/PhotoViewer.h"
+#include "viewer/ui/PhotoViewer.h"
 
 #include <QLabel>
 #include <QScreen>

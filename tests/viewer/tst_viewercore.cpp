@@ -2,7 +2,7 @@
 // The photo screens' rules without widgets: what the viewer reads of a card, the slideshow's steps and
 // look-ahead, and the pictures prepared for them. Their orders as the user sees them are tested through the
 // screens (tst_viewer, tst_slideshow).
-#include "card/JpegDecoder.h"
+#include "picture/JpegDecoder.h"
 #include "support/TestArchive.h"
 #include "support/TestFiles.h"
 #include "viewer/FittedPicture.h"
