@@ -18,6 +18,11 @@ inline QString SupportEmail()
 {
     return QStringLiteral("assistenza@codazzurra.example");
 }
+// The program's version, from the build.
+inline QString Version()
+{
+    return QStringLiteral(CODAZZURRA_VERSION);
+}
 inline QString ApplicationTitle()
 {
     return QStringLiteral("Codazzurra");
