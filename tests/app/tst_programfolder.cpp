@@ -19,6 +19,33 @@ class TestProgramFolder : public QObject
     const QString m_folder = QStringLiteral(PROGRAM_FOLDER);
 
 private slots:
+    void commandLine_runsWithoutADisplayAndSpeaksItalian()
+    {
+        // No display at all: the modes must not open one.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(u"DISPLAY"_s);
+        env.remove(u"WAYLAND_DISPLAY"_s);
+        env.remove(u"QT_QPA_PLATFORM"_s);
+        auto run = [&env](const QStringList& arguments) {
+            QProcess program;
+            program.setProcessEnvironment(env);
+            program.start(QStringLiteral(PROGRAM_EXE), arguments);
+            program.waitForFinished();
+            return std::tuple(program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1,
+                              QString::fromUtf8(program.readAllStandardOutput()),
+                              QString::fromUtf8(program.readAllStandardError()));
+        };
+        const auto [helpCode, help, helpErr] = run({u"--help"_s});
+        QCOMPARE(helpCode, 0);
+        QVERIFY(help.contains(u"--version"_s) && help.contains(u"Mostra questo aiuto."_s));
+        const auto [versionCode, version, versionErr] = run({u"--version"_s});
+        QCOMPARE(versionCode, 0);
+        QCOMPARE(version, u"Codazzurra %1\n"_s.arg(QStringLiteral(CODAZZURRA_VERSION)));
+        const auto [wrongCode, wrongOut, wrong] = run({u"--bakcup"_s});
+        QCOMPARE(wrongCode, 2);
+        QVERIFY(wrong.startsWith(u"Opzione sconosciuta: --bakcup"_s));
+    }
+
     void passwordFile_holdsTheFirstPasswordAndIsNeverReset()
     {
         QTemporaryDir dir;
