@@ -181,7 +181,18 @@ void Screens::Show(Screen screen)
     case Screen::Splash:
         m_splash->exec();
         break;
+    case Screen::Backups:
+    case Screen::Schedule:
+    case Screen::Import:
+    case Screen::Server:
+        break;
     }
+}
+
+void Screens::Unlocked()
+{
+    Show(Screen::StartMenu);
+    // What runs after each unlock, once the start menu is on screen.
 }
 
 void Screens::ShowArchiveScreen(const CategoryDescriptor& category, ArchiveScreen screen,

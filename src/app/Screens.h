@@ -43,6 +43,7 @@ public:
     void OpenMakerWebSite() override;
     const Automation::Registry& OfficeServers() const override { return m_office.Registry(); }
     void Show(Screen screen) override;
+    void Unlocked() override;
     void ShowArchiveScreen(const CategoryDescriptor& category, ArchiveScreen screen,
                            const QString& token = {}) override;
     CardTarget* CardByToken(const QString& tableName) override;

@@ -17,8 +17,19 @@ class Registry;
 class ScreenHost
 {
 public:
-    // The screens shown by name.
-    enum class Screen { Password, StartMenu, ChangePassword, Info, Splash };
+    // The screens shown by name. The last four are the start menu's bottom band: backups, the health
+    // schedule, the import and the archives' server.
+    enum class Screen {
+        Password,
+        StartMenu,
+        ChangePassword,
+        Info,
+        Splash,
+        Backups,
+        Schedule,
+        Import,
+        Server
+    };
     // The screens of one archive.
     enum class ArchiveScreen { RecordCard, Find, AdvancedSearch, PhotoViewer, Slideshow, Export };
 
@@ -40,6 +51,8 @@ public:
     // Shows a screen: the password screen, start menu and change-password screen side by side with the
     // others (the password screen emptied and focused), information and credits modally.
     virtual void Show(Screen screen) = 0;
+    // The password was accepted: shows the start menu, then starts what runs after each unlock.
+    virtual void Unlocked() { Show(Screen::StartMenu); }
     // Shows a screen of an archive: the record card maximised beside the others, the other five modally,
     // returning when they close. token is the category token the advanced search is given.
     virtual void ShowArchiveScreen(const CategoryDescriptor& category, ArchiveScreen screen,

@@ -55,6 +55,7 @@ TfrmAvvio::TfrmAvvio(ScreenHost& host)
         cmd->setGeometry(QRect(at, QSize(48, 48)));
         cmd->SetHint(hint, nullptr);
         cmd->setToolTip(hint.trimmed());
+        cmd->setAccessibleName(hint.trimmed());
         return cmd;
     };
     const int right = ContainerSize.width() - 60, bottom = ContainerSize.height() - 60;
@@ -80,6 +81,11 @@ TfrmAvvio::TfrmAvvio(ScreenHost& host)
     connect(credits, &CommandPicture::clicked, this, [this] { m_host.Show(ScreenHost::Screen::Splash); });
     connect(quit, &CommandPicture::clicked, this, [] { desktop().Quit(); });
     connect(web, &LinkLabel::clicked, this, [this] { m_host.OpenMakerWebSite(); });
+}
+
+QPoint TfrmAvvio::BandSlot(int slot)
+{
+    return {ContainerSize.width() - 60 - 56 * slot, ContainerSize.height() - 60};
 }
 
 QPoint TfrmAvvio::ContainerPosition(QSize outerSize)

@@ -16,6 +16,8 @@ public:
 
     // Where the container goes for a window of the given outer size.
     static QPoint ContainerPosition(QSize outerSize);
+    // Where the bottom band's round commands go, right to left from the exit: slot 1 is next to it.
+    static QPoint BandSlot(int slot);
     // Shows the record card of a category and hides the menu.
     void OpenCategory(int index);
 

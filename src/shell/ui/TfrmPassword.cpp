@@ -100,6 +100,6 @@ void TfrmPassword::checkPassword()
         return;
     }
     m_password->clear();
-    m_host.Show(ScreenHost::Screen::StartMenu);
+    m_host.Unlocked();
     hide();
 }
