@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "automation/DocumentServer.h"
 #include "automation/EAutomationError.h"
+#include "automation/OdtWriter.h"
 #include "automation/OfficeServers.h"
+#include "automation/TextDocument.h"
 #include "card/WordExport.h"
 #include "support/FakeDocumentDesk.h"
 #include "support/OfficeFiles.h"
 #include "support/TestFiles.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QDomDocument>
 #include <QImage>
@@ -133,6 +136,30 @@ private slots:
     {
         QCOMPARE(DocumentServer::DocumentText(u"a\r\nb\rc\nd\u2029e"_s), u"a\u2028b\u2028c\u2028d\u2028e"_s);
         QCOMPARE(DocumentServer::DocumentText(u"a\tb\u0001c\u007f"_s), u"a\tbc"_s);
+    }
+
+    void writer_needsEveryByteTaken()
+    {
+        DocumentServer::TextDocument document;
+        document.InsertAfter(document.selection, u"Prima riga \u20ac"_s, document.typing);
+        QBuffer memory;
+        memory.open(QIODevice::WriteOnly);
+        DocumentServer::OdtWriter::Write(document, memory);
+        const QString path = m_folder->filePath(u"memoria.odt"_s);
+        QVERIFY(TestFiles::WriteFile(path, memory.data()));
+        QCOMPARE(OfficeFiles::ReadOdt(path).paragraphs, QStringList{u"Prima riga \u20ac"_s});
+
+        // A device that takes the first 512 bytes only, as a full medium does.
+        class FullDevice final : public QBuffer
+        {
+            qint64 writeData(const char* data, qint64 n) override
+            {
+                const qint64 room = 512 - size();
+                return room > 0 ? QBuffer::writeData(data, qMin(n, room)) : -1;
+            }
+        } full;
+        full.open(QIODevice::WriteOnly);
+        QVERIFY_THROWS_EXCEPTION(EAutomationError, DocumentServer::OdtWriter::Write(document, full));
     }
 
     void card_becomesAnOpenDocument()
