@@ -128,9 +128,9 @@ private slots:
 
         const OfficeFiles::OdtDocument odt = OfficeFiles::ReadOdt(path);
         QVERIFY2(odt.error.isEmpty(), qPrintable(odt.error));
-        QCOMPARE(odt.paragraphs.value(0), u"SCHEDA ANIMALE DOMESTICO"_s);
-        QCOMPARE(odt.titleAlignment, u"center"_s);
-        QCOMPARE(odt.titleWeight, u"bold"_s);
+        QCOMPARE(odt.paragraphs.value(0).text, u"SCHEDA ANIMALE DOMESTICO"_s);
+        QCOMPARE(odt.paragraphs.value(0).alignment, u"center"_s);
+        QCOMPARE(odt.paragraphs.value(0).fontWeight, u"bold"_s);
         // The placeholder the card shows, at its own size, and in the picture file beside the program.
         QCOMPARE(odt.pictures.size(), 1);
         const QImage placeholder = QImage::fromData(Placeholders::Card().bytes);
@@ -140,11 +140,11 @@ private slots:
         QCOMPARE(odt.rows.size(), 28);
         for (int r = 1; r <= 28; ++r) {
             QCOMPARE(odt.rows[r - 1].size(), 2);
-            QCOMPARE(odt.rows[r - 1][0], WordExportLabel(r, amici()));
-            QCOMPARE(odt.rows[r - 1][1], QString());
+            QCOMPARE(odt.rows[r - 1][0].text, WordExportLabel(r, amici()));
+            QCOMPARE(odt.rows[r - 1][1].text, QString());
         }
-        QCOMPARE(odt.rows[11][0], u"Colore mantello:"_s);
-        QCOMPARE(odt.rows[14][0], u"Numero passaporto:"_s);
+        QCOMPARE(odt.rows[11][0].text, u"Colore mantello:"_s);
+        QCOMPARE(odt.rows[14][0].text, u"Numero passaporto:"_s);
     }
 
     void valuesAsShown_unsavedEditsIncluded()
@@ -174,10 +174,10 @@ private slots:
         const OfficeFiles::OdtDocument odt = OfficeFiles::ReadOdt(documentPath(u"Fulmine.odt"_s));
         QVERIFY2(odt.error.isEmpty(), qPrintable(odt.error));
         QCOMPARE(odt.rows.size(), 28);
-        for (const QStringList& row : odt.rows)
+        for (const QList<OfficeFiles::OdtText>& row : odt.rows)
             QCOMPARE(row.size(), 2); // a cell never splits
         auto value = [&](int row) {
-            return QString(odt.rows[row - 1][1]).remove(u'\t'); // the writer puts a tab before a break
+            return QString(odt.rows[row - 1][1].text).remove(u'\t'); // the writer puts a tab before a break
         };
         QCOMPARE(value(1), u"Fulmine"_s);
         QCOMPARE(value(2), u"Maremmano"_s);
