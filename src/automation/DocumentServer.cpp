@@ -4,23 +4,17 @@
 #include "DocumentDesk.h"
 #include "EAutomationError.h"
 #include "ExportFolder.h"
+#include "OdtWriter.h"
 #include "ServerObject.h"
+#include "TextDocument.h"
 #include "picture/FitPicture.h"
 #include "picture/JpegDecoder.h"
 
 #include <QDir>
 #include <QFile>
-#include <QHash>
 #include <QPointer>
 #include <QTemporaryFile>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTextDocumentWriter>
-#include <QTextFrame>
 #include <QTextTable>
-#include <QUrl>
-#include <functional>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace Automation;
@@ -29,121 +23,17 @@ namespace DocumentServer {
 
 namespace {
 
-// Table geometry in points, which is how the OpenDocument writer reads fixed lengths: the A4 text width,
-// labels in the first 6 cm.
-constexpr double TableWidthPt = 481.9;
-constexpr double LabelColumnPt = 170.1;
 constexpr int MaxTableColumns = 63;
 constexpr int MaxTableRows = 32767;
-// Line height of the table's paragraphs for their font size (Arial's own spacing).
-constexpr double LineSpacing = 1.15;
 
 [[noreturn]] void fail(const QString& message)
 {
     throw EAutomationError(message);
 }
 
-QTextCharFormat fontFormat(const QString& family, double pointSize, bool bold)
-{
-    QTextCharFormat f;
-    f.setFontFamilies({family});
-    // The OpenDocument writer reads the family from this property alone.
-    f.setProperty(QTextFormat::OldFontFamily, family);
-    f.setFontPointSize(pointSize);
-    f.setFontWeight(bold ? QFont::Bold : QFont::Normal);
-    return f;
-}
+// ---- The documents.
 
-// ---- The documents and the selection.
-
-struct Document
-{
-    Document()
-        : selection(&text)
-        , typing(fontFormat(u"Times New Roman"_s, 12, false))
-    {
-        text.setDefaultFont(QFont(u"Times New Roman"_s, 12));
-        selection.setCharFormat(typing);
-    }
-
-    QTextDocument text;
-    QTextCursor selection;
-    QTextCharFormat typing;                              // the format new text at the insertion point takes
-    QHash<const QTextTable*, QTextCharFormat> tableText; // the typing format when each table was made
-    int pictures = 0;
-    bool written = false;
-
-    // Merges change into the text between start and end, paragraph marks excluded.
-    void mergeText(int start, int end, const QTextCharFormat& change)
-    {
-        for (QTextBlock b = text.findBlock(start); b.isValid() && b.position() < end; b = b.next()) {
-            const int s = qMax(start, b.position());
-            const int e = qMin(end, b.position() + b.length() - 1);
-            if (e <= s)
-                continue;
-            QTextCursor c(&text);
-            c.setPosition(s);
-            c.setPosition(e, QTextCursor::KeepAnchor);
-            c.mergeCharFormat(change);
-        }
-    }
-
-    // The paragraphs a range touches: a range that ends just after a paragraph mark stops at that mark.
-    template <typename F> void forEachParagraph(const QTextCursor& range, F&& apply)
-    {
-        const int start = range.selectionStart();
-        int end = range.selectionEnd();
-        if (end > start && text.findBlock(end).position() == end)
-            --end;
-        for (QTextBlock b = text.findBlock(start); b.isValid() && b.position() <= end; b = b.next())
-            apply(b);
-    }
-
-    // Inserts text at the end of range, which grows over it.
-    void insertAfter(QTextCursor& range, const QString& value, const QTextCharFormat& format)
-    {
-        const QString clean = DocumentText(value);
-        if (clean.isEmpty())
-            return;
-        const int start = range.selectionStart();
-        QTextCursor c(&text);
-        c.setPosition(range.selectionEnd());
-        c.insertText(clean, format);
-        range.setPosition(start);
-        range.setPosition(c.position(), QTextCursor::KeepAnchor);
-    }
-
-    // The format text inserted at position takes: that of the text before it, or in an empty table cell
-    // the format its table was made with (an empty cell's own format is the cell's, not a text's).
-    QTextCharFormat formatAt(int position)
-    {
-        QTextCursor c(&text);
-        c.setPosition(position);
-        if (QTextTable* table = c.currentTable(); table && c.atBlockStart())
-            return tableText.value(table, typing);
-        return c.charFormat();
-    }
-
-    // Tables the range lies in or spans, in document order.
-    QList<QTextTable*> tablesOf(const QTextCursor& range) const
-    {
-        QList<QTextTable*> found;
-        const int start = range.selectionStart();
-        const int end = range.selectionEnd();
-        std::function<void(QTextFrame*)> walk = [&](QTextFrame* frame) {
-            for (QTextFrame* child : frame->childFrames()) {
-                if (auto* table = qobject_cast<QTextTable*>(child)) {
-                    if (table->firstPosition() <= end && start <= table->lastPosition())
-                        found.append(table);
-                }
-                walk(child);
-            }
-        };
-        walk(text.rootFrame());
-        return found;
-    }
-};
-using DocumentPtr = std::shared_ptr<Document>;
+using DocumentPtr = std::shared_ptr<TextDocument>;
 
 struct WordState
 {
@@ -188,32 +78,15 @@ struct Target
 
 // ---- Writing.
 
-QString documentName(Document& d)
-{
-    QTextCursor all(&d.text);
-    all.select(QTextCursor::Document);
-    const QList<QTextTable*> tables = d.tablesOf(all);
-    QString name;
-    if (!tables.isEmpty() && tables.first()->columns() >= 2) {
-        const QTextTableCell cell = tables.first()->cellAt(0, 1);
-        QTextCursor c(&d.text);
-        c.setPosition(cell.firstCursorPosition().position());
-        c.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
-        name = c.selectedText().replace(QChar::LineSeparator, u' ').replace(QChar::ParagraphSeparator, u' ');
-    }
-    return ExportFolder::SafeBaseName(name, u"Scheda"_s);
-}
-
-QString writeDocument(const WordState& word, Document& d)
+// Writes the document into the export folder, named after its first table's value, and returns the path.
+QString writeDocument(const WordState& word, TextDocument& d)
 {
     const QString folder = ExportFolder::Ensure(word.programFolder);
     QTemporaryFile file;
     ExportFolder::OpenTemporary(file, folder, u"odt"_s);
-    QTextDocumentWriter writer(&file, "odf");
-    // The writer reports success whatever the device met; the device's own error tells.
-    if (!writer.write(&d.text) || !file.flush() || file.error() != QFileDevice::NoError)
-        fail(u"Impossibile scrivere il documento: %1."_s.arg(file.errorString()));
-    return ExportFolder::Publish(file, folder, documentName(d), u"odt"_s);
+    OdtWriter::Write(d, file);
+    return ExportFolder::Publish(file, folder, ExportFolder::SafeBaseName(d.FirstRowValue(), u"Scheda"_s),
+                                 u"odt"_s);
 }
 
 // ---- The objects of the server.
@@ -272,10 +145,10 @@ protected:
 private:
     void apply(const QTextCharFormat& change)
     {
-        Document& d = *m_target.document;
+        TextDocument& d = *m_target.document;
         const QTextCursor& c = m_target.cursor();
         if (c.hasSelection())
-            d.mergeText(c.selectionStart(), c.selectionEnd(), change);
+            d.MergeText(c.selectionStart(), c.selectionEnd(), change);
         else if (m_target.setsTyping())
             d.typing.merge(change);
     }
@@ -308,8 +181,8 @@ public:
             default:
                 fail(u"Allineamento non valido: %1."_s.arg(value));
             }
-            Document& d = *m_target.document;
-            d.forEachParagraph(m_target.cursor(), [&](const QTextBlock& b) {
+            TextDocument& d = *m_target.document;
+            d.ForEachParagraph(m_target.cursor(), [&](const QTextBlock& b) {
                 QTextCursor c(b);
                 QTextBlockFormat f = b.blockFormat();
                 f.setAlignment(alignment);
@@ -425,11 +298,11 @@ public:
             if (rows < 1 || rows > MaxTableRows || columns < 1 || columns > MaxTableColumns)
                 fail(u"Dimensioni di tabella non valide: %1 righe, %2 colonne."_s.arg(rows).arg(columns));
             return Variant::Object(
-                std::make_shared<TableObject>(m_document, addTable(at->range(), rows, columns)));
+                std::make_shared<TableObject>(m_document, m_document->AddTable(at->range(), rows, columns)));
         });
         Define(u"Item", InvokeKind::Method, [this](const Arguments& a) {
             const int index = BoundArguments(u"Item"_s, a, {u"Index"}, 1).At(0).ToInt();
-            const QList<QTextTable*> tables = m_document->tablesOf(*m_range);
+            const QList<QTextTable*> tables = m_document->TablesOf(*m_range);
             if (index < 1 || index > tables.size())
                 fail(u"Il membro richiesto della raccolta non esiste: tabella %1."_s.arg(index));
             return Variant::Object(std::make_shared<TableObject>(m_document, tables.at(index - 1)));
@@ -440,46 +313,6 @@ protected:
     QString TypeName() const override { return u"Tables"_s; }
 
 private:
-    QTextTable* addTable(const QTextCursor& where, int rows, int columns)
-    {
-        Document& d = *m_document;
-        QTextCursor c(where);
-        if (c.hasSelection())
-            c.removeSelectedText();
-        const QTextBlockFormat paragraph = c.blockFormat();
-        QTextTableFormat format;
-        format.setWidth(QTextLength(QTextLength::FixedLength, TableWidthPt));
-        QList<QTextLength> widths;
-        for (int i = 0; i < columns; ++i) {
-            const double w = columns == 2 ? (i == 0 ? LabelColumnPt : TableWidthPt - LabelColumnPt)
-                                          : TableWidthPt / columns;
-            widths.append(QTextLength(QTextLength::FixedLength, w));
-        }
-        format.setColumnWidthConstraints(widths);
-        format.setBorder(1);
-        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-        format.setBorderBrush(QBrush(Qt::black));
-        format.setBorderCollapse(true);
-        format.setCellPadding(4);
-        format.setCellSpacing(0);
-        QTextTable* table = c.insertTable(rows, columns, format);
-        // The cells' paragraphs follow the paragraph the table went into, with a line height fixed by the
-        // typing format's size so that empty cells are as tall as filled ones; their text takes the typing
-        // format. (The block character format of a cell's first paragraph is the cell's own format:
-        // changing it would lose the borders.)
-        QTextBlockFormat cellParagraph = paragraph;
-        const double size = d.typing.hasProperty(QTextFormat::FontPointSize) ? d.typing.fontPointSize() : 12;
-        cellParagraph.setLineHeight(size * LineSpacing * 96 / 72, QTextBlockFormat::FixedHeight);
-        for (int r = 0; r < rows; ++r) {
-            for (int col = 0; col < columns; ++col)
-                table->cellAt(r, col).firstCursorPosition().setBlockFormat(cellParagraph);
-        }
-        d.tableText.insert(table, d.typing);
-        // The selection moves into the first cell, so the new table is the first of the selection's range.
-        d.selection = table->cellAt(0, 0).firstCursorPosition();
-        return table;
-    }
-
     DocumentPtr m_document;
     std::shared_ptr<QTextCursor> m_range;
 };
@@ -498,7 +331,7 @@ RangeObject::RangeObject(DocumentPtr document, std::shared_ptr<QTextCursor> rang
     });
     Define(u"InsertAfter", InvokeKind::Method, [this](const Arguments& a) {
         const QString text = BoundArguments(u"InsertAfter"_s, a, {u"Text"}, 1).At(0).ToString();
-        m_document->insertAfter(*m_range, text, m_document->formatAt(m_range->selectionEnd()));
+        m_document->InsertAfter(*m_range, text, m_document->FormatAt(m_range->selectionEnd()));
         return Variant();
     });
 }
@@ -548,18 +381,7 @@ private:
         if (image.hasAlphaChannel())
             image = image.convertToFormat(QImage::Format_RGB32);
 
-        Document& d = *m_document;
-        const QString name = u"codazzurra-picture-%1.jpg"_s.arg(++d.pictures);
-        d.text.addResource(QTextDocument::ImageResource, QUrl(name), QVariant(image));
-        QTextImageFormat format;
-        format.merge(d.typing);
-        format.setName(name);
-        format.setWidth(shown.width());
-        format.setHeight(shown.height());
-        format.setQuality(90); // the writer keeps the picture as JPEG rather than PNG
-        if (d.selection.hasSelection())
-            d.selection.removeSelectedText();
-        d.selection.insertImage(format);
+        m_document->InsertPicture(image, shown);
     }
 
     DocumentPtr m_document;
@@ -581,12 +403,12 @@ public:
         });
         Define(u"InsertAfter", InvokeKind::Method, [this](const Arguments& a) {
             const QString text = BoundArguments(u"InsertAfter"_s, a, {u"Text"}, 1).At(0).ToString();
-            m_document->insertAfter(m_document->selection, text, m_document->typing);
+            m_document->InsertAfter(m_document->selection, text, m_document->typing);
             return Variant();
         });
         Define(u"InsertParagraphAfter", InvokeKind::Method, [this](const Arguments& a) {
             BoundArguments(u"InsertParagraphAfter"_s, a, {}, 0);
-            Document& d = *m_document;
+            TextDocument& d = *m_document;
             const int start = d.selection.selectionStart();
             QTextCursor c(&d.text);
             c.setPosition(d.selection.selectionEnd());
@@ -597,7 +419,7 @@ public:
         });
         Define(u"TypeParagraph", InvokeKind::Method, [this](const Arguments& a) {
             BoundArguments(u"TypeParagraph"_s, a, {}, 0);
-            Document& d = *m_document;
+            TextDocument& d = *m_document;
             // Typing replaces the selected text.
             if (d.selection.hasSelection())
                 d.selection.removeSelectedText();
@@ -655,7 +477,7 @@ public:
     {
         Define(u"Add", InvokeKind::Method, [this](const Arguments& a) {
             BoundArguments(u"Add"_s, a, {u"Template", u"NewTemplate", u"DocumentType", u"Visible"}, 0);
-            auto document = std::make_shared<Document>();
+            auto document = std::make_shared<TextDocument>();
             m_word->documents.push_back(document);
             m_word->active = document;
             return Variant::Object(std::make_shared<PlainObject>(u"Document"_s));

@@ -5,21 +5,12 @@
 #include "EAutomationError.h"
 #include "ExportFolder.h"
 #include "ServerObject.h"
-#include "VariantArray.h"
+#include "Workbook.h"
+#include "XlsxWriter.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryFile>
-#include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <map>
 #include <optional>
-#include <set>
-#include <sys/resource.h>
-#include <sys/statvfs.h>
-#include <vector>
-#include <xlsxwriter.h>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace Automation;
@@ -28,8 +19,6 @@ namespace SpreadsheetServer {
 
 namespace {
 
-constexpr int MaxRows = 1048576;
-constexpr int MaxColumns = 16384;
 constexpr qsizetype MaxCellText = 32767;
 constexpr qint32 OneWorksheetTemplate = -4167; // xlWBATWorksheet
 
@@ -38,207 +27,7 @@ constexpr qint32 OneWorksheetTemplate = -4167; // xlWBATWorksheet
     throw EAutomationError(message);
 }
 
-// ---- The workbook as the calls build it.
-
-// A block of cells: rows top to bottom, columns left to right, all counted from 1.
-struct Block
-{
-    int top = 1;
-    int left = 1;
-    int bottom = 1;
-    int right = 1;
-
-    bool contains(int row, int column) const
-    {
-        return row >= top && row <= bottom && column >= left && column <= right;
-    }
-    bool covers(const Block& b) const
-    {
-        return b.top >= top && b.bottom <= bottom && b.left >= left && b.right <= right;
-    }
-};
-
-// One property of a sheet's cells, as the calls set it block by block: a later setting hides an earlier
-// one where they overlap. Each setting is kept whole, as the call handed it over (an array of values stays
-// one array, a format over a block one entry), so the sheet costs what its calls passed, not a copy per
-// cell. Single cells are kept by position, so that a client setting cells one by one pays a lookup per
-// cell rather than a scan of every earlier call.
-template <typename T> class Layer
-{
-public:
-    struct Found
-    {
-        const T* value = nullptr; // nullptr when nothing was set on the cell
-        int top = 0;              // the first cell of the block it was set on
-        int left = 0;
-    };
-
-    void set(const Block& block, T value)
-    {
-        std::erase_if(m_blocks, [&](const Setting& s) { return block.covers(s.block); });
-        for (auto it = m_cells.lower_bound({block.top, block.left});
-             it != m_cells.end() && it->first.first <= block.bottom;) {
-            if (block.contains(it->first.first, it->first.second))
-                it = m_cells.erase(it);
-            else
-                ++it;
-        }
-        if (block.top == block.bottom && block.left == block.right)
-            m_cells.insert_or_assign({block.top, block.left}, std::move(value));
-        else
-            m_blocks.push_back({block, std::move(value)});
-    }
-
-    Found find(int row, int column) const
-    {
-        if (!m_cells.empty()) {
-            const auto it = m_cells.find({row, column});
-            if (it != m_cells.end())
-                return {&it->second, row, column};
-        }
-        for (auto s = m_blocks.rbegin(); s != m_blocks.rend(); ++s) {
-            if (s->block.contains(row, column))
-                return {&s->value, s->block.top, s->block.left};
-        }
-        return {};
-    }
-
-    // Widens first..last to the rows anything was set on.
-    void widenRows(int& first, int& last) const
-    {
-        for (const Setting& s : m_blocks) {
-            first = qMin(first, s.block.top);
-            last = qMax(last, s.block.bottom);
-        }
-        if (!m_cells.empty()) {
-            first = qMin(first, m_cells.begin()->first.first);
-            last = qMax(last, m_cells.rbegin()->first.first);
-        }
-    }
-    // Widens first..last to the columns of row anything was set on.
-    void widenColumns(int row, int& first, int& last) const
-    {
-        for (const Setting& s : m_blocks) {
-            if (row >= s.block.top && row <= s.block.bottom) {
-                first = qMin(first, s.block.left);
-                last = qMax(last, s.block.right);
-            }
-        }
-        for (auto it = m_cells.lower_bound({row, 0}); it != m_cells.end() && it->first.first == row; ++it) {
-            first = qMin(first, it->first.second);
-            last = qMax(last, it->first.second);
-        }
-    }
-
-private:
-    struct Setting
-    {
-        Block block;
-        T value;
-    };
-    std::vector<Setting> m_blocks;            // in call order
-    std::map<std::pair<int, int>, T> m_cells; // by row and column
-};
-
-// What one value call put into a block: an array laid over it from its first cell, or one value for
-// every cell.
-struct Values
-{
-    std::shared_ptr<const VariantArray> array;
-    Variant value;
-};
-
-// A cell's value as a text: what autofit measures and what reading the value gives.
-QString displayText(const Variant& value)
-{
-    switch (value.type()) {
-    case Variant::Type::String:
-        return value.ToString();
-    case Variant::Type::Int16:
-    case Variant::Type::Int32:
-        return QString::number(value.ToInt());
-    case Variant::Type::Bool:
-        return value.ToBool() ? u"VERO"_s : u"FALSO"_s;
-    default:
-        break;
-    }
-    return {};
-}
-
-struct Sheet
-{
-    QString name;
-    Layer<Values> values;
-    Layer<bool> textFormat; // number format "@"
-    Layer<bool> bold;
-    std::set<int> autoFitColumns;
-
-    // The cell's value: empty, a text, a whole number or a truth value.
-    const Variant& value(int row, int column) const
-    {
-        static const Variant none;
-        static const Variant notAvailable = Variant::Str(u"#N/D"_s);
-        const auto found = values.find(row, column);
-        if (!found.value)
-            return none;
-        const auto& array = found.value->array;
-        if (!array)
-            return found.value->value;
-        // Cells beyond the array read "#N/D", as the application does.
-        const int i = row - found.top + 1;
-        const int j = column - found.left + 1;
-        return i <= array->Rows() && j <= array->Columns() ? array->At(i, j) : notAvailable;
-    }
-    bool isText(int row, int column) const { return isSet(textFormat, row, column); }
-    bool isBold(int row, int column) const { return isSet(bold, row, column); }
-
-    // The rows anything was set on; last is 0 when none.
-    std::pair<int, int> rows() const
-    {
-        int first = MaxRows + 1, last = 0;
-        values.widenRows(first, last);
-        textFormat.widenRows(first, last);
-        bold.widenRows(first, last);
-        return {first, last};
-    }
-    // The columns of row anything was set on; last is 0 when none.
-    std::pair<int, int> columns(int row) const
-    {
-        int first = MaxColumns + 1, last = 0;
-        values.widenColumns(row, first, last);
-        textFormat.widenColumns(row, first, last);
-        bold.widenColumns(row, first, last);
-        return {first, last};
-    }
-
-private:
-    static bool isSet(const Layer<bool>& layer, int row, int column)
-    {
-        const auto found = layer.find(row, column);
-        return found.value && *found.value;
-    }
-};
-
-struct Workbook
-{
-    std::vector<std::shared_ptr<Sheet>> sheets;
-    bool written = false;
-};
-
-// A rectangle of cells of one sheet; wholeColumns for column ranges ("A:Z"), whose rows are all rows.
-struct Area
-{
-    std::shared_ptr<Sheet> sheet;
-    int top = 1;
-    int left = 1;
-    int bottom = 1;
-    int right = 1;
-    bool wholeColumns = false;
-
-    int rowCount() const { return bottom - top + 1; }
-    int columnCount() const { return right - left + 1; }
-    Block block() const { return {top, left, bottom, right}; }
-};
+// ---- The application and its workbooks.
 
 struct Application
 {
@@ -342,242 +131,6 @@ void requireCells(const Area& area, const QString& member)
         fail(u"Impossibile impostare la propriet\u00e0 %1 su colonne intere."_s.arg(member));
 }
 
-// ---- Sheet names, as the file format and the application accept them.
-
-void validateSheetName(const QString& name)
-{
-    bool valid = !name.isEmpty() && name.compare(u"History"_s, Qt::CaseInsensitive) != 0;
-    if (valid) {
-        lxw_workbook* scratch = workbook_new(nullptr);
-        if (!scratch)
-            fail(u"Memoria insufficiente."_s);
-        valid = workbook_validate_sheet_name(scratch, name.toUtf8().constData()) == LXW_NO_ERROR;
-        lxw_workbook_free(scratch);
-    }
-    if (!valid)
-        fail(
-            u"Il nome \"%1\" non \u00e8 valido per un foglio di lavoro: al massimo 31 caratteri, nessuno tra "
-            "[ ] : * ? / \\, senza apostrofo iniziale o finale."_s.arg(name));
-}
-
-// ---- Writing the workbook.
-
-// Characters XML cannot hold, which the file stores as "_xHHHH_" (tab and line feed it holds as they are).
-bool isStoredEscaped(char16_t c)
-{
-    return c < 0x20 && c != u'\t' && c != u'\n';
-}
-
-bool isHexDigit(char16_t c)
-{
-    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
-
-// A text as the file stores it, in UTF-8. Readers decode every "_xHHHH_" in a stored text, so besides the
-// characters XML cannot hold, a "_xHHHH_" the user typed is stored with its "_" escaped ("_x005F_xHHHH_")
-// and reads back as typed. The library would escape the control characters too, but not the typed
-// escapes; doing both here keeps the two apart ("_x0041" typed before a control character must not read
-// as "A").
-QByteArray storedText(const QString& text)
-{
-    const auto special = [](QChar c) { return c == u'_' || isStoredEscaped(c.unicode()); };
-    if (std::none_of(text.begin(), text.end(), special))
-        return text.toUtf8();
-    const qsizetype n = text.size();
-    QString stored;
-    stored.reserve(n + 16);
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (isStoredEscaped(c)) {
-            stored += QString::asprintf("_x%04X_", uint(c));
-            continue;
-        }
-        const bool readsAsEscape = c == u'_' && i + 6 < n && text.at(i + 1) == u'x' &&
-                                   std::all_of(text.begin() + i + 2, text.begin() + i + 6,
-                                               [](QChar h) { return isHexDigit(h.unicode()); }) &&
-                                   (text.at(i + 6) == u'_' || isStoredEscaped(text.at(i + 6).unicode()));
-        if (readsAsEscape)
-            stored += u"_x005F_"_s;
-        else
-            stored += QChar(c);
-    }
-    return stored.toUtf8();
-}
-
-[[noreturn]] void failWrite(int error)
-{
-    const QString reason = error == EFBIG                       ? u"file troppo grande"_s
-                           : error == ENOSPC || error == EDQUOT ? u"spazio su disco esaurito"_s
-                                                                : u"errore di scrittura"_s;
-    fail(u"Impossibile scrivere la cartella di lavoro: %1."_s.arg(reason));
-}
-
-// At most the bytes a cell takes in the file: its text with every character escaped, and its markup.
-qint64 cellBytesBound(const Variant& value)
-{
-    constexpr qint64 markup = 128;
-    constexpr qint64 perCharacter = 7; // "_x0001_"; "&quot;", UTF-8 sequences are shorter
-    return value.type() == Variant::Type::String ? markup + perCharacter * value.ToString().size() : markup;
-}
-
-class XlsxWriter
-{
-public:
-    XlsxWriter(const QString& path, const QString& tmpFolder)
-        : m_tmpdir(QFile::encodeName(tmpFolder))
-    {
-        lxw_workbook_options options{};
-        options.tmpdir = m_tmpdir.data();
-        // Rows go to the file as they are written, their texts inline: a third faster on a whole archive,
-        // and the memory of one row instead of the whole sheet. Cells are written row by row, in order.
-        options.constant_memory = LXW_TRUE;
-        m_book = workbook_new_opt(QFile::encodeName(path).constData(), &options);
-        if (!m_book)
-            fail(u"Impossibile preparare la cartella di lavoro."_s);
-        m_text = workbook_add_format(m_book);
-        format_set_num_format(m_text, "@");
-        m_textBold = workbook_add_format(m_book);
-        format_set_num_format(m_textBold, "@");
-        format_set_bold(m_textBold);
-        m_bold = workbook_add_format(m_book);
-        format_set_bold(m_bold);
-    }
-    ~XlsxWriter()
-    {
-        if (!m_book)
-            return;
-        // Freeing a workbook leaves the files holding its rows open, and the disk space they take held
-        // until the program ends.
-        for (const WrittenSheet& sheet : m_sheets) {
-            if (sheet.ws->optimize_tmpfile)
-                std::fclose(std::exchange(sheet.ws->optimize_tmpfile, nullptr));
-        }
-        lxw_workbook_free(m_book);
-    }
-    XlsxWriter(const XlsxWriter&) = delete;
-    XlsxWriter& operator=(const XlsxWriter&) = delete;
-
-    void addSheet(const Sheet& sheet, bool active, const std::optional<Area>& selection)
-    {
-        lxw_worksheet* ws = workbook_add_worksheet(m_book, sheet.name.toUtf8().constData());
-        if (!ws)
-            fail(u"Impossibile preparare il foglio di lavoro \"%1\"."_s.arg(sheet.name));
-        m_sheets.push_back({ws});
-        qint64 longestRowBytes = 0;
-        // The longest text of each column sized to its contents, found while the rows are written.
-        std::map<int, qsizetype> longest;
-        for (const int column : sheet.autoFitColumns)
-            longest[column] = 0;
-        const auto [firstRow, lastRow] = sheet.rows();
-        for (int r = firstRow; r <= lastRow; ++r) {
-            const auto [firstColumn, lastColumn] = sheet.columns(r);
-            qint64 rowBytes = 0;
-            for (int c = firstColumn; c <= lastColumn; ++c) {
-                const Variant& value = sheet.value(r, c);
-                rowBytes += cellBytesBound(value);
-                check(writeCell(ws, lxw_row_t(r - 1), lxw_col_t(c - 1), value, sheet.isText(r, c),
-                                sheet.isBold(r, c)));
-                if (!value.isEmpty() && !longest.empty()) {
-                    const auto fit = longest.find(c);
-                    if (fit != longest.end())
-                        fit->second = qMax(fit->second, displayText(value).size());
-                }
-            }
-            longestRowBytes = qMax(longestRowBytes, rowBytes);
-        }
-        // The sheet's last row, its column widths and the rest of the sheet are still to be written.
-        m_sheets.back().bytesToFinish = 32 * 1024 + longestRowBytes + 128 * qint64(longest.size());
-        for (const auto& [column, length] : longest) {
-            if (length > 0)
-                check(worksheet_set_column(ws, lxw_col_t(column - 1), lxw_col_t(column - 1),
-                                           AutoFitWidth(length), nullptr));
-        }
-        if (active) {
-            worksheet_activate(ws);
-            if (selection && selection->sheet.get() == &sheet && !selection->wholeColumns)
-                worksheet_set_selection(ws, lxw_row_t(selection->top - 1), lxw_col_t(selection->left - 1),
-                                        lxw_row_t(selection->bottom - 1), lxw_col_t(selection->right - 1));
-        }
-    }
-
-    // Writes the file; the workbook is gone afterwards, whatever the outcome.
-    void close()
-    {
-        // The rows of each sheet wait in a temporary file, which the library copies into another one while
-        // closing, then packs into the workbook. It reports the write errors of neither: a disk that fills
-        // (or a file size limit) would give a well-formed workbook holding a cut sheet. So the rows must
-        // have been written whole, and there must be room for their copy, before the library goes on.
-        for (const WrittenSheet& sheet : m_sheets)
-            checkRoomToFinish(sheet);
-        lxw_workbook* book = std::exchange(m_book, nullptr);
-        check(workbook_close(book));
-    }
-
-private:
-    struct WrittenSheet
-    {
-        lxw_worksheet* ws = nullptr;
-        qint64 bytesToFinish = 0; // at most, beyond the rows already in the temporary file
-    };
-
-    void checkRoomToFinish(const WrittenSheet& sheet) const
-    {
-        FILE* rows = sheet.ws->optimize_tmpfile;
-        if (!rows)
-            return;
-        errno = 0;
-        if (std::fflush(rows) != 0 || std::ferror(rows))
-            failWrite(errno);
-        const qint64 needed = qint64(ftello(rows)) + sheet.bytesToFinish;
-        rlimit limit{};
-        if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
-            needed > qint64(limit.rlim_cur))
-            failWrite(EFBIG);
-        using DiskStatus = struct statvfs;
-        DiskStatus disk{};
-        if (statvfs(m_tmpdir.constData(), &disk) == 0 &&
-            needed > qint64(disk.f_bavail) * qint64(disk.f_frsize))
-            failWrite(ENOSPC);
-    }
-
-    lxw_error writeCell(lxw_worksheet* ws, lxw_row_t row, lxw_col_t column, const Variant& value, bool text,
-                        bool bold)
-    {
-        lxw_format* format = text ? (bold ? m_textBold : m_text) : (bold ? m_bold : nullptr);
-        switch (value.type()) {
-        case Variant::Type::String: {
-            const QString s = value.ToString();
-            if (!s.isEmpty())
-                return worksheet_write_string(ws, row, column, storedText(s).constData(), format);
-            break;
-        }
-        case Variant::Type::Int16:
-        case Variant::Type::Int32:
-            return worksheet_write_number(ws, row, column, value.ToInt(), format);
-        case Variant::Type::Bool:
-            return worksheet_write_boolean(ws, row, column, value.ToBool(), format);
-        default:
-            break;
-        }
-        // An empty cell keeps its format, so what the user types there later is still text.
-        return format ? worksheet_write_blank(ws, row, column, format) : LXW_NO_ERROR;
-    }
-
-    static void check(lxw_error error)
-    {
-        if (error != LXW_NO_ERROR)
-            fail(u"Impossibile scrivere la cartella di lavoro: %1."_s.arg(
-                QString::fromUtf8(lxw_strerror(error))));
-    }
-
-    QByteArray m_tmpdir;
-    lxw_workbook* m_book = nullptr;
-    std::vector<WrittenSheet> m_sheets;
-    lxw_format* m_text = nullptr;
-    lxw_format* m_textBold = nullptr;
-    lxw_format* m_bold = nullptr;
-};
-
 // Writes a workbook into the export folder and returns the file's path.
 QString writeWorkbook(const Application& app, const Workbook& book)
 {
@@ -585,12 +138,7 @@ QString writeWorkbook(const Application& app, const Workbook& book)
     QTemporaryFile file;
     ExportFolder::OpenTemporary(file, folder, u"xlsx"_s);
     file.close(); // the library writes the file by its name
-    {
-        XlsxWriter writer(file.fileName(), folder);
-        for (const auto& sheet : book.sheets)
-            writer.addSheet(*sheet, sheet == app.activeSheet, app.selection);
-        writer.close();
-    }
+    XlsxWriter::Write(book, app.activeSheet, app.selection, file.fileName(), folder);
     const QString baseName = book.sheets.empty() ? QString() : book.sheets.front()->name;
     return ExportFolder::Publish(file, folder, ExportFolder::SafeBaseName(baseName, u"Cartel1"_s), u"xlsx"_s);
 }
@@ -606,12 +154,12 @@ public:
     {
         Define(u"Bold", InvokeKind::PropertyGet, [this](const Arguments& a) {
             BoundArguments(u"Bold"_s, a, {}, 0);
-            return Variant::Bool(m_area.sheet->isBold(m_area.top, m_area.left));
+            return Variant::Bool(m_area.sheet->IsBold(m_area.top, m_area.left));
         });
         Define(u"Bold", InvokeKind::PropertyPut, [this](const Arguments& a) {
             const bool bold = BoundArguments(u"Bold"_s, a, {u"RHS"}, 1).At(0).ToBool();
             requireCells(m_area, u"Bold"_s);
-            m_area.sheet->bold.set(m_area.block(), bold);
+            m_area.sheet->bold.Set(m_area.Cells(), bold);
             return Variant();
         });
     }
@@ -645,7 +193,7 @@ public:
             if (!text && format.compare(u"General"_s, Qt::CaseInsensitive) != 0 &&
                 format.compare(u"Generale"_s, Qt::CaseInsensitive) != 0)
                 fail(u"Formato numerico non supportato: \"%1\"."_s.arg(format));
-            m_area.sheet->textFormat.set(m_area.block(), text);
+            m_area.sheet->textFormat.Set(m_area.Cells(), text);
             return Variant();
         });
         Define(u"Value", InvokeKind::PropertyPut, [this](const Arguments& a) {
@@ -654,7 +202,7 @@ public:
         });
         Define(u"Value", InvokeKind::PropertyGet, [this](const Arguments& a) {
             BoundArguments(u"Value"_s, a, {}, 0);
-            const QString text = displayText(m_area.sheet->value(m_area.top, m_area.left));
+            const QString text = DisplayText(m_area.sheet->Value(m_area.top, m_area.left));
             return text.isEmpty() ? Variant() : Variant::Str(text);
         });
         Define(u"Font", InvokeKind::PropertyGet, [this](const Arguments& a) {
@@ -715,8 +263,8 @@ private:
             // shares the caller's elements instead of copying them: a change the caller makes to its own
             // array afterwards separates the two and does not reach the sheet.
             const VariantArray& array = *value.ToArray();
-            const int rows = qMin(array.Rows(), m_area.rowCount());
-            const int columns = qMin(array.Columns(), m_area.columnCount());
+            const int rows = qMin(array.Rows(), m_area.RowCount());
+            const int columns = qMin(array.Columns(), m_area.ColumnCount());
             for (int j = 1; j <= columns; ++j) {
                 for (int i = 1; i <= rows; ++i)
                     checkCellValue(array.At(i, j));
@@ -726,7 +274,7 @@ private:
             checkCellValue(value);
             put.value = value;
         }
-        m_area.sheet->values.set(m_area.block(), std::move(put));
+        m_area.sheet->values.Set(m_area.Cells(), std::move(put));
     }
 
     ApplicationPtr m_app;
@@ -746,7 +294,7 @@ public:
         });
         Define(u"Name", InvokeKind::PropertyPut, [this](const Arguments& a) {
             const QString name = BoundArguments(u"Name"_s, a, {u"RHS"}, 1).At(0).ToString();
-            validateSheetName(name);
+            XlsxWriter::ValidateSheetName(name);
             m_sheet->name = name;
             return Variant();
         });

@@ -1,105 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "automation/DocumentServer.h"
 #include "automation/EAutomationError.h"
+#include "automation/OdtWriter.h"
 #include "automation/OfficeServers.h"
+#include "automation/TextDocument.h"
 #include "card/WordExport.h"
 #include "support/FakeDocumentDesk.h"
 #include "support/OfficeFiles.h"
 #include "support/TestFiles.h"
 
+#include <QBuffer>
 #include <QDir>
-#include <QDomDocument>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace Automation;
-
-namespace {
-
-const QString TextNS = u"urn:oasis:names:tc:opendocument:xmlns:text:1.0"_s;
-const QString StyleNS = u"urn:oasis:names:tc:opendocument:xmlns:style:1.0"_s;
-const QString FoNS = u"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"_s;
-const QString TableNS = u"urn:oasis:names:tc:opendocument:xmlns:table:1.0"_s;
-const QString DrawNS = u"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"_s;
-const QString SvgNS = u"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"_s;
-const QString XlinkNS = u"http://www.w3.org/1999/xlink"_s;
-
-// The text of an element as a reader sees it: line breaks as "\n", tabs as "\t".
-QString textOf(const QDomNode& node)
-{
-    QString text;
-    for (QDomNode n = node.firstChild(); !n.isNull(); n = n.nextSibling()) {
-        if (n.isText())
-            text += n.nodeValue();
-        else if (n.localName() == u"line-break"_s)
-            text += u'\n';
-        else if (n.localName() == u"tab"_s)
-            text += u'\t';
-        else if (n.localName() == u"s"_s)
-            text += QString(n.toElement().attributeNS(TextNS, u"c"_s, u"1"_s).toInt(), u' ');
-        else
-            text += textOf(n);
-    }
-    return text;
-}
-
-QList<QDomElement> elements(const QDomNode& parent, const QString& ns, const QString& name)
-{
-    QList<QDomElement> list;
-    const QDomNodeList nodes = parent.toElement().elementsByTagNameNS(ns, name);
-    for (int i = 0; i < nodes.size(); ++i)
-        list << nodes.at(i).toElement();
-    return list;
-}
-
-double points(const QString& length)
-{
-    return QString(length).remove(u"pt"_s).toDouble();
-}
-
-// An .odt file as the test reads it.
-struct Odt
-{
-    explicit Odt(const QString& file)
-        : path(file)
-    {
-        QString message;
-        ok = content.setContent(OfficeFiles::ZipEntry(file, u"content.xml"_s), true, &message);
-        for (const QDomElement& s : elements(content.documentElement(), StyleNS, u"style"_s))
-            styles.insert(s.attributeNS(StyleNS, u"name"_s), s);
-    }
-
-    // A property of a named automatic style ("fo:font-weight" of "c12").
-    QString styleProperty(const QString& style, const QString& property) const
-    {
-        const QDomElement s = styles.value(style);
-        for (QDomElement p = s.firstChildElement(); !p.isNull(); p = p.nextSiblingElement()) {
-            if (p.hasAttributeNS(FoNS, property))
-                return p.attributeNS(FoNS, property);
-        }
-        return {};
-    }
-
-    QList<QDomElement> bodyParagraphs() const
-    {
-        QList<QDomElement> list;
-        const QDomElement text = elements(content.documentElement(),
-                                          u"urn:oasis:names:tc:opendocument:xmlns:office:1.0"_s, u"text"_s)
-                                     .first();
-        for (QDomElement e = text.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
-            list << e;
-        return list;
-    }
-
-    QString path;
-    bool ok = false;
-    QDomDocument content;
-    QHash<QString, QDomElement> styles;
-};
-
-} // namespace
 
 class TestDocumentServer : public QObject
 {
@@ -135,6 +52,32 @@ private slots:
         QCOMPARE(DocumentServer::DocumentText(u"a\tb\u0001c\u007f"_s), u"a\tbc"_s);
     }
 
+    void writer_needsEveryByteTaken()
+    {
+        DocumentServer::TextDocument document;
+        document.InsertAfter(document.selection, u"Prima riga \u20ac"_s, document.typing);
+        QBuffer memory;
+        memory.open(QIODevice::WriteOnly);
+        DocumentServer::OdtWriter::Write(document, memory);
+        const QString path = m_folder->filePath(u"memoria.odt"_s);
+        QVERIFY(TestFiles::WriteFile(path, memory.data()));
+        const OfficeFiles::OdtDocument written = OfficeFiles::ReadOdt(path);
+        QCOMPARE(written.paragraphs.size(), 1);
+        QCOMPARE(written.paragraphs[0].text, u"Prima riga \u20ac"_s);
+
+        // A device that takes the first 512 bytes only, as a full medium does.
+        class FullDevice final : public QBuffer
+        {
+            qint64 writeData(const char* data, qint64 n) override
+            {
+                const qint64 room = 512 - size();
+                return room > 0 ? QBuffer::writeData(data, qMin(n, room)) : -1;
+            }
+        } full;
+        full.open(QIODevice::WriteOnly);
+        QVERIFY_THROWS_EXCEPTION(EAutomationError, DocumentServer::OdtWriter::Write(document, full));
+    }
+
     void card_becomesAnOpenDocument()
     {
         const QMap<int, QString> values = {{1, u"Rex"_s},
@@ -151,55 +94,40 @@ private slots:
         const QString path = QDir(exportFolder()).filePath(u"Rex.odt"_s);
         QCOMPARE(m_desk->askedTypes, QStringList{QString(DocumentServer::MimeType)});
         QCOMPARE(m_desk->opened, QStringList{path});
-        const Odt odt(path);
-        QVERIFY(odt.ok);
+        const OfficeFiles::OdtDocument odt = OfficeFiles::ReadOdt(path);
+        QVERIFY2(odt.error.isEmpty(), qPrintable(odt.error));
 
         // The title: centred, Arial 10-point bold.
-        const QList<QDomElement> body = odt.bodyParagraphs();
-        QVERIFY(body.size() >= 5);
-        QCOMPARE(textOf(body.first()), u"SCHEDA ANIMALE DOMESTICO"_s);
-        QCOMPARE(odt.styleProperty(body.first().attributeNS(TextNS, u"style-name"_s), u"text-align"_s),
-                 u"center"_s);
-        const QDomElement titleSpan = elements(body.first(), TextNS, u"span"_s).first();
-        const QString titleStyle = titleSpan.attributeNS(TextNS, u"style-name"_s);
-        QCOMPARE(odt.styleProperty(titleStyle, u"font-weight"_s), u"bold"_s);
-        QCOMPARE(odt.styleProperty(titleStyle, u"font-family"_s), u"Arial"_s);
-        QCOMPARE(odt.styleProperty(titleStyle, u"font-size"_s), u"10pt"_s);
+        QVERIFY(odt.paragraphs.size() >= 4); // with the table, at least five parts of the body
+        const OfficeFiles::OdtText& title = odt.paragraphs.first();
+        QCOMPARE(title.text, u"SCHEDA ANIMALE DOMESTICO"_s);
+        QCOMPARE(title.alignment, u"center"_s);
+        QCOMPARE(title.fontWeight, u"bold"_s);
+        QCOMPARE(title.fontFamily, u"Arial"_s);
+        QCOMPARE(title.fontSize, u"10pt"_s);
 
         // The picture: embedded as JPEG, centred, within the text width, its proportions kept.
-        const QList<QDomElement> frames = elements(odt.content.documentElement(), DrawNS, u"frame"_s);
-        QCOMPARE(frames.size(), 1);
-        const double width = points(frames.first().attributeNS(SvgNS, u"width"_s));
-        const double height = points(frames.first().attributeNS(SvgNS, u"height"_s));
-        QVERIFY2(width <= 170 / 25.4 * 72 + 0.5 && width > 450, qPrintable(QString::number(width)));
-        QVERIFY(qAbs(width / height - 4.0 / 3.0) < 0.01);
-        const QDomElement pictureParagraph = frames.first().parentNode().parentNode().toElement();
-        QCOMPARE(odt.styleProperty(pictureParagraph.attributeNS(TextNS, u"style-name"_s), u"text-align"_s),
-                 u"center"_s);
-        const QString href =
-            elements(frames.first(), DrawNS, u"image"_s).first().attributeNS(XlinkNS, u"href"_s);
-        const QByteArray embedded = OfficeFiles::ZipEntry(path, href);
-        QVERIFY(embedded.startsWith("\xff\xd8\xff"));
-        const QImage picture = QImage::fromData(embedded);
+        QCOMPARE(odt.pictures.size(), 1);
+        const OfficeFiles::OdtPicture& photo = odt.pictures.first();
+        QVERIFY2(photo.widthPoints <= 170 / 25.4 * 72 + 0.5 && photo.widthPoints > 450,
+                 qPrintable(QString::number(photo.widthPoints)));
+        QVERIFY(qAbs(photo.widthPoints / photo.heightPoints - 4.0 / 3.0) < 0.01);
+        QCOMPARE(photo.paragraphAlignment, u"center"_s);
+        QVERIFY(photo.bytes.startsWith("\xff\xd8\xff"));
+        const QImage picture = QImage::fromData(photo.bytes);
         QVERIFY(picture.width() <= qRound(642 * DocumentServer::PictureDetail) && picture.width() >= 1000);
-        QVERIFY(OfficeFiles::ZipEntry(path, u"META-INF/manifest.xml"_s).contains(href.toUtf8()));
+        QVERIFY(photo.inManifest);
 
-        // The table: 28 rows of a label and a value, justified.
-        const QList<QDomElement> tables = elements(odt.content.documentElement(), TableNS, u"table"_s);
-        QCOMPARE(tables.size(), 1);
-        const QList<QDomElement> rows = elements(tables.first(), TableNS, u"table-row"_s);
-        QCOMPARE(rows.size(), 28);
+        // The table: 28 rows of a label and a value, justified, every cell with its borders.
+        QCOMPARE(odt.tables, 1);
+        QCOMPARE(odt.rows.size(), 28);
         QStringList labels, cells;
-        for (const QDomElement& row : rows) {
-            const QList<QDomElement> rowCells = elements(row, TableNS, u"table-cell"_s);
-            QCOMPARE(rowCells.size(), 2);
-            labels << textOf(rowCells.at(0));
-            cells << textOf(rowCells.at(1)).remove(u'\t'); // the writer puts a tab before each line break
-        }
-        // Every cell has its borders.
-        for (const QDomElement& cell : elements(tables.first(), TableNS, u"table-cell"_s)) {
-            const QString style = cell.attributeNS(TableNS, u"style-name"_s);
-            QVERIFY2(odt.styleProperty(style, u"border"_s).contains(u"solid"_s), qPrintable(style));
+        for (const QList<OfficeFiles::OdtText>& row : odt.rows) {
+            QCOMPARE(row.size(), 2);
+            labels << row[0].text;
+            cells << QString(row[1].text).remove(u'\t'); // the writer puts a tab before each line break
+            for (const OfficeFiles::OdtText& cell : row)
+                QVERIFY2(cell.border.contains(u"solid"_s), qPrintable(cell.text));
         }
         QCOMPARE(labels.at(0), u"Nome:"_s);
         QCOMPARE(labels.at(11), u"Colore mantello:"_s);
@@ -211,14 +139,11 @@ private slots:
         QCOMPARE(cells.at(25), u"guardia \u00e8 \u20ac \u201cok\u201d"_s);
         QCOMPARE(cells.at(26), u"Prima riga\nSeconda riga\nTerza riga"_s);
         QCOMPARE(cells.at(27), u"In giardino"_s);
-        const QDomElement valueParagraph = elements(rows.at(0), TextNS, u"p"_s).at(1);
-        QCOMPARE(odt.styleProperty(valueParagraph.attributeNS(TextNS, u"style-name"_s), u"text-align"_s),
-                 u"justify"_s);
-        const QString valueStyle =
-            elements(valueParagraph, TextNS, u"span"_s).first().attributeNS(TextNS, u"style-name"_s);
-        QCOMPARE(odt.styleProperty(valueStyle, u"font-family"_s), u"Arial"_s);
-        QCOMPARE(odt.styleProperty(valueStyle, u"font-size"_s), u"10pt"_s);
-        QVERIFY(odt.styleProperty(valueStyle, u"font-weight"_s) != u"bold"_s);
+        const OfficeFiles::OdtText& value = odt.rows[0][1];
+        QCOMPARE(value.alignment, u"justify"_s);
+        QCOMPARE(value.fontFamily, u"Arial"_s);
+        QCOMPARE(value.fontSize, u"10pt"_s);
+        QVERIFY(value.fontWeight != u"bold"_s);
 
         // Nothing but the finished document in the export folder.
         QCOMPARE(QDir(exportFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{u"Rex.odt"_s});
@@ -229,27 +154,25 @@ private slots:
         TestFiles::JpegOptions rotated;
         rotated.exifOrientation = 6; // stored on its side, shown turned a quarter clockwise
         QVERIFY(exportCard({{1, u"Fido"_s}}, TestFiles::MakeJpegWith(QSize(300, 150), rotated)).ok);
-        const QString path = QDir(exportFolder()).filePath(u"Fido.odt"_s);
-        const Odt odt(path);
-        const QDomElement frame = elements(odt.content.documentElement(), DrawNS, u"frame"_s).first();
+        const OfficeFiles::OdtDocument odt =
+            OfficeFiles::ReadOdt(QDir(exportFolder()).filePath(u"Fido.odt"_s));
+        QCOMPARE(odt.pictures.size(), 1);
         // Small pictures keep their own size.
-        QCOMPARE(points(frame.attributeNS(SvgNS, u"width"_s)), 150 * 0.75);
-        QCOMPARE(points(frame.attributeNS(SvgNS, u"height"_s)), 300 * 0.75);
-        const QString href = elements(frame, DrawNS, u"image"_s).first().attributeNS(XlinkNS, u"href"_s);
-        QCOMPARE(QImage::fromData(OfficeFiles::ZipEntry(path, href)).size(), QSize(150, 300));
+        QCOMPARE(odt.pictures[0].widthPoints, 150 * 0.75);
+        QCOMPARE(odt.pictures[0].heightPoints, 300 * 0.75);
+        QCOMPARE(QImage::fromData(odt.pictures[0].bytes).size(), QSize(150, 300));
     }
 
     void emptyCard_hasThePlaceholderAndEmptyValues()
     {
         QVERIFY(exportCard({}, QByteArray(), "Ricorrenze").ok);
-        const QString path = QDir(exportFolder()).filePath(u"Scheda.odt"_s);
-        const Odt odt(path);
-        QVERIFY(odt.ok);
-        const QList<QDomElement> rows = elements(odt.content.documentElement(), TableNS, u"table-row"_s);
-        QCOMPARE(rows.size(), 28);
-        QCOMPARE(textOf(elements(rows.at(12), TableNS, u"table-cell"_s).at(0)), u"Tipologia piume:"_s);
-        const QDomElement frame = elements(odt.content.documentElement(), DrawNS, u"frame"_s).first();
-        QCOMPARE(points(frame.attributeNS(SvgNS, u"width"_s)), 320 * 0.75);
+        const OfficeFiles::OdtDocument odt =
+            OfficeFiles::ReadOdt(QDir(exportFolder()).filePath(u"Scheda.odt"_s));
+        QVERIFY(odt.error.isEmpty());
+        QCOMPARE(odt.tables, 1);
+        QCOMPARE(odt.rows.size(), 28);
+        QCOMPARE(odt.rows[12][0].text, u"Tipologia piume:"_s);
+        QCOMPARE(odt.pictures.value(0).widthPoints, 320 * 0.75);
         QCOMPARE(TestFiles::ReadFile(m_folder->filePath(u"Scheda.bmp"_s)), m_placeholder);
     }
 

@@ -1,24 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The record card's word-processor export as the user works it: the card on screen, its cmdWord, and the
 // document the real document server writes (read back), or the calls a recording server receives.
-#include "app/Screens.h"
 #include "automation/DocumentServer.h"
 #include "card/WordExport.h"
 #include "card/ui/RecordCard.h"
-#include "kit/CodazzurraApplication.h"
 #include "kit/Placeholders.h"
 #include "program/MakerInfo.h"
-#include "support/FakeDesktop.h"
 #include "support/OfficeFiles.h"
+#include "support/ProgramFixture.h"
 #include "support/RecordingServer.h"
 #include "support/TestFiles.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QImage>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -26,11 +20,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 const QString OdtType = QString(DocumentServer::MimeType);
-
-bool busyCursorShown()
-{
-    return QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
-}
 
 // What the card shows, to tell that an export left it as it was.
 struct Shown
@@ -43,13 +32,10 @@ struct Shown
 
 } // namespace
 
-class TestCardWordExport : public QObject
+class TestCardWordExport : public QObject, ProgramFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakeDesktop> m_desktop;
-    std::unique_ptr<Screens> m_screens;
     RecordCard* m_card = nullptr;
 
     const CategoryDescriptor& amici() const { return *Categories::ByKey(u"Amici"_s); }
@@ -60,17 +46,7 @@ class TestCardWordExport : public QObject
     QString picturePath() const { return m_dir->filePath(u"Scheda.bmp"_s); }
     Shown shown() const { return {m_card->Values(), m_card->CurrentCardId(), m_card->PreviewBytes()}; }
 
-    void type(const QString& field, const QString& text)
-    {
-        QWidget* w = m_card->findChild<QWidget*>(field);
-        QVERIFY(w);
-        if (auto* edit = qobject_cast<QLineEdit*>(w))
-            edit->setText(text);
-        else if (auto* combo = qobject_cast<QComboBox*>(w))
-            combo->setEditText(text);
-        else
-            static_cast<QPlainTextEdit*>(w)->setPlainText(text);
-    }
+    void type(const QString& field, const QString& text) { enterText(m_card, field, text); }
     void loadPhoto(const QByteArray& jpeg, const QString& name)
     {
         const QString path = m_dir->filePath(name);
@@ -100,18 +76,11 @@ class TestCardWordExport : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_desktop = std::make_unique<FakeDesktop>();
-        m_screens = std::make_unique<Screens>(m_dir->path());
+        startProgram();
         m_card = m_screens->Card(amici());
-        m_card->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_card));
+        showExposed(m_card);
     }
-    void cleanup()
-    {
-        m_screens.reset();
-        m_desktop.reset();
-    }
+    void cleanup() { stopProgram(); }
 
     void newEmptyCard_givesTitlePlaceholderAndTwentyEightLabels()
     {
@@ -128,9 +97,9 @@ private slots:
 
         const OfficeFiles::OdtDocument odt = OfficeFiles::ReadOdt(path);
         QVERIFY2(odt.error.isEmpty(), qPrintable(odt.error));
-        QCOMPARE(odt.paragraphs.value(0), u"SCHEDA ANIMALE DOMESTICO"_s);
-        QCOMPARE(odt.titleAlignment, u"center"_s);
-        QCOMPARE(odt.titleWeight, u"bold"_s);
+        QCOMPARE(odt.paragraphs.value(0).text, u"SCHEDA ANIMALE DOMESTICO"_s);
+        QCOMPARE(odt.paragraphs.value(0).alignment, u"center"_s);
+        QCOMPARE(odt.paragraphs.value(0).fontWeight, u"bold"_s);
         // The placeholder the card shows, at its own size, and in the picture file beside the program.
         QCOMPARE(odt.pictures.size(), 1);
         const QImage placeholder = QImage::fromData(Placeholders::Card().bytes);
@@ -140,24 +109,20 @@ private slots:
         QCOMPARE(odt.rows.size(), 28);
         for (int r = 1; r <= 28; ++r) {
             QCOMPARE(odt.rows[r - 1].size(), 2);
-            QCOMPARE(odt.rows[r - 1][0], WordExportLabel(r, amici()));
-            QCOMPARE(odt.rows[r - 1][1], QString());
+            QCOMPARE(odt.rows[r - 1][0].text, WordExportLabel(r, amici()));
+            QCOMPARE(odt.rows[r - 1][1].text, QString());
         }
-        QCOMPARE(odt.rows[11][0], u"Colore mantello:"_s);
-        QCOMPARE(odt.rows[14][0], u"Numero passaporto:"_s);
+        QCOMPARE(odt.rows[11][0].text, u"Colore mantello:"_s);
+        QCOMPARE(odt.rows[14][0].text, u"Numero passaporto:"_s);
     }
 
     void valuesAsShown_unsavedEditsIncluded()
     {
-        {
-            CategoryStore store(amici(), m_dir->path());
-            store.OpenArchive(store.QueryFirst());
-            CardValues v;
-            v[CardFields::Nome] = u"Fulmine"_s;
-            v[CardFields::Razza] = u"Frisone"_s;
-            v[CardFields::Telefono] = u"0123"_s;
-            store.InsertCard(v);
-        }
+        CardValues v;
+        v[CardFields::Nome] = u"Fulmine"_s;
+        v[CardFields::Razza] = u"Frisone"_s;
+        v[CardFields::Telefono] = u"0123"_s;
+        m_archive->Insert({v});
         m_card->ShowFirst();
         QCOMPARE(m_card->CurrentCardId(), u"1"_s);
         // Edited on screen, not saved.
@@ -174,10 +139,10 @@ private slots:
         const OfficeFiles::OdtDocument odt = OfficeFiles::ReadOdt(documentPath(u"Fulmine.odt"_s));
         QVERIFY2(odt.error.isEmpty(), qPrintable(odt.error));
         QCOMPARE(odt.rows.size(), 28);
-        for (const QStringList& row : odt.rows)
+        for (const QList<OfficeFiles::OdtText>& row : odt.rows)
             QCOMPARE(row.size(), 2); // a cell never splits
         auto value = [&](int row) {
-            return QString(odt.rows[row - 1][1]).remove(u'\t'); // the writer puts a tab before a break
+            return QString(odt.rows[row - 1][1].text).remove(u'\t'); // the writer puts a tab before a break
         };
         QCOMPARE(value(1), u"Fulmine"_s);
         QCOMPARE(value(2), u"Maremmano"_s);
@@ -187,9 +152,7 @@ private slots:
         QCOMPARE(value(27), u"riga 1\nriga 2\n\nriga 4"_s);
         QCOMPARE(value(28), u"007"_s);
         // The archive still holds the saved card.
-        CategoryStore store(amici(), m_dir->path());
-        store.OpenArchive(store.QueryById(1));
-        QCOMPARE(CategoryStore::ReadCard(*store.Cursor())[CardFields::Razza], u"Frisone"_s);
+        QCOMPARE(m_archive->Read(1)[CardFields::Razza], u"Frisone"_s);
     }
 
     void photos_areEmbeddedUprightWithinThePage()
@@ -293,10 +256,5 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    CodazzurraApplication app(argc, argv);
-    TestCardWordExport test;
-    return QTest::qExec(&test, argc, argv);
-}
+PROGRAM_TEST_MAIN(TestCardWordExport)
 #include "tst_cardwordexport.moc"

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/Screens.h"
 #include "card/ui/AttachmentDialog.h"
 #include "card/ui/RecordCard.h"
-#include "kit/CodazzurraApplication.h"
 #include "kit/Colours.h"
 #include "kit/CommandPicture.h"
 #include "kit/PictureBox.h"
@@ -10,7 +8,7 @@
 #include "kit/WindowPlacement.h"
 #include "shell/ui/TfrmAvvio.h"
 #include "storage/ESQLiteException.h"
-#include "support/FakeDesktop.h"
+#include "support/ProgramFixture.h"
 #include "support/RecordingServer.h"
 #include "support/TestFiles.h"
 #include "support/TestGui.h"
@@ -20,41 +18,22 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
 
-class TestRecordCard : public QObject
+class TestRecordCard : public QObject, ProgramFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakeDesktop> m_desktop;
-    std::unique_ptr<Screens> m_screens;
     RecordCard* m_card = nullptr;
 
     const CategoryDescriptor& amici() const { return *Categories::ByKey(u"Amici"_s); }
     QString dbPath() const { return m_dir->filePath(u"Cavalli.db"_s); }
 
-    template <typename T = QWidget> T* find(const QString& name)
-    {
-        auto* w = m_card->findChild<T*>(name);
-        if (!w)
-            qFatal("no control %s", qPrintable(name));
-        return w;
-    }
+    template <typename T = QWidget> T* find(const QString& name) { return child<T>(m_card, name); }
     void click(const QString& name) { QTest::mouseClick(find(name), Qt::LeftButton); }
-    void type(const QString& field, const QString& text)
-    {
-        QWidget* w = find(field);
-        if (auto* edit = qobject_cast<QLineEdit*>(w))
-            edit->setText(text);
-        else if (auto* combo = qobject_cast<QComboBox*>(w))
-            combo->setEditText(text);
-        else
-            static_cast<QPlainTextEdit*>(w)->setPlainText(text);
-    }
+    void type(const QString& field, const QString& text) { enterText(m_card, field, text); }
     QString text(const QString& field)
     {
         QWidget* w = find(field);
@@ -73,12 +52,6 @@ class TestRecordCard : public QObject
         TSQLiteDatabase db(dbPath());
         return db.OpenQuery(u"SELECT count(*) FROM amici"_s)->IntegerValue(0);
     }
-    CardValues stored(qint64 id)
-    {
-        CategoryStore store(amici(), m_dir->path());
-        store.OpenArchive(store.QueryById(id));
-        return CategoryStore::ReadCard(*store.Cursor());
-    }
     QByteArray storedPicture(qint64 id)
     {
         TSQLiteDatabase db(dbPath());
@@ -87,13 +60,10 @@ class TestRecordCard : public QObject
     }
     void addCards(const QStringList& names)
     {
-        CategoryStore store(amici(), m_dir->path());
-        store.OpenArchive(store.QueryFirst());
-        for (const QString& n : names) {
-            CardValues v;
-            v[CardFields::Nome] = n;
-            store.InsertCard(v);
-        }
+        QList<CardValues> cards(names.size());
+        for (qsizetype i = 0; i < names.size(); ++i)
+            cards[i][CardFields::Nome] = names[i];
+        m_archive->Insert(cards);
     }
     QString writeFile(const QString& name, const QByteArray& bytes)
     {
@@ -111,18 +81,12 @@ class TestRecordCard : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_desktop = std::make_unique<FakeDesktop>();
-        m_screens = std::make_unique<Screens>(m_dir->path());
+        startProgram();
         m_card = m_screens->Card(amici());
         m_card->Store().SetBusyTimeout(100);
         m_card->show();
     }
-    void cleanup()
-    {
-        m_screens.reset();
-        m_desktop.reset();
-    }
+    void cleanup() { stopProgram(); }
 
     void layout_followsTheCategory()
     {
@@ -202,14 +166,14 @@ private slots:
         QCOMPARE(m_desktop->messages[0].text, u"La scheda corrente \u00e8 stata inserita in archivio."_s);
         QCOMPARE(position(), u"1"_s);
         QCOMPARE(text(u"txtNome"_s), u"Fulmine"_s); // shown as stored
-        QCOMPARE(stored(1)[CardFields::Note], u"riga 1\r\nriga 2"_s);
-        QCOMPARE(stored(1)[CardFields::Sesso], u"Castrone"_s);
+        QCOMPARE(m_archive->Read(1)[CardFields::Note], u"riga 1\r\nriga 2"_s);
+        QCOMPARE(m_archive->Read(1)[CardFields::Sesso], u"Castrone"_s);
 
         type(u"txtRazza"_s, u" Arabo "_s);
         save();
         QCOMPARE(m_desktop->messages[0].title, u"Aggiornamento effettuato con successo"_s);
         QCOMPARE(text(u"txtRazza"_s), u" Arabo "_s); // not read back after an update
-        QCOMPARE(stored(1)[CardFields::Razza], u"Arabo"_s);
+        QCOMPARE(m_archive->Read(1)[CardFields::Razza], u"Arabo"_s);
         QCOMPARE(storedCount(), 1);
         QCOMPARE(text(u"txtNote"_s), u"riga 1\nriga 2"_s);
     }
@@ -228,13 +192,13 @@ private slots:
         QCOMPARE(storedCount(), 0);
         type(u"txtNome"_s, u"Zeus \"il grande\""_s);
         save();
-        QCOMPARE(stored(1)[CardFields::Nome], u"Zeus  il grande"_s);
-        QCOMPARE(stored(1)[CardFields::Razza], u"a b c"_s);
+        QCOMPARE(m_archive->Read(1)[CardFields::Nome], u"Zeus  il grande"_s);
+        QCOMPARE(m_archive->Read(1)[CardFields::Razza], u"a b c"_s);
         type(u"txtNome"_s, u"   "_s);
         save();
         QCOMPARE(m_desktop->messages[0].text,
                  u"Per aggiornare la scheda \u00e8 necessario indicare il nome dell'animale domestico."_s);
-        QCOMPARE(stored(1)[CardFields::Nome], u"Zeus  il grande"_s);
+        QCOMPARE(m_archive->Read(1)[CardFields::Nome], u"Zeus  il grande"_s);
     }
 
     void save_refusesTextTheArchiveCannotHold()
@@ -266,7 +230,7 @@ private slots:
                 m_card->SetValue(i, u"valore %1 \u20ac'%"_s.arg(i));
         }
         save();
-        const CardValues back = stored(1);
+        const CardValues back = m_archive->Read(1);
         QCOMPARE(back[CardFields::Note], QString(notes).replace(u"\n"_s, u"\r\n"_s));
         QCOMPARE(back[CardFields::Didascalia], u"valore 27 \u20ac'%"_s);
         QCOMPARE(back[CardFields::Telefono], u"valore 23 \u20ac'%"_s);
@@ -305,7 +269,7 @@ private slots:
             QCOMPARE(position(), u"1"_s);
             QCOMPARE(text(u"txtRazza"_s), u"Frisone"_s);
         }
-        QCOMPARE(stored(1)[CardFields::Razza], QString());
+        QCOMPARE(m_archive->Read(1)[CardFields::Razza], QString());
         QVERIFY(!QGuiApplication::overrideCursor());
 
         // The card was deleted elsewhere: the update stores nothing and says so.
@@ -649,7 +613,7 @@ private slots:
 
         type(u"txtNome"_s, u"Allegati"_s);
         save();
-        const CardValues back = stored(1);
+        const CardValues back = m_archive->Read(1);
         QCOMPARE(back[CardFields::File01], u"/dati/uno  x .txt"_s); // cleaned like every text of the card
         QCOMPARE(back[CardFields::Desc01], u"prima"_s);
         QCOMPARE(back[CardFields::Cartella], u"/dati/cartella"_s);
@@ -744,7 +708,7 @@ private slots:
             QCOMPARE(position(), QString());
             QCOMPARE(text(u"txtRazza"_s), QString());
         }
-        QCOMPARE(stored(1)[CardFields::Razza], QString());
+        QCOMPARE(m_archive->Read(1)[CardFields::Razza], QString());
         QVERIFY(m_desktop->messages.isEmpty());
 
         QString title;
@@ -934,10 +898,5 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    CodazzurraApplication app(argc, argv);
-    TestRecordCard test;
-    return QTest::qExec(&test, argc, argv);
-}
+PROGRAM_TEST_MAIN(TestRecordCard)
 #include "tst_recordcard.moc"

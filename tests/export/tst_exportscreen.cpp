@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The export screen as the user works it, through the real screens: loading, drawing, hovering, leaving,
 // and the export to a workbook through the real spreadsheet server and through a recording one.
-#include "app/Screens.h"
 #include "automation/SpreadsheetServer.h"
 #include "automation/VariantArray.h"
 #include "card/ui/RecordCard.h"
@@ -9,14 +8,13 @@
 #include "export/ExportGrid.h"
 #include "export/ui/ExportGridView.h"
 #include "export/ui/ExportScreen.h"
-#include "kit/CodazzurraApplication.h"
 #include "kit/Colours.h"
 #include "kit/CommandPicture.h"
 #include "program/ErrorText.h"
 #include "program/MakerInfo.h"
 #include "shell/GuideTexts.h"
-#include "support/FakeDesktop.h"
 #include "support/OfficeFiles.h"
+#include "support/ProgramFixture.h"
 #include "support/RecordingServer.h"
 #include "support/TestFiles.h"
 #include "support/TestGui.h"
@@ -26,7 +24,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -43,20 +40,12 @@ CardValues card(std::initializer_list<std::pair<int, QString>> fields)
     return v;
 }
 
-bool busyCursorShown()
-{
-    return QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
-}
-
 } // namespace
 
-class TestExportScreen : public QObject
+class TestExportScreen : public QObject, ProgramFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakeDesktop> m_desktop;
-    std::unique_ptr<Screens> m_screens;
     ExportScreen* m_screen = nullptr;
 
     const CategoryDescriptor& amici() const { return *Categories::ByKey(u"Amici"_s); }
@@ -65,38 +54,13 @@ class TestExportScreen : public QObject
     {
         return QDir(m_dir->filePath(u"Esportazioni"_s)).filePath(name);
     }
-    ExportScreen* screenNamed(const QString& name) const
-    {
-        for (QWidget* w : m_screens->All()) {
-            if (w->objectName() == name)
-                return qobject_cast<ExportScreen*>(w);
-        }
-        return nullptr;
-    }
-    template <typename T = QWidget> T* find(const QString& name)
-    {
-        auto* w = m_screen->findChild<T*>(name);
-        if (!w)
-            qFatal("no control %s", qPrintable(name));
-        return w;
-    }
+    template <typename T = QWidget> T* find(const QString& name) { return child<T>(m_screen, name); }
     ExportGridView* grid() { return m_screen->GridView(); }
     ExportGridModel* model() { return grid()->Model(); }
     // Grid cell text, grid coordinates (row 0 the headers, column 0 the numbers).
     QString cell(int row, int column) { return m_screen->Grid().Text(row, column); }
 
-    void addCards(const QList<CardValues>& cards)
-    {
-        CategoryStore store(amici(), m_dir->path());
-        store.OpenArchive(store.QueryFirst());
-        for (const CardValues& c : cards)
-            store.InsertCard(c);
-    }
-    void open()
-    {
-        m_screen->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_screen));
-    }
+    void open() { showExposed(m_screen); }
     void leave()
     {
         QTest::keyClick(m_screen, Qt::Key_Escape);
@@ -126,17 +90,11 @@ class TestExportScreen : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_desktop = std::make_unique<FakeDesktop>();
-        m_screens = std::make_unique<Screens>(m_dir->path());
-        m_screen = screenNamed(u"TfrmExpAmici"_s);
+        startProgram();
+        m_screen = screenNamed<ExportScreen>(u"TfrmExpAmici"_s);
         QVERIFY(m_screen);
     }
-    void cleanup()
-    {
-        m_screens.reset();
-        m_desktop.reset();
-    }
+    void cleanup() { stopProgram(); }
 
     void everyArchive_hasItsScreenInCreationOrder()
     {
@@ -144,12 +102,12 @@ private slots:
         for (QWidget* w : m_screens->All())
             names << w->objectName();
         for (const CategoryDescriptor& c : Categories::All) {
-            auto* screen = screenNamed(u"TfrmExp"_s + c.key);
+            auto* screen = screenNamed<ExportScreen>(u"TfrmExp"_s + c.key);
             QVERIFY(screen);
             QCOMPARE(screen->windowTitle(), u" Esportazione archivio anagrafico "_s + c.pluralNoun);
             QVERIFY(!screen->isVisible());
         }
-        QCOMPARE(screenNamed(u"TfrmExpHobby"_s)->windowTitle(),
+        QCOMPARE(screenNamed<ExportScreen>(u"TfrmExpHobby"_s)->windowTitle(),
                  u" Esportazione archivio anagrafico altri animali"_s);
         // Every archive's screens in their fixed order: the first archive's card, the attachment dialogs,
         // then find, export, advanced search, viewer, slideshow; every other card, then viewer, export,
@@ -210,17 +168,17 @@ private slots:
     void showing_fillsTheGridInInsertionOrder()
     {
         const QString a250 = QString(250, u'a');
-        addCards({card({{CardFields::Nome, u"  Fulmine  "_s},
-                        {CardFields::Razza, u"007"_s},
-                        {CardFields::DataNasc, u"01/02/2024"_s},
-                        {CardFields::Peso, u"=SUM(1,2)"_s},
-                        {CardFields::Taglia, u"grande"_s},
-                        {CardFields::Note, u"non mostrata"_s}}),
-                  card({{CardFields::Nome, u"Da eliminare"_s}}),
-                  card({{CardFields::Nome, u"Tempesta \u00e8 \u20ac \u201cok\u201d"_s},
-                        {CardFields::Proprietario, a250},
-                        {CardFields::Medico, a250 + u'b'},
-                        {CardFields::Specialita, u"   "_s}})});
+        m_archive->Insert({card({{CardFields::Nome, u"  Fulmine  "_s},
+                                 {CardFields::Razza, u"007"_s},
+                                 {CardFields::DataNasc, u"01/02/2024"_s},
+                                 {CardFields::Peso, u"=SUM(1,2)"_s},
+                                 {CardFields::Taglia, u"grande"_s},
+                                 {CardFields::Note, u"non mostrata"_s}}),
+                           card({{CardFields::Nome, u"Da eliminare"_s}}),
+                           card({{CardFields::Nome, u"Tempesta \u00e8 \u20ac \u201cok\u201d"_s},
+                                 {CardFields::Proprietario, a250},
+                                 {CardFields::Medico, a250 + u'b'},
+                                 {CardFields::Specialita, u"   "_s}})});
         {
             CategoryStore store(amici(), m_dir->path());
             store.OpenArchive(store.QueryFirst());
@@ -260,7 +218,7 @@ private slots:
         QCOMPARE(cell(1, 1), u"Fulmine"_s);
 
         // The birds' archive names its colour and coat columns after feathers.
-        auto* birds = screenNamed(u"TfrmExpRicorrenze"_s);
+        auto* birds = screenNamed<ExportScreen>(u"TfrmExpRicorrenze"_s);
         {
             CategoryStore store(*Categories::ByKey(u"Ricorrenze"_s), m_dir->path());
             store.OpenArchive(store.QueryFirst());
@@ -282,7 +240,7 @@ private slots:
         QVERIFY(QFileInfo::exists(dbPath()));
         leave();
 
-        addCards({card({{CardFields::Nome, u"Uno"_s}}), card({{CardFields::Nome, u"Due"_s}})});
+        m_archive->Insert({card({{CardFields::Nome, u"Uno"_s}}), card({{CardFields::Nome, u"Due"_s}})});
         open();
         QCOMPARE(m_screen->Grid().RowCount(), 3);
         leave();
@@ -301,7 +259,7 @@ private slots:
 
     void failedLoad_isReportedAndShowsTheDesignedForm()
     {
-        addCards({card({{CardFields::Nome, u"Uno"_s}})});
+        m_archive->Insert({card({{CardFields::Nome, u"Uno"_s}})});
         open();
         QCOMPARE(m_screen->Grid().Text(1, 1), u"Uno"_s);
         leave();
@@ -345,8 +303,9 @@ private slots:
 
     void drawing_keepsEachRowsColourWhateverTheSelection()
     {
-        addCards({card({{CardFields::Nome, u"MMMMMMMM"_s}}), card({{CardFields::Nome, u"MMMMMMMM"_s}}),
-                  card({{CardFields::Nome, u"MMMMMMMM"_s}})});
+        m_archive->Insert({card({{CardFields::Nome, u"MMMMMMMM"_s}}),
+                           card({{CardFields::Nome, u"MMMMMMMM"_s}}),
+                           card({{CardFields::Nome, u"MMMMMMMM"_s}})});
         open();
         auto colourAt = [this](int row, int column, QPoint offset) {
             const QRect r = grid()->visualRect(model()->index(row, column));
@@ -385,8 +344,8 @@ private slots:
 
     void hovering_showsHintsAndTheCurrentCell()
     {
-        addCards({card({{CardFields::Nome, u"Fulmine"_s}, {CardFields::Razza, u"Frisone"_s}}),
-                  card({{CardFields::Nome, u"Tempesta"_s}})});
+        m_archive->Insert({card({{CardFields::Nome, u"Fulmine"_s}, {CardFields::Razza, u"Frisone"_s}}),
+                           card({{CardFields::Nome, u"Tempesta"_s}})});
         TestGui::ParkPointer(); // not over the grid when the screen opens
         open();
         QCOMPARE(m_screen->StatusText(), QString());
@@ -434,7 +393,7 @@ private slots:
 
     void numberColumn_canBeWidenedByItsEdge()
     {
-        addCards({card({{CardFields::Nome, u"Uno"_s}})});
+        m_archive->Insert({card({{CardFields::Nome, u"Uno"_s}})});
         open();
         QWidget* numbers = grid()->verticalHeader()->viewport();
         QCOMPARE(grid()->NumberColumnWidth(), 50);
@@ -475,15 +434,15 @@ private slots:
     void fromTheRecordCard_theWorkbookHoldsEveryValueAsText()
     {
         const QString a250 = QString(250, u'a');
-        addCards({card({{CardFields::Nome, u"  Fulmine  "_s},
-                        {CardFields::Razza, u"007"_s},
-                        {CardFields::DataNasc, u"01/02/2024"_s},
-                        {CardFields::Peso, u"=SUM(1,2)"_s},
-                        {CardFields::Proprietario, u"   "_s},
-                        {CardFields::Colore, u"\u00e8 \u20ac \u201cok\u201d"_s},
-                        {CardFields::Medico, a250},
-                        {CardFields::Telefono, a250 + u'b'}}),
-                  card({{CardFields::Nome, u"Tempesta"_s}, {CardFields::Specialita, u"salto"_s}})});
+        m_archive->Insert({card({{CardFields::Nome, u"  Fulmine  "_s},
+                                 {CardFields::Razza, u"007"_s},
+                                 {CardFields::DataNasc, u"01/02/2024"_s},
+                                 {CardFields::Peso, u"=SUM(1,2)"_s},
+                                 {CardFields::Proprietario, u"   "_s},
+                                 {CardFields::Colore, u"\u00e8 \u20ac \u201cok\u201d"_s},
+                                 {CardFields::Medico, a250},
+                                 {CardFields::Telefono, a250 + u'b'}}),
+                           card({{CardFields::Nome, u"Tempesta"_s}, {CardFields::Specialita, u"salto"_s}})});
         RecordCard* recordCard = m_screens->Card(amici());
         recordCard->show();
         QList<bool> busyWhenOpened;
@@ -583,7 +542,7 @@ private slots:
 
     void failingServer_isReportedByTheCallThatFailed()
     {
-        addCards({card({{CardFields::Nome, u"Uno"_s}}), card({{CardFields::Nome, u"Due"_s}})});
+        m_archive->Insert({card({{CardFields::Nome, u"Uno"_s}}), card({{CardFields::Nome, u"Due"_s}})});
         RecordingServer server;
         server.Install(m_screens->OfficeRegistry(), u"Excel.Application"_s);
         open();
@@ -629,7 +588,7 @@ private slots:
 
     void noProgramForWorkbooks_showsTheExportMessageAndWritesNothing()
     {
-        addCards({card({{CardFields::Nome, u"Uno"_s}})});
+        m_archive->Insert({card({{CardFields::Nome, u"Uno"_s}})});
         m_desktop->typesWithoutHandler << XlsxType;
         open();
         clickExcel();
@@ -644,7 +603,7 @@ private slots:
 
     void exportFolderTakenByAFile_showsTheExportMessage()
     {
-        addCards({card({{CardFields::Nome, u"Uno"_s}})});
+        m_archive->Insert({card({{CardFields::Nome, u"Uno"_s}})});
         const QString taken = m_dir->filePath(u"Esportazioni"_s);
         QVERIFY(TestFiles::WriteFile(taken, "not a folder"));
         open();
@@ -658,7 +617,7 @@ private slots:
 
     void tenThousandCards_areShownAndExportedWhole()
     {
-        addCards({});
+        m_archive->Insert({});
         {
             TSQLiteDatabase db(dbPath());
             db.ExecuteStatement(
@@ -688,10 +647,5 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    CodazzurraApplication app(argc, argv);
-    TestExportScreen test;
-    return QTest::qExec(&test, argc, argv);
-}
+PROGRAM_TEST_MAIN(TestExportScreen)
 #include "tst_exportscreen.moc"

@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The advanced search as the user works it, through the real screens.
 #include "SearchTestSupport.h"
-#include "app/Screens.h"
 #include "card/ui/RecordCard.h"
-#include "kit/CodazzurraApplication.h"
 #include "kit/Colours.h"
 #include "search/ResultListPrinter.h"
 #include "search/ShortDateFormat.h"
 #include "search/ui/AdvancedSearch.h"
 #include "search/ui/FindDialog.h"
-#include "support/FakeDesktop.h"
+#include "support/ProgramFixture.h"
 #include "support/TestGui.h"
 
 #include <QGroupBox>
@@ -17,7 +15,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -29,24 +26,14 @@ const QStringList FieldNames{u"txtNome"_s,         u"txtRazza"_s,      u"txtSess
 
 } // namespace
 
-class TestAdvancedSearch : public QObject
+class TestAdvancedSearch : public QObject, ProgramFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakeDesktop> m_desktop;
-    std::unique_ptr<Screens> m_screens;
-    std::unique_ptr<TestArchive> m_archive;
     AdvancedSearch* m_search = nullptr;
     RecordCard* m_card = nullptr;
 
-    template <typename T = QWidget> T* find(const QString& name)
-    {
-        auto* w = m_search->findChild<T*>(name);
-        if (!w)
-            qFatal("no control %s", qPrintable(name));
-        return w;
-    }
+    template <typename T = QWidget> T* find(const QString& name) { return child<T>(m_search, name); }
     void click(const QString& name) { QTest::mouseClick(find(name), Qt::LeftButton); }
     QLineEdit* edit(const QString& name) { return find<QLineEdit>(name); }
     void type(const QString& field, const QString& text)
@@ -67,8 +54,7 @@ class TestAdvancedSearch : public QObject
     void open(const QString& token = u"amici"_s)
     {
         m_search->SetToken(token);
-        m_search->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_search));
+        showExposed(m_search);
     }
     void findInList(const QString& key)
     {
@@ -95,22 +81,14 @@ private slots:
     void init()
     {
         ShortDateFormat::Reset();
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_desktop = std::make_unique<FakeDesktop>();
-        m_desktop->printerPdf = m_dir->filePath(u"stampante.pdf"_s);
-        m_archive = std::make_unique<TestArchive>(m_dir->path());
-        m_screens = std::make_unique<Screens>(m_dir->path());
+        startProgram();
         m_card = m_screens->Card(TestArchive::Category());
-        for (QWidget* w : m_screens->All()) {
-            if (w->objectName() == u"TfrmRicercaAmici"_s)
-                m_search = qobject_cast<AdvancedSearch*>(w);
-        }
+        m_search = screenNamed<AdvancedSearch>(u"TfrmRicercaAmici"_s);
         QVERIFY(m_search);
     }
     void cleanup()
     {
-        m_screens.reset();
-        m_desktop.reset();
+        stopProgram();
         QCOMPARE(static_cast<CodazzurraApplication*>(qApp)->LastResortFailures(), 0);
     }
 
@@ -500,10 +478,5 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    CodazzurraApplication app(argc, argv);
-    TestAdvancedSearch test;
-    return QTest::qExec(&test, argc, argv);
-}
+PROGRAM_TEST_MAIN(TestAdvancedSearch)
 #include "tst_advancedsearch.moc"

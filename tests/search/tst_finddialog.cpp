@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The find dialog as the user works it, through the real screens.
 #include "SearchTestSupport.h"
-#include "app/Screens.h"
 #include "card/ui/RecordCard.h"
-#include "kit/CodazzurraApplication.h"
 #include "kit/Colours.h"
 #include "kit/Placeholders.h"
 #include "search/ResultListPrinter.h"
 #include "search/ShortDateFormat.h"
 #include "search/ui/FindDialog.h"
-#include "support/FakeDesktop.h"
+#include "support/ProgramFixture.h"
 #include "support/TestFiles.h"
 #include "support/TestGui.h"
 
@@ -19,28 +17,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
 
 using namespace Qt::Literals::StringLiterals;
 
-class TestFindDialog : public QObject
+class TestFindDialog : public QObject, ProgramFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakeDesktop> m_desktop;
-    std::unique_ptr<Screens> m_screens;
-    std::unique_ptr<TestArchive> m_archive;
     FindDialog* m_find = nullptr;
     RecordCard* m_card = nullptr;
 
-    template <typename T = QWidget> T* find(const QString& name)
-    {
-        auto* w = m_find->findChild<T*>(name);
-        if (!w)
-            qFatal("no control %s", qPrintable(name));
-        return w;
-    }
+    template <typename T = QWidget> T* find(const QString& name) { return child<T>(m_find, name); }
     void click(const QString& name) { QTest::mouseClick(find(name), Qt::LeftButton); }
     QLineEdit* edit(const QString& name) { return find<QLineEdit>(name); }
     QComboBox* criterion() { return find<QComboBox>(u"cboCriterio"_s); }
@@ -49,11 +36,7 @@ class TestFindDialog : public QObject
     QString count() { return find<QLabel>(u"LabelCount"_s)->text(); }
     bool searchEnabled() { return find(u"btnPopola"_s)->isEnabled(); }
 
-    void open()
-    {
-        m_find->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_find));
-    }
+    void open() { showExposed(m_find); }
     void chooseCriterion(const QString& entry)
     {
         const int index = criterion()->findText(entry);
@@ -107,22 +90,14 @@ private slots:
     void init()
     {
         ShortDateFormat::Reset();
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_desktop = std::make_unique<FakeDesktop>();
-        m_desktop->printerPdf = m_dir->filePath(u"stampante.pdf"_s);
-        m_archive = std::make_unique<TestArchive>(m_dir->path());
-        m_screens = std::make_unique<Screens>(m_dir->path());
+        startProgram();
         m_card = m_screens->Card(TestArchive::Category());
-        for (QWidget* w : m_screens->All()) {
-            if (w->objectName() == u"TfrmTrovaAmici"_s)
-                m_find = qobject_cast<FindDialog*>(w);
-        }
+        m_find = screenNamed<FindDialog>(u"TfrmTrovaAmici"_s);
         QVERIFY(m_find);
     }
     void cleanup()
     {
-        m_screens.reset();
-        m_desktop.reset();
+        stopProgram();
         QCOMPARE(static_cast<CodazzurraApplication*>(qApp)->LastResortFailures(), 0);
     }
 
@@ -762,10 +737,5 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    CodazzurraApplication app(argc, argv);
-    TestFindDialog test;
-    return QTest::qExec(&test, argc, argv);
-}
+PROGRAM_TEST_MAIN(TestFindDialog)
 #include "tst_finddialog.moc"

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/Screens.h"
 #include "card/ui/RecordCard.h"
 #include "kit/Artwork.h"
 #include "kit/BusyCursor.h"
-#include "kit/CodazzurraApplication.h"
 #include "kit/Colours.h"
 #include "kit/CommandPicture.h"
 #include "kit/Guard.h"
@@ -21,7 +19,7 @@
 #include "shell/ui/TfrmInfo.h"
 #include "shell/ui/TfrmPassword.h"
 #include "shell/ui/TfrmSplash.h"
-#include "support/FakeDesktop.h"
+#include "support/ProgramFixture.h"
 #include "support/TestFiles.h"
 #include "support/TestGui.h"
 
@@ -40,47 +38,30 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-class TestShellScreens : public QObject
+class TestShellScreens : public QObject, ProgramFixture
 {
     Q_OBJECT
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakeDesktop> m_desktop;
-    std::unique_ptr<Screens> m_screens;
 
     QString passwordPath() const { return m_dir->filePath(QString::fromLatin1(PasswordFile::FileName)); }
     void storePassword(const QString& password)
     {
         PasswordFile(passwordPath()).WriteValue(Crypt::Scramble(*PasswordFile::Normalise(password)));
     }
-    template <typename T = QWidget> T* find(QWidget* screen, const QString& name)
-    {
-        auto* w = screen->findChild<T*>(name);
-        if (!w)
-            qFatal("no control %s", qPrintable(name));
-        return w;
-    }
     void login(const QString& typed)
     {
-        auto* edit = find<QLineEdit>(m_screens->Password(), u"txtPassword"_s);
+        auto* edit = child<QLineEdit>(m_screens->Password(), u"txtPassword"_s);
         edit->setText(typed);
-        find<QPushButton>(m_screens->Password(), u"cmdOK"_s)->click();
+        child<QPushButton>(m_screens->Password(), u"cmdOK"_s)->click();
     }
 
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_desktop = std::make_unique<FakeDesktop>();
-        m_screens = std::make_unique<Screens>(m_dir->path());
+        startProgram();
         storePassword(u"riconoscimento"_s);
         m_screens->Password()->show();
     }
-    void cleanup()
-    {
-        m_screens.reset();
-        m_desktop.reset();
-    }
+    void cleanup() { stopProgram(); }
 
     void startUp_showsOnlyThePasswordScreen()
     {
@@ -143,8 +124,8 @@ private slots:
 
     void password_opensTheStartMenuInAnyCase()
     {
-        auto* ok = find<QPushButton>(m_screens->Password(), u"cmdOK"_s);
-        auto* edit = find<QLineEdit>(m_screens->Password(), u"txtPassword"_s);
+        auto* ok = child<QPushButton>(m_screens->Password(), u"cmdOK"_s);
+        auto* edit = child<QLineEdit>(m_screens->Password(), u"txtPassword"_s);
         QVERIFY(!ok->isEnabled());
         QCOMPARE(edit->maxLength(), 230);
         QTest::keyClicks(edit, u"   "_s);
@@ -179,14 +160,14 @@ private slots:
 
     void changePassword_flow()
     {
-        find<QPushButton>(m_screens->Password(), u"btnCambiaPassword"_s)->click();
+        child<QPushButton>(m_screens->Password(), u"btnCambiaPassword"_s)->click();
         TfrmCambiaPassword* change = m_screens->ChangePassword();
         QVERIFY(change->isVisible());
         QVERIFY(!m_screens->Password()->isVisible());
-        auto* old = find<QLineEdit>(change, u"txtPasswordOld"_s);
-        auto* fresh = find<QLineEdit>(change, u"txtPasswordNew"_s);
-        auto* confirm = find<QLineEdit>(change, u"txtConferma"_s);
-        auto* ok = find<QPushButton>(change, u"cmdOK"_s);
+        auto* old = child<QLineEdit>(change, u"txtPasswordOld"_s);
+        auto* fresh = child<QLineEdit>(change, u"txtPasswordNew"_s);
+        auto* confirm = child<QLineEdit>(change, u"txtConferma"_s);
+        auto* ok = child<QPushButton>(change, u"cmdOK"_s);
         auto fill = [&](const QString& o, const QString& n, const QString& c) {
             old->setText(o);
             fresh->setText(n);
@@ -231,10 +212,10 @@ private slots:
         auto change = [&](const QString& old) {
             TfrmCambiaPassword* screen = m_screens->ChangePassword();
             screen->show();
-            find<QLineEdit>(screen, u"txtPasswordOld"_s)->setText(old);
-            find<QLineEdit>(screen, u"txtPasswordNew"_s)->setText(u"n"_s);
-            find<QLineEdit>(screen, u"txtConferma"_s)->setText(u"n"_s);
-            find<QPushButton>(screen, u"cmdOK"_s)->click();
+            child<QLineEdit>(screen, u"txtPasswordOld"_s)->setText(old);
+            child<QLineEdit>(screen, u"txtPasswordNew"_s)->setText(u"n"_s);
+            child<QLineEdit>(screen, u"txtConferma"_s)->setText(u"n"_s);
+            child<QPushButton>(screen, u"cmdOK"_s)->click();
         };
         // A password file that is a folder can be neither read nor replaced: nothing is stored.
         QFile::remove(passwordPath());
@@ -258,12 +239,12 @@ private slots:
 
     void changePassword_enterMovesAlong()
     {
-        find<QPushButton>(m_screens->Password(), u"btnCambiaPassword"_s)->click();
+        child<QPushButton>(m_screens->Password(), u"btnCambiaPassword"_s)->click();
         TfrmCambiaPassword* change = m_screens->ChangePassword();
         change->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(change));
-        auto* old = find<QLineEdit>(change, u"txtPasswordOld"_s);
-        auto* confirm = find<QLineEdit>(change, u"txtConferma"_s);
+        auto* old = child<QLineEdit>(change, u"txtPasswordOld"_s);
+        auto* confirm = child<QLineEdit>(change, u"txtConferma"_s);
         QCOMPARE(QApplication::focusWidget(), old);
         QCOMPARE(old->palette().color(QPalette::Base), Kit::FocusYellow);
         // What is drawn, not only the palette: the field really shows yellow, masked by circles.
@@ -272,7 +253,7 @@ private slots:
         QCOMPARE(old->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, old), 0x25CF);
         QTest::keyClicks(old, u"a"_s);
         QTest::keyClick(old, Qt::Key_Return);
-        QCOMPARE(QApplication::focusWidget(), find<QWidget>(change, u"txtPasswordNew"_s));
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>(change, u"txtPasswordNew"_s));
         QCOMPARE(old->palette().color(QPalette::Base), QColor(Qt::white));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), confirm);
@@ -284,18 +265,18 @@ private slots:
     {
         // The Enter chain leads to OK: Enter there must change the password, and Enter on a focused button
         // of the password screen presses it as well.
-        find<QPushButton>(m_screens->Password(), u"btnCambiaPassword"_s)->click();
+        child<QPushButton>(m_screens->Password(), u"btnCambiaPassword"_s)->click();
         TfrmCambiaPassword* change = m_screens->ChangePassword();
         change->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(change));
-        auto* old = find<QLineEdit>(change, u"txtPasswordOld"_s);
+        auto* old = child<QLineEdit>(change, u"txtPasswordOld"_s);
         QTest::keyClicks(old, u"riconoscimento"_s);
         QTest::keyClick(old, Qt::Key_Return);
         QTest::keyClicks(QApplication::focusWidget(), u"nuovissima"_s);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QTest::keyClicks(QApplication::focusWidget(), u"nuovissima"_s);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(QApplication::focusWidget(), find<QWidget>(change, u"cmdOK"_s));
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>(change, u"cmdOK"_s));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(m_desktop->lastText(), u"Modifica della password avvenuta con successo."_s);
         QVERIFY(PasswordFile(passwordPath()).Matches(u"nuovissima"_s));
@@ -303,7 +284,7 @@ private slots:
         auto* password = m_screens->Password();
         password->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(password));
-        auto* quit = find<QPushButton>(password, u"cmdEsci"_s);
+        auto* quit = child<QPushButton>(password, u"cmdEsci"_s);
         quit->setFocus();
         QTest::keyClick(quit, Qt::Key_Return);
         QCOMPARE(m_desktop->quits, 1);
@@ -315,16 +296,16 @@ private slots:
         // no-break space must not be confirmed by one without it, or the user would be locked out.
         TfrmCambiaPassword* change = m_screens->ChangePassword();
         change->show();
-        find<QLineEdit>(change, u"txtPasswordOld"_s)->setText(u"riconoscimento"_s);
-        find<QLineEdit>(change, u"txtPasswordNew"_s)->setText(u"segreta\u00a0"_s);
-        find<QLineEdit>(change, u"txtConferma"_s)->setText(u"segreta"_s);
-        find<QPushButton>(change, u"cmdOK"_s)->click();
+        child<QLineEdit>(change, u"txtPasswordOld"_s)->setText(u"riconoscimento"_s);
+        child<QLineEdit>(change, u"txtPasswordNew"_s)->setText(u"segreta\u00a0"_s);
+        child<QLineEdit>(change, u"txtConferma"_s)->setText(u"segreta"_s);
+        child<QPushButton>(change, u"cmdOK"_s)->click();
         QVERIFY(
             m_desktop->lastText().startsWith(u"Attenzione: la nuova password non \u00e8 stata confermata"_s));
         QVERIFY(PasswordFile(passwordPath()).Matches(u"riconoscimento"_s));
-        find<QLineEdit>(change, u"txtPasswordNew"_s)->setText(u"\tsegreta\u00a0 "_s);
-        find<QLineEdit>(change, u"txtConferma"_s)->setText(u"segreta\u00a0"_s);
-        find<QPushButton>(change, u"cmdOK"_s)->click();
+        child<QLineEdit>(change, u"txtPasswordNew"_s)->setText(u"\tsegreta\u00a0 "_s);
+        child<QLineEdit>(change, u"txtConferma"_s)->setText(u"segreta\u00a0"_s);
+        child<QPushButton>(change, u"cmdOK"_s)->click();
         QCOMPARE(m_desktop->lastText(), u"Modifica della password avvenuta con successo."_s);
         login(u"segreta"_s);
         QCOMPARE(m_desktop->lastText(), u"Attenzione: password errata."_s);
@@ -332,9 +313,9 @@ private slots:
         QVERIFY(m_screens->StartMenu()->isVisible());
 
         // A no-break space alone is a password that can be typed and submitted.
-        auto* edit = find<QLineEdit>(m_screens->Password(), u"txtPassword"_s);
+        auto* edit = child<QLineEdit>(m_screens->Password(), u"txtPassword"_s);
         edit->setText(u"\u00a0"_s);
-        QVERIFY(find<QPushButton>(m_screens->Password(), u"cmdOK"_s)->isEnabled());
+        QVERIFY(child<QPushButton>(m_screens->Password(), u"cmdOK"_s)->isEnabled());
     }
 
     void qtTexts_areItalian()
@@ -351,7 +332,7 @@ private slots:
         login(u"riconoscimento"_s);
         TfrmAvvio* menu = m_screens->StartMenu();
         for (const QString& name : {u"imgAmici"_s, u"btnAmici"_s}) {
-            QTest::mouseClick(find<QWidget>(menu, name), Qt::LeftButton);
+            QTest::mouseClick(child<QWidget>(menu, name), Qt::LeftButton);
             RecordCard* card = m_screens->Card(*Categories::ByKey(u"Amici"_s));
             QVERIFY(card->isVisible());
             QCOMPARE(card->windowTitle(), u"  Cavalli"_s);
@@ -362,7 +343,7 @@ private slots:
         QVERIFY(menu->findChild<QLabel*>(u"imgAnimata"_s)->movie());
         QCOMPARE(menu->findChild<QLabel*>(u"imgAnimata"_s)->movie()->frameCount(), 9);
         QCOMPARE(m_desktop->quits, 0);
-        QTest::mouseClick(find<QWidget>(menu, u"imgEsci"_s), Qt::LeftButton);
+        QTest::mouseClick(child<QWidget>(menu, u"imgEsci"_s), Qt::LeftButton);
         QCOMPARE(m_desktop->quits, 1);
         menu->close();
         QCOMPARE(m_desktop->quits, 2);
@@ -375,10 +356,10 @@ private slots:
         TfrmAvvio* menu = m_screens->StartMenu();
         menu->show();
         menu->resize(1200, 900);
-        QCOMPARE(find<QWidget>(menu, u"grpContainer"_s)->pos(),
+        QCOMPARE(child<QWidget>(menu, u"grpContainer"_s)->pos(),
                  TfrmAvvio::ContainerPosition(Kit::OuterSize(menu)));
-        QCOMPARE(find<QWidget>(menu, u"imgScuola"_s)->geometry(), QRect(793, 150, 185, 157));
-        QCOMPARE(find<QWidget>(menu, u"btnHobby"_s)->geometry(), QRect(795, 542, 180, 36));
+        QCOMPARE(child<QWidget>(menu, u"imgScuola"_s)->geometry(), QRect(793, 150, 185, 157));
+        QCOMPARE(child<QWidget>(menu, u"btnHobby"_s)->geometry(), QRect(795, 542, 180, 36));
     }
 
     void guide_showsOneTopicAtATimeFromItsTop()
@@ -390,7 +371,7 @@ private slots:
             modal->findChild<QPlainTextEdit*>(u"memTopic"_s)->verticalScrollBar()->setValue(50);
             modal->findChild<QPushButton*>(u"cmdOK"_s)->click();
         });
-        QTest::mouseClick(find<QWidget>(m_screens->StartMenu(), u"imgGuida"_s), Qt::LeftButton);
+        QTest::mouseClick(child<QWidget>(m_screens->StartMenu(), u"imgGuida"_s), Qt::LeftButton);
         QCOMPARE(help->Title(), u"Uno sguardo ad Codazzurra"_s);
         QCOMPARE(seen.split(u"\n"_s).count(QString()), 15); // 16 paragraphs, 15 empty lines between them
 
@@ -406,7 +387,7 @@ private slots:
         QCOMPARE(card.text.split(u"\r\n\r\n"_s).size(), 14);
         QVERIFY(card.text.split(u"\r\n\r\n"_s).at(2).endsWith(u"utilizzata. "_s));
 
-        find<QAbstractButton>(help, u"lblPDF"_s)->click();
+        child<QAbstractButton>(help, u"lblPDF"_s)->click();
         QCOMPARE(m_desktop->opened.back(), QUrl::fromLocalFile(m_dir->filePath(u"Guida.pdf"_s)));
     }
 
@@ -417,18 +398,18 @@ private slots:
             TfrmInfo::MailAddress(),
             u"mailto:assistenza@codazzurra.example?subject=Software Codazzurra&body=Salve, desidererei avere "
             "le seguenti informazioni sul software in oggetto:"_s);
-        find<QAbstractButton>(info, u"lblEmail"_s)->click();
+        child<QAbstractButton>(info, u"lblEmail"_s)->click();
         QCOMPARE(m_desktop->opened.back().scheme(), u"mailto"_s);
         QVERIFY(m_desktop->messages.isEmpty());
         m_desktop->openSucceeds = false;
-        find<QAbstractButton>(info, u"imgEmail"_s)->click();
+        child<QAbstractButton>(info, u"imgEmail"_s)->click();
         QCOMPARE(m_desktop->lastText(), u"Invio e-mail non riuscito."_s);
         // The link under the pointer (or under its icon) is red, the other navy; both navy off them.
-        auto* email = find<LinkLabel>(info, u"lblEmail"_s);
-        auto* web = find<LinkLabel>(info, u"lblWeb"_s);
+        auto* email = child<LinkLabel>(info, u"lblEmail"_s);
+        auto* web = child<LinkLabel>(info, u"lblWeb"_s);
         QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
         QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(find(info, u"imgEmail"_s), &enter);
+        QApplication::sendEvent(child(info, u"imgEmail"_s), &enter);
         QCOMPARE(email->Colour(), QColor(Qt::red));
         QCOMPARE(web->Colour(), Kit::Navy);
         QApplication::sendEvent(web, &enter);
@@ -436,13 +417,13 @@ private slots:
         QCOMPARE(web->Colour(), QColor(Qt::red));
         QApplication::sendEvent(web, &leave);
         QCOMPARE(web->Colour(), Kit::Navy);
-        auto* pdf = find<LinkLabel>(m_screens->HelpForm(), u"lblPDF"_s);
-        QApplication::sendEvent(find(m_screens->HelpForm(), u"imgPDF"_s), &enter);
+        auto* pdf = child<LinkLabel>(m_screens->HelpForm(), u"lblPDF"_s);
+        QApplication::sendEvent(child(m_screens->HelpForm(), u"imgPDF"_s), &enter);
         QCOMPARE(pdf->Colour(), QColor(Qt::red));
-        QApplication::sendEvent(find(m_screens->HelpForm(), u"imgPDF"_s), &leave);
+        QApplication::sendEvent(child(m_screens->HelpForm(), u"imgPDF"_s), &leave);
         QCOMPARE(pdf->Colour(), QColor(Qt::white));
 
-        find<QAbstractButton>(info, u"lblWeb"_s)->click(); // a failed web site is not reported
+        child<QAbstractButton>(info, u"lblWeb"_s)->click(); // a failed web site is not reported
         QCOMPARE(m_desktop->messages.size(), 1);
         QCOMPARE(m_desktop->opened.back().host(), u"www.codazzurra.example"_s);
         QVERIFY(!QGuiApplication::overrideCursor());
@@ -556,10 +537,5 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    CodazzurraApplication app(argc, argv);
-    TestShellScreens test;
-    return QTest::qExec(&test, argc, argv);
-}
+PROGRAM_TEST_MAIN(TestShellScreens)
 #include "tst_shellscreens.moc"

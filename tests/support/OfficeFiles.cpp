@@ -182,6 +182,7 @@ const QString OfficeNS = u"urn:oasis:names:tc:opendocument:xmlns:office:1.0"_s;
 QString odtText(const QDomNode& node)
 {
     QString text;
+    bool paragraphBefore = false;
     for (QDomNode n = node.firstChild(); !n.isNull(); n = n.nextSibling()) {
         if (n.isText())
             text += n.nodeValue();
@@ -191,8 +192,8 @@ QString odtText(const QDomNode& node)
             text += u'\t';
         else if (n.localName() == u"s"_s)
             text += QString(n.toElement().attributeNS(TextNS, u"c"_s, u"1"_s).toInt(), u' ');
-        else if (n.localName() == u"p"_s && !text.isEmpty())
-            text += u'\n' + odtText(n);
+        else if (n.localName() == u"p"_s && std::exchange(paragraphBefore, true))
+            text += QChar::ParagraphSeparator + odtText(n);
         else
             text += odtText(n);
     }
@@ -238,13 +239,27 @@ OdtDocument ReadOdt(const QString& path)
     QHash<QString, QDomElement> styles;
     for (const QDomElement& s : descendants(content.documentElement(), StyleNS, u"style"_s))
         styles.insert(s.attributeNS(StyleNS, u"name"_s), s);
-    const auto property = [&](const QString& style, const QString& name) {
-        const QDomElement s = styles.value(style);
+    const auto property = [&](const QDomElement& e, const QString& ns, const QString& name) {
+        const QDomElement s = styles.value(e.attributeNS(ns, u"style-name"_s));
         for (QDomElement p = s.firstChildElement(); !p.isNull(); p = p.nextSiblingElement()) {
             if (p.hasAttributeNS(FoNS, name))
                 return p.attributeNS(FoNS, name);
         }
         return QString();
+    };
+    // A paragraph, or the first paragraph of a cell, and the font of its first span.
+    const auto read = [&](const QDomElement& e) {
+        OdtText t;
+        t.text = odtText(e);
+        const QDomElement p = e.localName() == u"table-cell"_s ? descendants(e, TextNS, u"p"_s).value(0) : e;
+        t.alignment = property(p, TextNS, u"text-align"_s);
+        const QDomElement span = descendants(p, TextNS, u"span"_s).value(0);
+        t.fontFamily = property(span, TextNS, u"font-family"_s);
+        t.fontSize = property(span, TextNS, u"font-size"_s);
+        t.fontWeight = property(span, TextNS, u"font-weight"_s);
+        if (e.localName() == u"table-cell"_s)
+            t.border = property(e, TableNS, u"border"_s);
+        return t;
     };
 
     const QList<QDomElement> bodies = descendants(content.documentElement(), OfficeNS, u"text"_s);
@@ -255,32 +270,32 @@ OdtDocument ReadOdt(const QString& path)
     for (QDomElement e = bodies.first().firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
         if (e.localName() == u"table"_s)
             break;
-        if (e.localName() != u"p"_s && e.localName() != u"h"_s)
-            continue;
-        if (document.paragraphs.isEmpty()) {
-            document.titleAlignment = property(e.attributeNS(TextNS, u"style-name"_s), u"text-align"_s);
-            const QList<QDomElement> spans = descendants(e, TextNS, u"span"_s);
-            if (!spans.isEmpty())
-                document.titleWeight =
-                    property(spans.first().attributeNS(TextNS, u"style-name"_s), u"font-weight"_s);
-        }
-        document.paragraphs << odtText(e);
+        if (e.localName() == u"p"_s || e.localName() == u"h"_s)
+            document.paragraphs << read(e);
     }
+    const QByteArray manifest = ZipEntry(path, u"META-INF/manifest.xml"_s);
     for (const QDomElement& frame : descendants(content.documentElement(), DrawNS, u"frame"_s)) {
         OdtPicture picture;
         picture.widthPoints = toPoints(frame.attributeNS(SvgNS, u"width"_s));
         picture.heightPoints = toPoints(frame.attributeNS(SvgNS, u"height"_s));
-        const QList<QDomElement> images = descendants(frame, DrawNS, u"image"_s);
-        if (!images.isEmpty())
-            picture.bytes = ZipEntry(path, images.first().attributeNS(XlinkNS, u"href"_s));
+        const QString href = descendants(frame, DrawNS, u"image"_s).value(0).attributeNS(XlinkNS, u"href"_s);
+        if (!href.isEmpty()) {
+            picture.bytes = ZipEntry(path, href);
+            picture.inManifest = manifest.contains(u"\"%1\""_s.arg(href).toUtf8());
+        }
+        QDomNode p = frame.parentNode();
+        while (!p.isNull() && p.localName() != u"p"_s)
+            p = p.parentNode();
+        picture.paragraphAlignment = property(p.toElement(), TextNS, u"text-align"_s);
         document.pictures << picture;
     }
     const QList<QDomElement> tables = descendants(content.documentElement(), TableNS, u"table"_s);
+    document.tables = int(tables.size());
     if (!tables.isEmpty()) {
         for (const QDomElement& row : descendants(tables.first(), TableNS, u"table-row"_s)) {
-            QStringList cells;
+            QList<OdtText> cells;
             for (const QDomElement& cell : descendants(row, TableNS, u"table-cell"_s))
-                cells << odtText(cell);
+                cells << read(cell);
             document.rows << cells;
         }
     }

@@ -38,24 +38,37 @@ struct XlsxSheet
 
 XlsxSheet ReadXlsx(const QString& path);
 
+// A paragraph, or the text of a table cell, as a reader sees it: line breaks as "\n", tabs as "\t", the
+// paragraphs of one cell joined by U+2029. Its look is its (first) paragraph's alignment and the font of
+// that paragraph's first span; a property its style does not set is empty.
+struct OdtText
+{
+    QString text;
+    QString alignment;  // "center", "justify"...
+    QString fontFamily; // "Arial"...
+    QString fontSize;   // "10pt"...
+    QString fontWeight; // "bold", "normal"...
+    QString border;     // of a table cell: "0.5pt solid #000000"...
+};
+
 // A picture placed in a text document.
 struct OdtPicture
 {
     double widthPoints = 0; // the size it is shown at
     double heightPoints = 0;
-    QByteArray bytes; // the embedded file
+    QByteArray bytes;           // the embedded file
+    bool inManifest = false;    // the package's manifest lists the embedded file
+    QString paragraphAlignment; // of the paragraph it stands in
 };
 
-// A text document as a reader sees it: the paragraphs of the body before its first table, the pictures,
-// and the first table's rows. Texts have line breaks as "\n" and tabs as "\t".
+// A text document as a reader sees it.
 struct OdtDocument
 {
-    QString error; // why the file could not be read; empty when it was
-    QStringList paragraphs;
-    QString titleAlignment; // of the first paragraph: "center"...
-    QString titleWeight;    // of the first paragraph's text: "bold"...
-    QList<OdtPicture> pictures;
-    QList<QStringList> rows; // the first table's rows, cell by cell
+    QString error;              // why the file could not be read; empty when it was
+    QList<OdtText> paragraphs;  // the body's paragraphs before its first table
+    QList<OdtPicture> pictures; // in document order
+    int tables = 0;             // tables anywhere in the document
+    QList<QList<OdtText>> rows; // the first table's rows, cell by cell
 };
 
 OdtDocument ReadOdt(const QString& path);

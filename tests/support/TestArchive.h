@@ -27,6 +27,21 @@ public:
         CategoryStore store(Category(), m_folder);
         store.OpenArchive(store.QueryFirst());
     }
+    // Stores the cards as the program stores new ones, under the next identifiers.
+    void Insert(const QList<CardValues>& cards) const
+    {
+        CategoryStore store(Category(), m_folder);
+        store.OpenArchive(store.QueryFirst());
+        for (const CardValues& card : cards)
+            store.InsertCard(card);
+    }
+    // The card as the program reads it.
+    CardValues Read(qint64 id) const
+    {
+        CategoryStore store(Category(), m_folder);
+        store.OpenArchive(store.QueryById(id));
+        return CategoryStore::ReadCard(*store.Cursor());
+    }
     void Add(qint64 id, const QByteArray& name, const QByteArray& picture = {},
              const QByteArray& caption = {})
     {

@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The slideshow as the user sees it, through the real screens, with time stepped by the test.
-#include "app/Screens.h"
 #include "card/ui/RecordCard.h"
-#include "kit/CodazzurraApplication.h"
 #include "kit/PictureBox.h"
 #include "kit/Placeholders.h"
 #include "kit/TfrmZoom.h"
 #include "kit/Ticker.h"
 #include "support/FakeClock.h"
-#include "support/FakeDesktop.h"
-#include "support/TestArchive.h"
+#include "support/ProgramFixture.h"
 #include "support/TestFiles.h"
 #include "support/TestGui.h"
 #include "viewer/SlidePreparer.h"
@@ -17,7 +14,6 @@
 
 #include <QLabel>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -31,26 +27,18 @@ QByteArray photo(QSize size, QRgb colour)
 
 } // namespace
 
-class TestSlideshow : public QObject
+class TestSlideshow : public QObject, ProgramFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakeDesktop> m_desktop;
     std::unique_ptr<FakeClock> m_clock;
-    std::unique_ptr<Screens> m_screens;
-    std::unique_ptr<TestArchive> m_archive;
     Slideshow* m_show = nullptr;
 
     QString position() { return m_show->CurrentCardId(); }
     QString title() { return m_show->Title(); }
     QLabel* bar() { return m_show->findChild<QLabel*>(u"panTitolo"_s); }
     bool showsPlaceholder() { return m_show->Picture()->Image() == Placeholders::Viewer().image; }
-    void open()
-    {
-        m_show->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_show));
-    }
+    void open() { showExposed(m_show); }
     // Lets time run until the given number of milliseconds since the show opened.
     void at(qint64 ms) { m_clock->Advance(ms - m_clock->Now()); }
     // The colour at the middle of the picture drawn.
@@ -69,22 +57,15 @@ class TestSlideshow : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_desktop = std::make_unique<FakeDesktop>();
         m_clock = std::make_unique<FakeClock>();
-        m_archive = std::make_unique<TestArchive>(m_dir->path());
-        m_screens = std::make_unique<Screens>(m_dir->path());
-        for (QWidget* w : m_screens->All()) {
-            if (w->objectName() == u"TfrmSlideAmici"_s)
-                m_show = qobject_cast<Slideshow*>(w);
-        }
+        startProgram();
+        m_show = screenNamed<Slideshow>(u"TfrmSlideAmici"_s);
         QVERIFY(m_show);
     }
     void cleanup()
     {
-        m_screens.reset();
+        stopProgram();
         m_clock.reset();
-        m_desktop.reset();
     }
 
     void opening_showsTheStartingScreenOverTheWholeScreen()
@@ -425,10 +406,5 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    CodazzurraApplication app(argc, argv);
-    TestSlideshow test;
-    return QTest::qExec(&test, argc, argv);
-}
+PROGRAM_TEST_MAIN(TestSlideshow)
 #include "tst_slideshow.moc"

@@ -1,44 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The photo viewer as the user works it, through the real screens.
-#include "app/Screens.h"
 #include "card/ui/RecordCard.h"
-#include "kit/CodazzurraApplication.h"
 #include "kit/Colours.h"
 #include "kit/CommandPicture.h"
 #include "kit/PictureBox.h"
 #include "kit/Placeholders.h"
 #include "kit/TfrmZoom.h"
 #include "program/MakerInfo.h"
-#include "support/FakeDesktop.h"
-#include "support/TestArchive.h"
+#include "support/ProgramFixture.h"
 #include "support/TestFiles.h"
 #include "support/TestGui.h"
 #include "viewer/ui/PhotoViewer.h"
 
 #include <QLabel>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
 
-class TestViewer : public QObject
+class TestViewer : public QObject, ProgramFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakeDesktop> m_desktop;
-    std::unique_ptr<Screens> m_screens;
-    std::unique_ptr<TestArchive> m_archive;
     PhotoViewer* m_viewer = nullptr;
 
-    template <typename T = QWidget> T* find(const QString& name)
-    {
-        auto* w = m_viewer->findChild<T*>(name);
-        if (!w)
-            qFatal("no control %s", qPrintable(name));
-        return w;
-    }
+    template <typename T = QWidget> T* find(const QString& name) { return child<T>(m_viewer, name); }
     void click(const QString& name) { QTest::mouseClick(find(name), Qt::LeftButton); }
     void key(Qt::Key k) { QTest::keyClick(m_viewer, k); }
     QString text(const QString& name) { return find<QLabel>(name)->text(); }
@@ -47,11 +33,7 @@ class TestViewer : public QObject
     {
         return m_viewer->PhotoBytes().isEmpty() && m_viewer->Photo()->Image() == Placeholders::Viewer().image;
     }
-    void open()
-    {
-        m_viewer->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_viewer));
-    }
+    void open() { showExposed(m_viewer); }
     // The colour at the middle of the picture drawn in the photo area.
     QColor middleColour()
     {
@@ -62,21 +44,11 @@ class TestViewer : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_desktop = std::make_unique<FakeDesktop>();
-        m_archive = std::make_unique<TestArchive>(m_dir->path());
-        m_screens = std::make_unique<Screens>(m_dir->path());
-        for (QWidget* w : m_screens->All()) {
-            if (w->objectName() == u"TfrmBrowseAmici"_s)
-                m_viewer = qobject_cast<PhotoViewer*>(w);
-        }
+        startProgram();
+        m_viewer = screenNamed<PhotoViewer>(u"TfrmBrowseAmici"_s);
         QVERIFY(m_viewer);
     }
-    void cleanup()
-    {
-        m_screens.reset();
-        m_desktop.reset();
-    }
+    void cleanup() { stopProgram(); }
 
     void everyArchive_hasItsViewer()
     {
@@ -428,10 +400,5 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    CodazzurraApplication app(argc, argv);
-    TestViewer test;
-    return QTest::qExec(&test, argc, argv);
-}
+PROGRAM_TEST_MAIN(TestViewer)
 #include "tst_viewer.moc"
