@@ -362,8 +362,9 @@ Outcome Make(const QString& programFolder, const QStringList& destinations, cons
         outcome.error = u"impossibile scrivere la copia in %1: %2"_s.arg(first, error);
         return outcome;
     }
-    // Read back against its manifest before it may be called a generation.
-    const Generation::Verdict verdict = Generation::Verify(zipPath);
+    // Read back against its manifest before it may be called a generation (Seal has just read back every
+    // byte of it for its checksum).
+    const Generation::Verdict verdict = Generation::Verify(zipPath, {}, {}, false);
     if (!verdict.ok) {
         outcome.error = u"la copia scritta in %1 non corrisponde: %2"_s.arg(first, verdict.reason);
         return outcome;

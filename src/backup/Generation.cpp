@@ -211,12 +211,13 @@ std::vector<Listed> List(const QString& folder)
     return listed;
 }
 
-Verdict Verify(const QString& path, const QString& onlyFile, const Progress& progress)
+Verdict Verify(const QString& path, const QString& onlyFile, const Progress& progress, bool sealed)
 {
     Verdict v;
+    const bool whole = onlyFile.isEmpty() && sealed;
     const qint64 fileSize = QFileInfo(path).size();
-    qint64 total = onlyFile.isEmpty() ? 2 * fileSize : 0;
-    if (onlyFile.isEmpty() && !checksumMatches(path, &v.reason, progress, total))
+    qint64 total = whole ? 2 * fileSize : fileSize;
+    if (whole && !checksumMatches(path, &v.reason, progress, total))
         return v;
     Zip z = openForReading(path, &v.reason);
     if (!z)
@@ -239,7 +240,7 @@ Verdict Verify(const QString& path, const QString& onlyFile, const Progress& pro
         }
         total = e->size;
     }
-    qint64 done = onlyFile.isEmpty() ? fileSize : 0;
+    qint64 done = whole ? fileSize : 0;
     for (const Manifest::Entry* e : files) {
         if (!onlyFile.isEmpty() && e->name != onlyFile)
             continue;

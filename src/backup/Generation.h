@@ -49,11 +49,14 @@ struct Verdict
     std::optional<Manifest> manifest;
 };
 // Checks a generation: its checksum, the zip's consistency, its manifest, and each file against the
-// manifest (size and SHA-256). With onlyFile, the manifest and that file only (which must be held).
-Verdict Verify(const QString& path, const QString& onlyFile = {}, const Progress& progress = {});
+// manifest (size and SHA-256). With onlyFile, the manifest and that file only (which must be held). The
+// checksum is left out when sealed is false: right after Seal, which has just read every byte back.
+Verdict Verify(const QString& path, const QString& onlyFile = {}, const Progress& progress = {},
+               bool sealed = true);
 
-// Writes the file name of the generation into target (created, or emptied first), checking its size and SHA-256 against
-// the manifest on the way. False, with the reason, when it does not match or cannot be written.
+// Writes the file name of the generation into target (created, or emptied first), checking its size and
+// SHA-256 against the manifest on the way. False, with the reason, when it does not match or cannot be
+// written.
 bool Extract(const QString& path, const Manifest& manifest, const QString& name, const QString& target,
              QString* error);
 // The bytes of a small file of the generation, checked likewise; nullopt on any failure.
