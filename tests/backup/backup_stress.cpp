@@ -55,7 +55,8 @@ int digest(const QString& folder)
         const CategoryDescriptor& c = *Categories::ByKey(key);
         const QString path = QDir(folder).filePath(QString(c.databaseFileName));
         TSQLiteDatabase db(path);
-        const auto check = db.OpenQuery(u"PRAGMA integrity_check"_s);
+        const auto check =
+            db.OpenQuery(u"SELECT CAST(integrity_check AS BLOB) FROM pragma_integrity_check"_s);
         const QByteArray verdict = check->BlobText(0);
         QCryptographicHash hash(QCryptographicHash::Sha256);
         const auto rows =

@@ -12,7 +12,7 @@ cp "$build/Codazzurra/Codazzurra" "$work/"
 stress="$build/tests/backup_stress"
 prog="$work/Codazzurra"
 
-"$stress" fill "$work" 150 100 # three archives of about 15 MB
+"$stress" fill "$work" "${CARDS:-150}" 100 # three archives of CARDS cards with 100 KB photos (15 MB)
 "$stress" digest "$work" > "$work/before.txt"
 
 # A backup killed at a random point: the archives untouched, no generation listed that fails to verify.
