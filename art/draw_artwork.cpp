@@ -1029,6 +1029,25 @@ void drawStrip(const QString& framesFolder)
 
 } // namespace
 
+// The start menu's backup command: a safe-keeping box (a shield) with a circular arrow, on a deep azure
+// badge.
+void drawBackupIcon()
+{
+    drawBadge(QStringLiteral("icon_backup"), 48, DeepAzure, [](Pen& d) {
+        QPainterPath shield;
+        shield.moveTo(50, 22);
+        shield.lineTo(74, 31);
+        shield.cubicTo(74, 56, 66, 70, 50, 80);
+        shield.cubicTo(34, 70, 26, 56, 26, 31);
+        shield.closeSubpath();
+        d.fill(shield, Qt::white, 0);
+        d.p.setBrush(Qt::NoBrush);
+        d.p.setPen(QPen(DeepAzure, 6, Qt::SolidLine, Qt::RoundCap));
+        d.p.drawArc(QRectF(38, 36, 24, 24), 60 * 16, 280 * 16);
+        d.fill(polygon({{57, 30}, {66, 40}, {54, 42}}), DeepAzure, 0);
+    });
+}
+
 int main(int argc, char* argv[])
 {
     QGuiApplication app(argc, argv);
@@ -1049,6 +1068,7 @@ int main(int argc, char* argv[])
     drawSearchPictures();
     drawInfoPanel();
     drawCredits();
+    drawBackupIcon();
     save(placeholder(320, 237), QStringLiteral("placeholder.jpg"), "JPG", 92);
     save(placeholder(715, 539), QStringLiteral("viewer_placeholder.jpg"), "JPG", 92);
     drawStrip(QString::fromLocal8Bit(argv[2]));

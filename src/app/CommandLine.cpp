@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CommandLine.h"
 
+#include "backup/BackupCommands.h"
 #include "program/Console.h"
 #include "program/MakerInfo.h"
 
@@ -23,7 +24,20 @@ struct Mode
 // Every mode, in the order --help lists them.
 const std::vector<Mode>& modes()
 {
-    static const std::vector<Mode> all = {};
+    static const std::vector<Mode> all = {
+        {u"--backup"_s, u"[CARTELLA]"_s,
+         u"Esegue una copia di sicurezza (nella CARTELLA o nelle destinazioni scelte) e ne scrive il percorso."_s,
+         BackupCommands::MakeBackup},
+        {u"--verify"_s, u"[FILE|CARTELLA]"_s,
+         u"Verifica una copia di sicurezza, o tutte quelle della cartella (predefinita: Backup)."_s,
+         BackupCommands::Verify},
+        {u"--list-backups"_s, u"[CARTELLA]"_s,
+         u"Elenca le copie di sicurezza: percorso, data, dimensione, schede, motivo."_s,
+         BackupCommands::List},
+        {u"--restore"_s, u"FILE [ARCHIVIO]"_s,
+         u"Ripristina una copia di sicurezza, tutta o il solo ARCHIVIO (es. Cani.db), senza chiedere."_s,
+         BackupCommands::RestoreGeneration},
+    };
     return all;
 }
 

@@ -2,12 +2,17 @@
 #include "Screens.h"
 
 #include "automation/ExportFolder.h"
+#include "backup/Backup.h"
+#include "backup/BackupWorker.h"
+#include "backup/Restore.h"
+#include "backup/ui/TfrmBackup.h"
 #include "card/WordExport.h"
 #include "card/ui/AttachmentDialog.h"
 #include "card/ui/RecordCard.h"
 #include "export/ui/ExportScreen.h"
 #include "kit/BusyCursor.h"
 #include "kit/Desktop.h"
+#include "kit/Guard.h"
 #include "kit/TfrmZoom.h"
 #include "kit/WindowPlacement.h"
 #include "program/MakerInfo.h"
@@ -26,6 +31,10 @@
 #include "viewer/ui/Slideshow.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <array>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -53,8 +62,10 @@ template <typename T, typename... Args> T* Screens::create(Args&&... args)
 Screens::Screens(const QString& programFolder)
     : m_programFolder(programFolder)
     , m_office(programFolder)
+    , m_backupWorker(std::make_unique<BackupWorker>())
 {
     removeLeftovers(programFolder, desktop().Now());
+    Kit::SetDamageHost(this);
     m_password = create<TfrmPassword>(*this);
     m_startMenu = create<TfrmAvvio>(*this);
     m_changePassword = create<TfrmCambiaPassword>(*this);
@@ -62,6 +73,7 @@ Screens::Screens(const QString& programFolder)
     m_info = create<TfrmInfo>(*this);
     m_splash = create<TfrmSplash>(*this);
     m_zoom = create<TfrmZoom>(nullptr);
+    m_backups = create<TfrmBackup>(*this, *m_backupWorker);
     // Archive by archive, the record card first. The first archive's card is followed by the two
     // attachment dialogs (they exist from the start; the card makes a fresh one for each use), and its other
     // screens come in an order of their own.
@@ -108,6 +120,10 @@ void Screens::createArchiveScreen(Archive& archive, ArchiveScreen screen, const 
 
 Screens::~Screens()
 {
+    Kit::SetDamageHost(nullptr);
+    // A backup still running is cancelled: its temporary files go, no generation is half made.
+    m_backupWorker->Cancel();
+    m_backupWorker->Wait();
     while (!m_screens.empty())
         m_screens.pop_back();
 }
@@ -182,6 +198,8 @@ void Screens::Show(Screen screen)
         m_splash->exec();
         break;
     case Screen::Backups:
+        m_backups->exec();
+        break;
     case Screen::Schedule:
     case Screen::Import:
     case Screen::Server:
@@ -193,6 +211,102 @@ void Screens::Unlocked()
 {
     Show(Screen::StartMenu);
     // What runs after each unlock, once the start menu is on screen.
+    startAutomaticBackup();
+}
+
+bool Screens::BackupRunning() const
+{
+    return m_backupWorker->IsRunning();
+}
+
+void Screens::startAutomaticBackup()
+{
+    // After the start menu's first paint: posted to the event loop, and the work on the backup worker.
+    QMetaObject::invokeMethod(
+        m_startMenu,
+        [this] {
+            if (const auto since = Backup::SecondSkippedSince(m_programFolder)) {
+                desktop().Warning(
+                    m_startMenu, u"Copia di sicurezza"_s,
+                    u"La seconda destinazione delle copie di sicurezza (%1) non \u00e8 disponibile: "
+                    u"dal %2 le copie vanno soltanto nella cartella Backup."_s.arg(
+                        QDir::toNativeSeparators(Backup::SecondDestination(m_programFolder)),
+                        since->toString(u"dd/MM/yyyy HH:mm"_s)));
+            }
+            if (m_backupWorker->IsRunning())
+                return;
+            auto outcome = std::make_shared<Backup::Outcome>();
+            auto connections = std::make_shared<std::array<QMetaObject::Connection, 2>>();
+            // The indicator shows once a backup is really being made (the first progress report).
+            (*connections)[0] = QObject::connect(m_backupWorker.get(), &BackupWorker::Progress, m_startMenu,
+                                                 [this] { m_startMenu->SetBackupRunning(true); });
+            (*connections)[1] = QObject::connect(
+                m_backupWorker.get(), &BackupWorker::Finished, m_startMenu, [this, outcome, connections] {
+                    for (auto& c : *connections)
+                        QObject::disconnect(c);
+                    m_startMenu->SetBackupRunning(false);
+                    // Damage is never silent; an ordinary failure is tried again at the next unlock.
+                    if (!outcome->damaged.isEmpty())
+                        desktop().Warning(
+                            m_startMenu, u"Copia di sicurezza"_s,
+                            u"La copia di sicurezza automatica non comprende questi archivi, che "
+                            u"sono danneggiati:\n%1"_s.arg(outcome->damaged.join(u'\n')));
+                });
+            const QString folder = m_programFolder;
+            const QDateTime now = desktop().Now();
+            m_backupWorker->Start([folder, now, outcome](const Generation::Progress& progress) {
+                if (!Backup::AutomaticDue(folder, now))
+                    return;
+                Backup::Options options;
+                options.reason = Manifest::Reason::Automatic;
+                options.now = now;
+                options.progress = progress;
+                *outcome = Backup::MakeConfigured(folder, options);
+            });
+        },
+        Qt::QueuedConnection);
+}
+
+void Screens::ArchiveDamaged(QWidget* parent, const QString& archiveFile, const QString& detail)
+{
+    const QString name = QFileInfo(archiveFile).fileName();
+    const QString title = u"Archivio danneggiato"_s;
+    bool isArchive = false;
+    for (const CategoryDescriptor& c : Categories::All)
+        isArchive = isArchive || name == c.databaseFileName;
+    std::optional<Generation::Listed> offer;
+    if (isArchive) {
+        BusyCursor busy;
+        offer = Restore::NewestVerifying(m_programFolder, name);
+    }
+    const QString damaged =
+        u"L'archivio \u00ab%1\u00bb \u00e8 danneggiato e non pu\u00f2 essere letto (%2)."_s.arg(name, detail);
+    if (!offer) {
+        desktop().Warning(parent, title,
+                          damaged + u"\n\nNon c'\u00e8 una copia di sicurezza verificata che lo contenga."_s);
+        return;
+    }
+    const QDateTime now = desktop().Now();
+    const QString question =
+        damaged +
+        u"\n\nLa copia di sicurezza pi\u00f9 recente che lo contiene integro \u00e8 del %1. "
+        u"Ripristinarlo da quella copia? Le schede inserite o modificate dopo quella data andranno "
+        u"perse; l'archivio danneggiato sar\u00e0 conservato con il nome \u00ab%2\u00bb."_s.arg(
+            offer->manifest.date.toString(u"dd/MM/yyyy HH:mm:ss"_s), Restore::DamagedName(name, now));
+    if (!desktop().Ask(parent, Desktop::Icon::Warning, title, question))
+        return;
+    Restore::Outcome outcome;
+    {
+        BusyCursor busy;
+        outcome = Restore::ReplaceDamaged(m_programFolder, offer->path, name, now);
+    }
+    if (outcome.status == Restore::Status::Restored)
+        desktop().Information(
+            parent, title,
+            u"L'archivio \u00ab%1\u00bb \u00e8 stato ripristinato dalla copia del %2."_s.arg(
+                name, offer->manifest.date.toString(u"dd/MM/yyyy HH:mm:ss"_s)));
+    else
+        desktop().Warning(parent, title, u"Ripristino non eseguito: %1"_s.arg(outcome.message));
 }
 
 void Screens::ShowArchiveScreen(const CategoryDescriptor& category, ArchiveScreen screen,

@@ -11,12 +11,14 @@
 
 class QWidget;
 class AdvancedSearch;
+class BackupWorker;
 class FindDialog;
 class ExportScreen;
 class PhotoViewer;
 class RecordCard;
 class Slideshow;
 class TfrmAvvio;
+class TfrmBackup;
 class TfrmCambiaPassword;
 class TfrmHelpForm;
 class TfrmInfo;
@@ -47,6 +49,8 @@ public:
     void ShowArchiveScreen(const CategoryDescriptor& category, ArchiveScreen screen,
                            const QString& token = {}) override;
     CardTarget* CardByToken(const QString& tableName) override;
+    void ArchiveDamaged(QWidget* parent, const QString& archiveFile, const QString& detail) override;
+    bool BackupRunning() const override;
 
     TfrmPassword* Password() const noexcept { return m_password; }
     TfrmAvvio* StartMenu() const noexcept { return m_startMenu; }
@@ -55,6 +59,9 @@ public:
     TfrmInfo* Info() const noexcept { return m_info; }
     TfrmSplash* Splash() const noexcept { return m_splash; }
     TfrmZoom* Zoom() const noexcept { return m_zoom; }
+    TfrmBackup* Backups() const noexcept { return m_backups; }
+    // The thread backups run on: the automatic one after the password, and the backup screen's work.
+    BackupWorker& BackupJobs() const noexcept { return *m_backupWorker; }
     RecordCard* Card(const CategoryDescriptor& category) const;
     // The registry of the office servers, where tests put a server of their own in place of one.
     Automation::Registry& OfficeRegistry() noexcept { return m_office.Registry(); }
@@ -77,8 +84,12 @@ private:
     void createArchiveScreen(Archive& archive, ArchiveScreen screen, const CategoryDescriptor& category);
     const Archive* archive(const CategoryDescriptor& category) const;
 
+    // The automatic backup after the password, on the backup worker, when one is due.
+    void startAutomaticBackup();
+
     QString m_programFolder;
-    OfficeAutomation m_office; // before the screens, which use it until they are destroyed
+    OfficeAutomation m_office;                    // before the screens, which use it until they are destroyed
+    std::unique_ptr<BackupWorker> m_backupWorker; // before the screens; ends its work before they go
     std::vector<std::unique_ptr<QWidget>> m_screens;
     TfrmPassword* m_password = nullptr;
     TfrmAvvio* m_startMenu = nullptr;
@@ -87,5 +98,6 @@ private:
     TfrmInfo* m_info = nullptr;
     TfrmSplash* m_splash = nullptr;
     TfrmZoom* m_zoom = nullptr;
+    TfrmBackup* m_backups = nullptr;
     std::vector<Archive> m_archives; // in Categories::All order
 };

@@ -106,6 +106,7 @@ CardEditor::SaveOutcome CardEditor::Save(bool overwrite)
         m_store.OpenArchive(m_store.QueryFirst());
     } catch (const ESQLiteException& e) {
         outcome.error = e.message();
+        outcome.failure = e;
         return outcome;
     }
     Sanitise();
@@ -137,6 +138,7 @@ CardEditor::SaveOutcome CardEditor::Save(bool overwrite)
     } catch (const ESQLiteException& e) {
         // Nothing was stored: the card stays as typed, with its identifier and its pending photo.
         outcome.error = e.message();
+        outcome.failure = e;
         return outcome;
     }
     m_pendingPhotoPath.clear();

@@ -32,6 +32,7 @@ public:
         int field = -1;
         QString character;
         QString error;
+        std::optional<ESQLiteException> failure; // Failed: what the archive raised, when it raised
     };
 
     enum class DeleteOutcome { NotStored, Deleted };

@@ -2,19 +2,44 @@
 #include "Guard.h"
 
 #include "Desktop.h"
+#include "ScreenHost.h"
 #include "storage/ESQLiteException.h"
 
 #include <exception>
 #include <new>
 
+namespace {
+
+ScreenHost* damageHost = nullptr;
+
+} // namespace
+
 namespace Kit {
+
+void SetDamageHost(ScreenHost* host)
+{
+    damageHost = host;
+}
+
+bool HandleDamage(QWidget* parent, const std::exception& failure)
+{
+    const auto* e = dynamic_cast<const ESQLiteException*>(&failure);
+    if (!e || !e->IsDamage())
+        return false;
+    if (damageHost)
+        damageHost->ArchiveDamaged(parent, e->DatabaseFile(), e->message());
+    else
+        desktop().Error(parent, e->message());
+    return true;
+}
 
 void Guarded(QWidget* parent, const std::function<void()>& action)
 {
     try {
         action();
     } catch (const ESQLiteException& e) {
-        desktop().Error(parent, e.message());
+        if (!HandleDamage(parent, e))
+            desktop().Error(parent, e.message());
     } catch (const std::bad_alloc&) {
         desktop().Error(parent, QStringLiteral("Memoria insufficiente per completare l'operazione"));
     } catch (const std::exception& e) {

@@ -4,6 +4,7 @@
 #include <QString>
 
 class CardTarget;
+class QWidget;
 struct CategoryDescriptor;
 struct GuideTopic;
 
@@ -59,4 +60,11 @@ public:
                                    const QString& token = {}) = 0;
     // The record card of the category named by a token (its table name); nullptr when none.
     virtual CardTarget* CardByToken(const QString& tableName) = 0;
+
+    // The archive file could not be opened or read because it is damaged (SQLite found it corrupt, or not a
+    // database): tells the user, naming it, and offers to restore it from its newest generation that
+    // verifies. detail is SQLite's own report. The default only tells.
+    virtual void ArchiveDamaged(QWidget* parent, const QString& archiveFile, const QString& detail);
+    // Whether a backup is running now (the start menu shows it).
+    virtual bool BackupRunning() const { return false; }
 };

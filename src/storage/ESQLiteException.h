@@ -4,17 +4,36 @@
 #include <QString>
 #include <stdexcept>
 
-// The one error type of the storage layer. It carries a message only; screens decide what to show.
+// The one error type of the storage layer. It carries a message and, when SQLite reported the failure,
+// SQLite's (extended) result code and the database file it concerns; screens decide what to show.
 class ESQLiteException : public std::runtime_error
 {
 public:
-    explicit ESQLiteException(const QString& message)
+    // SQLite's primary codes for a damaged file (SQLITE_CORRUPT, SQLITE_NOTADB).
+    static constexpr int CorruptCode = 11;
+    static constexpr int NotADatabaseCode = 26;
+
+    explicit ESQLiteException(const QString& message, int sqliteCode = 0, const QString& databaseFile = {})
         : std::runtime_error(message.toStdString())
         , m_message(message)
+        , m_sqliteCode(sqliteCode)
+        , m_databaseFile(databaseFile)
     {}
 
     const QString& message() const noexcept { return m_message; }
+    // SQLite's extended result code; 0 when the failure was not SQLite's.
+    int SqliteCode() const noexcept { return m_sqliteCode; }
+    // The database file SQLite reported on; empty when not known.
+    const QString& DatabaseFile() const noexcept { return m_databaseFile; }
+    // Whether the archive file is damaged: SQLite found it corrupt, or not a database at all.
+    bool IsDamage() const noexcept
+    {
+        const int primary = m_sqliteCode & 0xff;
+        return primary == CorruptCode || primary == NotADatabaseCode;
+    }
 
 private:
     QString m_message;
+    int m_sqliteCode = 0;
+    QString m_databaseFile;
 };

@@ -9,6 +9,9 @@
 #include <QIODevice>
 #include <sqlite3.h>
 
+static_assert(ESQLiteException::CorruptCode == SQLITE_CORRUPT);
+static_assert(ESQLiteException::NotADatabaseCode == SQLITE_NOTADB);
+
 TSQLiteDatabase::TSQLiteDatabase(const QString& fileName, int busyTimeoutMs)
 {
     m_inTransaction = false;
@@ -18,9 +21,11 @@ TSQLiteDatabase::TSQLiteDatabase(const QString& fileName, int busyTimeoutMs)
             throw ESQLiteException(
                 QStringLiteral("Failed to open database \"%1\" : unknown error").arg(fileName));
         const QString reason = QString::fromUtf8(sqlite3_errmsg(m_db));
+        const int code = sqlite3_extended_errcode(m_db);
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw ESQLiteException(QStringLiteral("Failed to open database \"%1\" : %2").arg(fileName, reason));
+        throw ESQLiteException(QStringLiteral("Failed to open database \"%1\" : %2").arg(fileName, reason),
+                               code, fileName);
     }
     // Two copies of the program may share the folder: wait a little for the other's lock instead of failing.
     sqlite3_busy_timeout(m_db, busyTimeoutMs);
@@ -53,10 +58,15 @@ TSQLiteDatabase::~TSQLiteDatabase()
 void TSQLiteDatabase::RaiseSqlError(const QString& message, const QString& sql) const
 {
     if (m_db && sqlite3_errcode(m_db) != SQLITE_OK) {
+        const int code = sqlite3_extended_errcode(m_db);
+        const char* file = sqlite3_db_filename(m_db, "main");
+        const QString databaseFile = file ? QString::fromUtf8(file) : QString();
         const char* reason = sqlite3_errmsg(m_db);
         if (reason && *reason)
             throw ESQLiteException(message +
-                                   QStringLiteral(" \"%1\" : %2").arg(sql, QString::fromUtf8(reason)));
+                                       QStringLiteral(" \"%1\" : %2").arg(sql, QString::fromUtf8(reason)),
+                                   code, databaseFile);
+        throw ESQLiteException(message, code, databaseFile);
     }
     throw ESQLiteException(message);
 }

@@ -36,7 +36,7 @@ TSQLiteTable::TSQLiteTable(TSQLiteDatabase& db, const QString& sql, const QList<
     int rc = sqlite3_step(stmt);
     while (rc != SQLITE_DONE) {
         if (rc == SQLITE_BUSY)
-            throw ESQLiteException(QStringLiteral("Could not prepare SQL statement"));
+            throw ESQLiteException(QStringLiteral("Could not prepare SQL statement"), SQLITE_BUSY);
         if (rc != SQLITE_ROW)
             db.RaiseSqlError(QStringLiteral("Could not retrieve data"), sql);
         ++m_rowCount;

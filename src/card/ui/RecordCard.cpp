@@ -568,8 +568,9 @@ void RecordCard::closeEvent(QCloseEvent* event)
 {
     try {
         m_editor.Store().OpenArchive(m_editor.Store().QueryFirst());
-    } catch (const std::exception&) {
-        // The start menu comes back all the same.
+    } catch (const std::exception& e) {
+        // The start menu comes back all the same; only a damaged archive is told.
+        Kit::HandleDamage(this, e);
     }
     event->accept();
     m_host.Show(ScreenHost::Screen::StartMenu);
@@ -657,6 +658,9 @@ void RecordCard::SaveCard()
         desktop().Plain(this,
                         u"Attenzione: la scheda corrente non \u00e8 stata salvata in archivio.\n\n%1"_s.arg(
                             outcome.error));
+        // A damaged archive is offered its last good copy; the card stays as typed, to be saved again.
+        if (outcome.failure)
+            Kit::HandleDamage(this, *outcome.failure);
         break;
     case Kind::Updated:
         showPosition();
@@ -711,6 +715,7 @@ void RecordCard::DeleteCard()
         desktop().Plain(
             this, u"Attenzione: la scheda corrente non \u00e8 stata eliminata dall'archivio.\n\n%1"_s.arg(
                       e.message()));
+        Kit::HandleDamage(this, e);
         return;
     }
     ClearCard();
@@ -740,8 +745,10 @@ void RecordCard::OpenArchiveScreen(ArchiveScreen screen)
     ClearCard();
     try {
         m_editor.Store().OpenArchive(m_editor.Store().QueryFirst());
-    } catch (const std::exception&) {
-        return; // the archive's screens fail silently and leave an empty new card
+    } catch (const std::exception& e) {
+        // The archive's screens fail silently and leave an empty new card; a damaged archive is told.
+        Kit::HandleDamage(this, e);
+        return;
     }
     m_host.ShowArchiveScreen(Category(), screen, QString(Category().tableName));
 }

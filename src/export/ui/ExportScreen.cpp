@@ -206,7 +206,8 @@ void ExportScreen::hideEvent(QHideEvent* event)
     // card, creating its table when missing. Nothing is shown or kept, so a failure is of no consequence.
     try {
         m_store.OpenArchive(m_store.QueryFirst());
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        Kit::HandleDamage(this, e); // damage is never passed over
     }
 }
 

@@ -145,6 +145,7 @@ void SearchScreen::hideEvent(QHideEvent* event)
         return;
     try {
         m_store.OpenArchive(m_store.QueryFirst());
-    } catch (...) {
+    } catch (const std::exception& e) {
+        Kit::HandleDamage(this, e); // damage is never passed over
     }
 }

@@ -63,6 +63,13 @@ TfrmAvvio::TfrmAvvio(ScreenHost& host)
     auto* guide = corner(u"imgGuida"_s, u"icon_guide"_s, u" Guida "_s, {right, 12});
     auto* credits = corner(u"imgCrediti"_s, u"icon_credits"_s, u" Riconoscimenti "_s, {12, bottom});
     auto* quit = corner(u"imgEsci"_s, u"icon_exit"_s, u" Esci "_s, {right, bottom});
+    auto* backup = corner(u"imgCopiaSicurezza"_s, u"icon_backup"_s, u" Copia di sicurezza "_s, BandSlot(1));
+    // Above the band, right of the strip: shown while a backup runs.
+    m_backupRunning =
+        Kit::Label(u"lblCopiaInCorso"_s, u"Copia di sicurezza in corso\u2026"_s, container,
+                   QRect(730, 606, right + 48 - 730, 18), Kit::Verdana(11), QColor(27, 95, 168));
+    m_backupRunning->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_backupRunning->hide();
 
     m_strip = new QLabel(container);
     m_strip->setObjectName(u"imgAnimata"_s);
@@ -80,6 +87,7 @@ TfrmAvvio::TfrmAvvio(ScreenHost& host)
             [this] { m_host.ShowGuideTopic(GuideTexts::StartMenu()); });
     connect(credits, &CommandPicture::clicked, this, [this] { m_host.Show(ScreenHost::Screen::Splash); });
     connect(quit, &CommandPicture::clicked, this, [] { desktop().Quit(); });
+    connect(backup, &CommandPicture::clicked, this, [this] { m_host.Show(ScreenHost::Screen::Backups); });
     connect(web, &LinkLabel::clicked, this, [this] { m_host.OpenMakerWebSite(); });
 }
 
@@ -99,9 +107,15 @@ void TfrmAvvio::OpenCategory(int index)
     hide();
 }
 
+void TfrmAvvio::SetBackupRunning(bool running)
+{
+    m_backupRunning->setVisible(running);
+}
+
 void TfrmAvvio::showEvent(QShowEvent* event)
 {
     WorkingWindow::showEvent(event);
+    m_backupRunning->setVisible(m_host.BackupRunning());
     // The strip animation is loaded afresh each time and plays while the menu is shown.
     delete m_movie;
     m_movie = new QMovie(u":/art/RESNAME.gif"_s, QByteArray(), this);

@@ -20,6 +20,8 @@ public:
     static QPoint BandSlot(int slot);
     // Shows the record card of a category and hides the menu.
     void OpenCategory(int index);
+    // Shows or hides the small note that a backup is running.
+    void SetBackupRunning(bool running);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -29,5 +31,6 @@ protected:
 private:
     ScreenHost& m_host;
     QLabel* m_strip;
+    QLabel* m_backupRunning;
     QMovie* m_movie = nullptr;
 };

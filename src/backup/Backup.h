@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "Generation.h"
+#include "Manifest.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// Making generations: the archives of the program folder copied through SQLite's online backup API, each
+// checked with PRAGMA integrity_check, with the password file and the settings, into a zip written under a
+// temporary name, read back against its manifest and only then given its name. Nothing here throws, and
+// it can run on any thread: it opens connections of its own.
+namespace Backup {
+
+// The settings of [Backup] in Codazzurra.ini.
+inline constexpr const char* Section = "Backup";
+inline constexpr const char* SecondKey = "SecondaDestinazione";
+inline constexpr const char* KeepKey = "Generazioni";
+inline constexpr const char* SkippedKey = "SecondaSaltataDal"; // since when the second one was missing
+inline constexpr int DefaultKeep = 10;
+// A generation older than this is followed, after the password, by an automatic one when an archive changed.
+inline constexpr qint64 AutomaticAfterSecs = 24 * 3600;
+
+// The first destination, Backup/ beside the archives.
+QString FirstDestination(const QString& programFolder);
+// The second one chosen on the backup screen; empty when none.
+QString SecondDestination(const QString& programFolder);
+// When the second destination was first found missing, since the last generation that reached it.
+std::optional<QDateTime> SecondSkippedSince(const QString& programFolder);
+
+struct Outcome
+{
+    bool ok = false; // a generation was made, and verified, in the first destination
+    bool cancelled = false;
+    QString error;              // why not
+    QStringList paths;          // the new generation, in each destination it reached
+    QStringList damaged;        // "Gatti.db: reason" for each damaged archive left out
+    bool secondSkipped = false; // the second destination was missing or could not take the generation
+    QString secondError;
+    std::optional<QDateTime> skippedSince;
+};
+
+struct Options
+{
+    Manifest::Reason reason = Manifest::Reason::OnDemand;
+    QDateTime now;
+    Generation::Progress progress;
+    int busyTimeoutMs = 3000;
+    int keep = DefaultKeep; // generations kept by the rotation; 0: no rotation
+};
+
+// Makes one generation of programFolder's files into destinations[0] (created when missing) and copies
+// it to the others that exist. The program's own leftover temporary files in a destination are removed
+// first; older generations are removed by the rotation only after the new one verified.
+Outcome Make(const QString& programFolder, const QStringList& destinations, const Options& options);
+
+// The same into the configured destinations, noting in the settings since when the second was skipped.
+Outcome MakeConfigured(const QString& programFolder, const Options& options);
+
+// Whether the automatic backup is due at now: the newest generation in the first destination is older
+// than a day (or there is none) and an archive's size or modification time differs from what its manifest
+// recorded (or an archive came or went).
+bool AutomaticDue(const QString& programFolder, const QDateTime& now);
+
+} // namespace Backup
