@@ -113,8 +113,12 @@ template <typename Work> void ScheduleBook::write(qint64 cardId, Work&& work)
     TSQLiteDatabase& db = *m_db;
     db.StartTransaction();
     try {
-        ScheduleTables::Ensure(db);
-        ScheduleTables::RemoveOrphans(db, QString(m_category.tableName));
+        // Once per book (a screen makes one for each showing): the tables are checked and made, and the
+        // rows of cards deleted elsewhere removed.
+        if (!m_prepared) {
+            ScheduleTables::Ensure(db);
+            ScheduleTables::RemoveOrphans(db, QString(m_category.tableName));
+        }
         if (cardId >= 0) {
             const auto card = db.OpenQuery(u"SELECT ID FROM %1 WHERE ID = %2"_s.arg(
                 QString(m_category.tableName), QString::number(cardId)));
@@ -123,6 +127,7 @@ template <typename Work> void ScheduleBook::write(qint64 cardId, Work&& work)
         }
         work(db);
         db.CommitTransaction();
+        m_prepared = true;
     } catch (...) {
         try {
             db.RollbackTransaction();

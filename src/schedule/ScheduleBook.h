@@ -51,10 +51,10 @@ struct BookletRow
 };
 
 // The health schedule and booklet of the cards of one archive, on one connection. Reads never create
-// anything: an archive without the tables has no entries. Each write is one transaction that creates the
-// tables when missing, removes the rows of cards another program deleted, checks that the card (and the
-// entry) still exist, and either stores everything or nothing. Failures, and rules broken by the values
-// given, are raised as ESQLiteException with a message for the user.
+// anything: an archive without the tables has no entries. Each write is one transaction that checks that
+// the card (and the entry) still exist, and either stores everything or nothing; the book's first write also
+// creates the tables when missing and removes the rows of cards another program deleted. Failures, and rules
+// broken by the values given, are raised as ESQLiteException with a message for the user.
 class ScheduleBook
 {
 public:
@@ -110,4 +110,5 @@ private:
     const CategoryDescriptor& m_category;
     std::unique_ptr<TSQLiteDatabase> m_own;
     TSQLiteDatabase* m_db;
+    bool m_prepared = false; // a write of this book succeeded: the tables exist and were cleaned
 };
