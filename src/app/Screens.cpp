@@ -11,6 +11,10 @@
 #include "kit/TfrmZoom.h"
 #include "kit/WindowPlacement.h"
 #include "program/MakerInfo.h"
+#include "program/Settings.h"
+#include "schedule/CalendarExport.h"
+#include "schedule/ui/ReminderWindow.h"
+#include "schedule/ui/ScheduleScreen.h"
 #include "search/ui/AdvancedSearch.h"
 #include "search/ui/FindDialog.h"
 #include "shell/GuideTexts.h"
@@ -38,6 +42,8 @@ void removeLeftovers(const QString& programFolder, const QDateTime& now)
     for (const QString& name : {QString::fromLatin1(PasswordFile::FileName), QString(WordPictureFileName)})
         AtomicFile::RemoveLeftovers(programFolder, AtomicFile::TemporaryNames(name), before);
     AtomicFile::RemoveLeftovers(ExportFolder::Path(programFolder), ExportFolder::TemporaryNames(), before);
+    AtomicFile::RemoveLeftovers(ExportFolder::Path(programFolder),
+                                AtomicFile::TemporaryNames(QString(CalendarExport::FileName)), before);
 }
 
 } // namespace
@@ -62,6 +68,8 @@ Screens::Screens(const QString& programFolder)
     m_info = create<TfrmInfo>(*this);
     m_splash = create<TfrmSplash>(*this);
     m_zoom = create<TfrmZoom>(nullptr);
+    m_reminders = create<ReminderWindow>(*this);
+    QObject::connect(m_reminders, &ReminderWindow::CardOpened, m_startMenu, &QWidget::hide);
     // Archive by archive, the record card first. The first archive's card is followed by the two
     // attachment dialogs (they exist from the start; the card makes a fresh one for each use), and its other
     // screens come in an order of their own.
@@ -103,6 +111,8 @@ void Screens::createArchiveScreen(Archive& archive, ArchiveScreen screen, const 
     case ArchiveScreen::Export:
         archive.exportScreen = create<ExportScreen>(*this, category);
         break;
+    case ArchiveScreen::Schedule:
+        break; // made afresh for each card
     }
 }
 
@@ -181,8 +191,12 @@ void Screens::Show(Screen screen)
     case Screen::Splash:
         m_splash->exec();
         break;
-    case Screen::Backups:
     case Screen::Schedule:
+        m_reminders->Refresh();
+        m_reminders->show();
+        m_reminders->raise();
+        break;
+    case Screen::Backups:
     case Screen::Import:
     case Screen::Server:
         break;
@@ -193,6 +207,7 @@ void Screens::Unlocked()
 {
     Show(Screen::StartMenu);
     // What runs after each unlock, once the start menu is on screen.
+    m_reminders->CheckAfterUnlock();
 }
 
 void Screens::ShowArchiveScreen(const CategoryDescriptor& category, ArchiveScreen screen,
@@ -220,6 +235,13 @@ void Screens::ShowArchiveScreen(const CategoryDescriptor& category, ArchiveScree
         break;
     case ArchiveScreen::Export:
         a->exportScreen->exec();
+        break;
+    case ArchiveScreen::Schedule:
+        if (const std::optional<qint64> id = a->card->Editor().Id()) {
+            ScheduleScreen schedule(*this, category, *id, a->card->Value(CardFields::Nome).trimmed(),
+                                    a->card);
+            schedule.exec();
+        }
         break;
     }
 }

@@ -15,6 +15,7 @@ class FindDialog;
 class ExportScreen;
 class PhotoViewer;
 class RecordCard;
+class ReminderWindow;
 class Slideshow;
 class TfrmAvvio;
 class TfrmCambiaPassword;
@@ -55,6 +56,7 @@ public:
     TfrmInfo* Info() const noexcept { return m_info; }
     TfrmSplash* Splash() const noexcept { return m_splash; }
     TfrmZoom* Zoom() const noexcept { return m_zoom; }
+    ReminderWindow* Reminders() const noexcept { return m_reminders; }
     RecordCard* Card(const CategoryDescriptor& category) const;
     // The registry of the office servers, where tests put a server of their own in place of one.
     Automation::Registry& OfficeRegistry() noexcept { return m_office.Registry(); }
@@ -87,5 +89,6 @@ private:
     TfrmInfo* m_info = nullptr;
     TfrmSplash* m_splash = nullptr;
     TfrmZoom* m_zoom = nullptr;
+    ReminderWindow* m_reminders = nullptr;
     std::vector<Archive> m_archives; // in Categories::All order
 };

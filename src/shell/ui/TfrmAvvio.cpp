@@ -63,6 +63,7 @@ TfrmAvvio::TfrmAvvio(ScreenHost& host)
     auto* guide = corner(u"imgGuida"_s, u"icon_guide"_s, u" Guida "_s, {right, 12});
     auto* credits = corner(u"imgCrediti"_s, u"icon_credits"_s, u" Riconoscimenti "_s, {12, bottom});
     auto* quit = corner(u"imgEsci"_s, u"icon_exit"_s, u" Esci "_s, {right, bottom});
+    auto* schedule = corner(u"imgScadenze"_s, u"icon_scadenze"_s, u" Scadenze "_s, BandSlot(2));
 
     m_strip = new QLabel(container);
     m_strip->setObjectName(u"imgAnimata"_s);
@@ -80,6 +81,7 @@ TfrmAvvio::TfrmAvvio(ScreenHost& host)
             [this] { m_host.ShowGuideTopic(GuideTexts::StartMenu()); });
     connect(credits, &CommandPicture::clicked, this, [this] { m_host.Show(ScreenHost::Screen::Splash); });
     connect(quit, &CommandPicture::clicked, this, [] { desktop().Quit(); });
+    connect(schedule, &CommandPicture::clicked, this, [this] { m_host.Show(ScreenHost::Screen::Schedule); });
     connect(web, &LinkLabel::clicked, this, [this] { m_host.OpenMakerWebSite(); });
 }
 
