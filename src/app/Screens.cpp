@@ -68,8 +68,6 @@ Screens::Screens(const QString& programFolder)
     m_info = create<TfrmInfo>(*this);
     m_splash = create<TfrmSplash>(*this);
     m_zoom = create<TfrmZoom>(nullptr);
-    m_reminders = create<ReminderWindow>(*this);
-    QObject::connect(m_reminders, &ReminderWindow::CardOpened, m_startMenu, &QWidget::hide);
     // Archive by archive, the record card first. The first archive's card is followed by the two
     // attachment dialogs (they exist from the start; the card makes a fresh one for each use), and its other
     // screens come in an order of their own.
@@ -88,6 +86,9 @@ Screens::Screens(const QString& programFolder)
         for (S screen : i == 0 ? firstOrder : otherOrder)
             createArchiveScreen(archive, screen, category);
     }
+    // The reminder window, after the screens of the archives.
+    m_reminders = create<ReminderWindow>(*this);
+    QObject::connect(m_reminders, &ReminderWindow::CardOpened, m_startMenu, &QWidget::hide);
 }
 
 void Screens::createArchiveScreen(Archive& archive, ArchiveScreen screen, const CategoryDescriptor& category)
