@@ -16,6 +16,10 @@
 #include "kit/TfrmZoom.h"
 #include "kit/WindowPlacement.h"
 #include "program/MakerInfo.h"
+#include "program/Settings.h"
+#include "schedule/CalendarExport.h"
+#include "schedule/ui/ReminderWindow.h"
+#include "schedule/ui/ScheduleScreen.h"
 #include "search/ui/AdvancedSearch.h"
 #include "search/ui/FindDialog.h"
 #include "shell/GuideTexts.h"
@@ -47,6 +51,8 @@ void removeLeftovers(const QString& programFolder, const QDateTime& now)
     for (const QString& name : {QString::fromLatin1(PasswordFile::FileName), QString(WordPictureFileName)})
         AtomicFile::RemoveLeftovers(programFolder, AtomicFile::TemporaryNames(name), before);
     AtomicFile::RemoveLeftovers(ExportFolder::Path(programFolder), ExportFolder::TemporaryNames(), before);
+    AtomicFile::RemoveLeftovers(ExportFolder::Path(programFolder),
+                                AtomicFile::TemporaryNames(QString(CalendarExport::FileName)), before);
 }
 
 } // namespace
@@ -92,6 +98,9 @@ Screens::Screens(const QString& programFolder)
         for (S screen : i == 0 ? firstOrder : otherOrder)
             createArchiveScreen(archive, screen, category);
     }
+    // The reminder window, after the screens of the archives.
+    m_reminders = create<ReminderWindow>(*this);
+    QObject::connect(m_reminders, &ReminderWindow::CardOpened, m_startMenu, &QWidget::hide);
 }
 
 void Screens::createArchiveScreen(Archive& archive, ArchiveScreen screen, const CategoryDescriptor& category)
@@ -115,6 +124,8 @@ void Screens::createArchiveScreen(Archive& archive, ArchiveScreen screen, const 
     case ArchiveScreen::Export:
         archive.exportScreen = create<ExportScreen>(*this, category);
         break;
+    case ArchiveScreen::Schedule:
+        break; // made afresh for each card
     }
 }
 
@@ -201,6 +212,10 @@ void Screens::Show(Screen screen)
         m_backups->exec();
         break;
     case Screen::Schedule:
+        m_reminders->Refresh();
+        m_reminders->show();
+        m_reminders->raise();
+        break;
     case Screen::Import:
     case Screen::Server:
         break;
@@ -212,6 +227,7 @@ void Screens::Unlocked()
     Show(Screen::StartMenu);
     // What runs after each unlock, once the start menu is on screen.
     startAutomaticBackup();
+    m_reminders->CheckAfterUnlock();
 }
 
 bool Screens::BackupRunning() const
@@ -334,6 +350,13 @@ void Screens::ShowArchiveScreen(const CategoryDescriptor& category, ArchiveScree
         break;
     case ArchiveScreen::Export:
         a->exportScreen->exec();
+        break;
+    case ArchiveScreen::Schedule:
+        if (const std::optional<qint64> id = a->card->Editor().Id()) {
+            ScheduleScreen schedule(*this, category, *id, a->card->Value(CardFields::Nome).trimmed(),
+                                    a->card);
+            schedule.exec();
+        }
         break;
     }
 }

@@ -16,6 +16,7 @@ class FindDialog;
 class ExportScreen;
 class PhotoViewer;
 class RecordCard;
+class ReminderWindow;
 class Slideshow;
 class TfrmAvvio;
 class TfrmBackup;
@@ -62,6 +63,7 @@ public:
     TfrmBackup* Backups() const noexcept { return m_backups; }
     // The thread backups run on: the automatic one after the password, and the backup screen's work.
     BackupWorker& BackupJobs() const noexcept { return *m_backupWorker; }
+    ReminderWindow* Reminders() const noexcept { return m_reminders; }
     RecordCard* Card(const CategoryDescriptor& category) const;
     // The registry of the office servers, where tests put a server of their own in place of one.
     Automation::Registry& OfficeRegistry() noexcept { return m_office.Registry(); }
@@ -99,5 +101,6 @@ private:
     TfrmSplash* m_splash = nullptr;
     TfrmZoom* m_zoom = nullptr;
     TfrmBackup* m_backups = nullptr;
+    ReminderWindow* m_reminders = nullptr;
     std::vector<Archive> m_archives; // in Categories::All order
 };

@@ -31,8 +31,8 @@ public:
         Import,
         Server
     };
-    // The screens of one archive.
-    enum class ArchiveScreen { RecordCard, Find, AdvancedSearch, PhotoViewer, Slideshow, Export };
+    // The screens of one archive. Schedule is the schedule and booklet of the card its record card shows.
+    enum class ArchiveScreen { RecordCard, Find, AdvancedSearch, PhotoViewer, Slideshow, Export, Schedule };
 
     virtual ~ScreenHost() = default;
 

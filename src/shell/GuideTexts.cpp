@@ -84,4 +84,23 @@ QStringList ExportParagraphs()
     };
 }
 
+GuideTopic Schedule()
+{
+    return {u"Scadenze sanitarie e libretto dei trattamenti"_s, joinParagraphs(ScheduleParagraphs())};
+}
+
+QStringList ScheduleParagraphs()
+{
+    return {
+        u"Per ogni animale si possono registrare le scadenze sanitarie (vaccinazioni, sverminazioni, trattamenti antiparassitari, visite e altro) e tenere il libretto dei trattamenti eseguiti. La finestra si apre dalla schermata di lavoro con l'icona del calendario, dopo aver salvato la scheda in archivio."_s,
+        u"Ogni scadenza ha un tipo, una descrizione, la data in cui scade, un intervallo di ripetizione in mesi (zero per una scadenza unica) e delle note. L'elenco mostra anche la data dell'ultima esecuzione ed è colorato secondo lo stato: rosso per le scadenze passate, giallo per quelle che cadono entro il periodo di preavviso, verde per le altre. Per aggiungere una scadenza fare clic su Nuova, compilare i campi e premere Salva; per modificarla selezionarla nell'elenco, correggere i campi e premere Salva; Elimina la toglie dall'elenco, mentre il libretto conserva i trattamenti già registrati."_s,
+        u"Le date si scrivono nella forma gg/mm/aaaa, per esempio 05/03/2025. Una data inesistente (come il 31/02) oppure una scadenza precedente all'ultima esecuzione viene segnalata e non viene salvata."_s,
+        u"Quando un trattamento è stato eseguito, selezionare la scadenza e fare clic su Eseguita oggi, oppure scrivere la data di esecuzione e fare clic su Eseguita nella data. Il trattamento viene annotato nel libretto; una scadenza che si ripete passa alla data di esecuzione più l'intervallo (se il mese non ha quel giorno si usa l'ultimo giorno del mese: eseguita il 31 gennaio, un mese dopo scade il 28 o il 29 febbraio), mentre una scadenza unica esce dall'elenco. Con Annota nel libretto si registra un trattamento che non corrisponde a nessuna scadenza."_s,
+        u"Aggiungi set suggerito inserisce in un colpo solo alcune scadenze tipiche per la specie dell'animale (per un cane, ad esempio, il richiamo annuale della vaccinazione di base, la sverminazione ogni tre mesi e l'antiparassitario mensile), che si possono poi modificare liberamente. Si tratta soltanto di suggerimenti e non di un parere veterinario: date e intervalli vanno sempre concordati con il proprio medico veterinario."_s,
+        u"Dopo l'inserimento della password, se in uno dei dieci archivi ci sono scadenze passate o in scadenza entro il periodo di preavviso (14 giorni, modificabile nella finestra), compare la finestra Scadenze con l'archivio, il nome dell'animale, il tipo, la descrizione, la data di scadenza e i giorni di ritardo, con le scadenze passate in cima. La stessa finestra si apre in qualsiasi momento dall'icona Scadenze della finestra di partenza. Un doppio clic su una riga apre la scheda dell'animale; Stampa stampa l'elenco (o lo salva in un file PDF se non c'è una stampante); Non mostrare più oggi evita che la finestra ricompaia fino al giorno dopo."_s,
+        u"Esporta calendario scrive tutte le scadenze dei dieci archivi nel file Scadenze.ics della cartella Esportazioni: importato nel calendario del telefono o del programma di posta, ricorda ogni scadenza il giorno prima. Esportando di nuovo e importando il nuovo file, gli eventi già presenti vengono aggiornati anziché duplicati."_s,
+        u"Le scadenze e il libretto sono conservati nel file dell'archivio insieme alle schede, e le copie di sicurezza dell'archivio li comprendono. Eliminando una scheda si eliminano anche le sue scadenze e il suo libretto."_s,
+    };
+}
+
 } // namespace GuideTexts

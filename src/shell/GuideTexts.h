@@ -20,5 +20,7 @@ GuideTopic RecordCard();
 QStringList RecordCardParagraphs();
 GuideTopic Export();
 QStringList ExportParagraphs();
+GuideTopic Schedule();
+QStringList ScheduleParagraphs();
 
 } // namespace GuideTexts

@@ -2,6 +2,7 @@
 #include "CategoryStore.h"
 
 #include "ESQLiteException.h"
+#include "ScheduleTables.h"
 #include "Win1252.h"
 
 #include <QFile>
@@ -225,8 +226,13 @@ void CategoryStore::inTransaction(const std::function<void(TSQLiteDatabase&)>& w
 qint64 CategoryStore::InsertCard(const CardValues& values)
 {
     const QList<QByteArray> encoded = EncodeValues(values);
-    inTransaction([&](TSQLiteDatabase&) { insertRow(encoded); });
-    return requireDatabase().LastRowId();
+    qint64 id = 0;
+    inTransaction([&](TSQLiteDatabase& db) {
+        insertRow(encoded);
+        id = db.LastRowId();
+        ScheduleTables::RemoveCardRows(db, id);
+    });
+    return id;
 }
 
 void CategoryStore::UpdateCard(qint64 id, const CardValues& values)
@@ -278,6 +284,9 @@ qint64 CategoryStore::SaveCard(std::optional<qint64> id, const CardValues& value
         } else {
             insertRow(encoded);
             id = db.LastRowId();
+            // The identifier of a card deleted by another program may come back: the schedule rows it
+            // left must never attach to the new animal.
+            ScheduleTables::RemoveCardRows(db, *id);
         }
         if (!photo.isEmpty())
             db.StoreBlob(pictureSql(*id), photo);
@@ -299,8 +308,11 @@ void CategoryStore::DeleteCard(qint64 id)
 
 void CategoryStore::DeleteRow(qint64 id)
 {
-    requireDatabase().ExecuteStatement("DELETE FROM "_L1 + m_category.tableName + " WHERE ID="_L1 +
-                                       QString::number(id));
+    // The card's schedule and booklet go with it, in the same transaction.
+    inTransaction([&](TSQLiteDatabase& db) {
+        db.ExecuteStatement("DELETE FROM "_L1 + m_category.tableName + " WHERE ID="_L1 + QString::number(id));
+        ScheduleTables::RemoveCardRows(db, id);
+    });
 }
 
 void CategoryStore::CompactArchive()

@@ -106,12 +106,13 @@ public:
     TSQLiteTable* Cursor() const noexcept { return m_cursor.get(); }
 
     // The card changes, on the current connection. Values are the cleaned texts; they are stored trimmed.
+    // A new card takes its identifier clean: schedule rows that still carry it are removed with the insert.
     qint64 InsertCard(const CardValues& values);
     void UpdateCard(qint64 id, const CardValues& values);
     void StorePicture(qint64 id, const QString& filePath);
     // Deletes the card, then positions the result set on the first card.
     void DeleteCard(qint64 id);
-    // Deletes the card only.
+    // Deletes the card only (with its schedule and booklet rows, in one transaction).
     void DeleteRow(qint64 id);
     void CompactArchive();
 

@@ -12,10 +12,12 @@
 static_assert(ESQLiteException::CorruptCode == SQLITE_CORRUPT);
 static_assert(ESQLiteException::NotADatabaseCode == SQLITE_NOTADB);
 
-TSQLiteDatabase::TSQLiteDatabase(const QString& fileName, int busyTimeoutMs)
+TSQLiteDatabase::TSQLiteDatabase(const QString& fileName, int busyTimeoutMs, Access access)
 {
     m_inTransaction = false;
-    const int rc = sqlite3_open(fileName.toUtf8().constData(), &m_db);
+    const int flags =
+        access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    const int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
         if (!m_db)
             throw ESQLiteException(

@@ -18,8 +18,11 @@ class TSQLiteDatabase
 public:
     // How long a statement waits for another connection's lock before it fails.
     static constexpr int DefaultBusyTimeoutMs = 3000;
+    // ReadOnly never creates the file (a missing file fails to open) and never writes to it.
+    enum class Access { ReadWrite, ReadOnly };
 
-    explicit TSQLiteDatabase(const QString& fileName, int busyTimeoutMs = DefaultBusyTimeoutMs);
+    explicit TSQLiteDatabase(const QString& fileName, int busyTimeoutMs = DefaultBusyTimeoutMs,
+                             Access access = Access::ReadWrite);
     ~TSQLiteDatabase();
     TSQLiteDatabase(const TSQLiteDatabase&) = delete;
     TSQLiteDatabase& operator=(const TSQLiteDatabase&) = delete;

@@ -170,3 +170,16 @@ QByteArray TSQLiteTable::BlobText(int column) const
     const QByteArray* blob = BlobStream(column);
     return blob ? *blob : QByteArray();
 }
+
+QByteArray TSQLiteTable::TextValue(int column) const
+{
+    requireRow();
+    const Cell& value = cell(column);
+    if (const auto* bytes = std::get_if<QByteArray>(&value))
+        return *bytes;
+    if (const auto* i = std::get_if<qint64>(&value))
+        return QByteArray::number(*i);
+    if (const auto* d = std::get_if<double>(&value))
+        return QByteArray::number(*d);
+    return {};
+}

@@ -40,6 +40,9 @@ public:
     const QByteArray* BlobStream(int column) const;
     // The blob's bytes, unconverted; empty for a null cell.
     QByteArray BlobText(int column) const;
+    // The cell's bytes whatever the column's kind: a text or blob as stored, a number in decimal; empty for
+    // a null cell.
+    QByteArray TextValue(int column) const;
 
 private:
     using Cell = std::variant<std::monostate, qint64, double, QByteArray>;

@@ -61,7 +61,10 @@ const std::vector<std::pair<const char*, std::vector<CommandSpec>>>& commandGrou
           {"cmdWord", "cmd_word", " Esporta la scheda corrente in un file di Microsoft Word."},
           {"cmdExcel", "cmd_excel", " Esporta l'archivio corrente in un foglio di Microsoft Excel."},
           {"cmdAllega", "cmd_allega", " Allega file esterni alla scheda corrente."},
-          {"cmdAssocia", "cmd_associa", " Associa una cartella alla scheda corrente."}}},
+          {"cmdAssocia", "cmd_associa", " Associa una cartella alla scheda corrente."},
+          {"cmdScadenze", "cmd_scadenze",
+           " Scadenze sanitarie (vaccinazioni, sverminazioni, visite) e libretto dei trattamenti della scheda "
+           "corrente."}}},
         {"grpOttimizza",
          {{"cmdOttimizza", "cmd_ottimizza",
            " Ottimizza le dimensioni dell'archivio eliminando lo spazio inutilizzato."}}},
@@ -249,6 +252,7 @@ void RecordCard::buildCommands(QWidget* container)
     on("imgUltimo", &RecordCard::ShowLast);
     on("cmdAllega", &RecordCard::AttachFiles);
     on("cmdAssocia", &RecordCard::AssociateFolder);
+    on("cmdScadenze", &RecordCard::OpenSchedule);
     auto opens = [this](const char* name, ArchiveScreen screen) {
         auto* cmd = Container()->findChild<CommandPicture*>(QString::fromLatin1(name));
         connect(cmd, &CommandPicture::clicked, this,
@@ -751,6 +755,18 @@ void RecordCard::OpenArchiveScreen(ArchiveScreen screen)
         return;
     }
     m_host.ShowArchiveScreen(Category(), screen, QString(Category().tableName));
+}
+
+void RecordCard::OpenSchedule()
+{
+    if (!m_editor.Id()) {
+        desktop().Warning(this, u"Scadenze non disponibili"_s,
+                          u"Le scadenze e il libretto dei trattamenti si registrano per una scheda già "
+                          "inserita in archivio: salvare prima la scheda corrente."_s);
+        return;
+    }
+    // The card stays as it is, unsaved edits included: the schedule keeps only its identifier.
+    m_host.ShowArchiveScreen(Category(), ArchiveScreen::Schedule);
 }
 
 void RecordCard::ExportToWord()

@@ -72,6 +72,8 @@ public:
     void ZoomPhoto();
     void AttachFiles();
     void AssociateFolder();
+    // The schedule and booklet of the stored card shown.
+    void OpenSchedule();
     // Hands the card as shown, with its picture, to a new document of the word processor; any failure is
     // reported in a plain box and leaves the card as it was.
     void ExportToWord();

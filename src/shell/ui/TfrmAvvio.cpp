@@ -70,6 +70,7 @@ TfrmAvvio::TfrmAvvio(ScreenHost& host)
                    QRect(730, 606, right + 48 - 730, 18), Kit::Verdana(11), QColor(27, 95, 168));
     m_backupRunning->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_backupRunning->hide();
+    auto* schedule = corner(u"imgScadenze"_s, u"icon_scadenze"_s, u" Scadenze "_s, BandSlot(2));
 
     m_strip = new QLabel(container);
     m_strip->setObjectName(u"imgAnimata"_s);
@@ -88,6 +89,7 @@ TfrmAvvio::TfrmAvvio(ScreenHost& host)
     connect(credits, &CommandPicture::clicked, this, [this] { m_host.Show(ScreenHost::Screen::Splash); });
     connect(quit, &CommandPicture::clicked, this, [] { desktop().Quit(); });
     connect(backup, &CommandPicture::clicked, this, [this] { m_host.Show(ScreenHost::Screen::Backups); });
+    connect(schedule, &CommandPicture::clicked, this, [this] { m_host.Show(ScreenHost::Screen::Schedule); });
     connect(web, &LinkLabel::clicked, this, [this] { m_host.OpenMakerWebSite(); });
 }
 
