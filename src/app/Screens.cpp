@@ -32,12 +32,12 @@ namespace {
 // What writes killed midway left in the program folder: temporary copies of the password file and of the
 // card's picture, and unfinished documents and workbooks in the export folder. An hour after their last
 // change no write of any copy of the program is still making them.
-void removeLeftovers(const QString& programFolder, const QDateTime& now)
+void removeLeftovers(const ProgramFolder& folders, const QDateTime& now)
 {
     const QDateTime before = now.addSecs(-3600);
     for (const QString& name : {QString::fromLatin1(PasswordFile::FileName), QString(WordPictureFileName)})
-        AtomicFile::RemoveLeftovers(programFolder, AtomicFile::TemporaryNames(name), before);
-    AtomicFile::RemoveLeftovers(ExportFolder::Path(programFolder), ExportFolder::TemporaryNames(), before);
+        AtomicFile::RemoveLeftovers(folders.Data(), AtomicFile::TemporaryNames(name), before);
+    AtomicFile::RemoveLeftovers(folders.Exports(), ExportFolder::TemporaryNames(), before);
 }
 
 } // namespace
@@ -51,10 +51,14 @@ template <typename T, typename... Args> T* Screens::create(Args&&... args)
 }
 
 Screens::Screens(const QString& programFolder)
-    : m_programFolder(programFolder)
-    , m_office(programFolder)
+    : Screens(::ProgramFolder(programFolder))
+{}
+
+Screens::Screens(const ::ProgramFolder& folders)
+    : m_folders(folders)
+    , m_office(folders.Exports())
 {
-    removeLeftovers(programFolder, desktop().Now());
+    removeLeftovers(m_folders, desktop().Now());
     m_password = create<TfrmPassword>(*this);
     m_startMenu = create<TfrmAvvio>(*this);
     m_changePassword = create<TfrmCambiaPassword>(*this);
@@ -114,7 +118,7 @@ Screens::~Screens()
 
 QString Screens::ProgramFile(const QString& fileName) const
 {
-    return QDir(m_programFolder).filePath(fileName);
+    return m_folders.DataFile(fileName);
 }
 
 QString Screens::PasswordFilePath() const

@@ -149,11 +149,11 @@ struct WordState
 {
     WordState(DocumentDesk& d, QString folder)
         : desk(d)
-        , programFolder(std::move(folder))
+        , exportFolder(std::move(folder))
     {}
 
     DocumentDesk& desk;
-    QString programFolder;
+    QString exportFolder;
     bool visible = false;
     std::vector<DocumentPtr> documents;
     DocumentPtr active;
@@ -206,7 +206,7 @@ QString documentName(Document& d)
 
 QString writeDocument(const WordState& word, Document& d)
 {
-    const QString folder = ExportFolder::Ensure(word.programFolder);
+    const QString folder = ExportFolder::Ensure(word.exportFolder);
     QTemporaryFile file;
     ExportFolder::OpenTemporary(file, folder, u"odt"_s);
     QTextDocumentWriter writer(&file, "odf");
@@ -739,11 +739,11 @@ QString DocumentText(const QString& text)
     return out;
 }
 
-DispatchPtr Create(DocumentDesk& desk, const QString& programFolder)
+DispatchPtr Create(DocumentDesk& desk, const QString& exportFolder)
 {
     if (!desk.HasDefaultHandler(MimeType))
         throw ECreateServerError(u"Nessun programma del desktop apre i documenti di testo (.odt)."_s);
-    return std::make_shared<ApplicationObject>(std::make_shared<WordState>(desk, programFolder));
+    return std::make_shared<ApplicationObject>(std::make_shared<WordState>(desk, exportFolder));
 }
 
 } // namespace DocumentServer
