@@ -3,6 +3,7 @@
 // pictures, placeholders, the credits pictures and the frames of the start menu's strip animation.
 // Everything is drawn from shapes here; nothing is copied from elsewhere.
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -327,21 +328,22 @@ void drawLizard(Pen& d)
         d.ellipse(QRectF(spot.x() - 2, spot.y() - 2, 4, 4), QColor(50, 130, 60), 0);
 }
 
+// The paw's pad and four toes, in a 100x100 design space.
+QList<QPainterPath> pawShapes()
+{
+    QPainterPath pad;
+    pad.moveTo(50, 48);
+    pad.cubicTo(70, 48, 80, 76, 66, 82);
+    pad.cubicTo(58, 86, 42, 86, 34, 82);
+    pad.cubicTo(20, 76, 30, 48, 50, 48);
+    return {pad, rotatedEllipse({24, 44}, 8, 11, -25), rotatedEllipse({40, 28}, 8, 12, -8),
+            rotatedEllipse({60, 28}, 8, 12, 8), rotatedEllipse({76, 44}, 8, 11, 25)};
+}
+
 void drawPaw(Pen& d, const QColor& colour, qreal outline = 2.2)
 {
-    d.fill(QPainterPath([] {
-               QPainterPath pad;
-               pad.moveTo(50, 48);
-               pad.cubicTo(70, 48, 80, 76, 66, 82);
-               pad.cubicTo(58, 86, 42, 86, 34, 82);
-               pad.cubicTo(20, 76, 30, 48, 50, 48);
-               return pad;
-           }()),
-           colour, outline);
-    d.fill(rotatedEllipse({24, 44}, 8, 11, -25), colour, outline);
-    d.fill(rotatedEllipse({40, 28}, 8, 12, -8), colour, outline);
-    d.fill(rotatedEllipse({60, 28}, 8, 12, 8), colour, outline);
-    d.fill(rotatedEllipse({76, 44}, 8, 11, 25), colour, outline);
+    for (const QPainterPath& shape : pawShapes())
+        d.fill(shape, colour, outline);
 }
 
 void drawOthers(Pen& d)
@@ -566,6 +568,87 @@ void drawPage(Pen& d, const QRectF& r, const QColor& fill = Qt::white)
            QColor(210, 225, 240), 3);
 }
 
+// The program's icon: a white paw on an azure rounded square, in a 100x100 design space.
+const QRectF AppIconSquare(2, 2, 96, 96);
+constexpr qreal AppIconRadius = 22;
+const QRectF AppIconPaw(16, 14, 68, 68);
+
+QImage appIcon(int size)
+{
+    QImage app = canvas(size, size);
+    Pen d(app);
+    d.design(QRectF(0, 0, size, size));
+    QLinearGradient g(0, 0, 0, 100);
+    g.setColorAt(0, Azure.lighter(120));
+    g.setColorAt(1, DeepAzure);
+    d.p.setBrush(g);
+    d.p.setPen(Qt::NoPen);
+    d.p.drawRoundedRect(AppIconSquare, AppIconRadius, AppIconRadius);
+    d.p.save();
+    d.design(AppIconPaw);
+    drawPaw(d, Qt::white, 0);
+    d.p.restore();
+    return app;
+}
+
+// The same icon as SVG text: the same square, gradient and paw shapes, written as paths.
+QString appIconSvg()
+{
+    const auto number = [](qreal v) { return QString::number(v, 'f', 3); };
+    // The paw's shapes, placed as appIcon() places them.
+    QTransform place;
+    place.translate(AppIconPaw.x(), AppIconPaw.y());
+    place.scale(AppIconPaw.width() / 100.0, AppIconPaw.height() / 100.0);
+    QList<QPainterPath> shapes = pawShapes();
+    for (QPainterPath& shape : shapes)
+        shape = place.map(shape);
+    QString svg =
+        QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" "
+                       "viewBox=\"0 0 100 100\">\n"
+                       "  <defs>\n"
+                       "    <linearGradient id=\"azure\" gradientUnits=\"userSpaceOnUse\" x1=\"0\" y1=\"0\" "
+                       "x2=\"0\" y2=\"100\">\n"
+                       "      <stop offset=\"0\" stop-color=\"%1\"/>\n"
+                       "      <stop offset=\"1\" stop-color=\"%2\"/>\n"
+                       "    </linearGradient>\n"
+                       "  </defs>\n"
+                       "  <rect x=\"%3\" y=\"%4\" width=\"%5\" height=\"%6\" rx=\"%7\" ry=\"%7\" "
+                       "fill=\"url(#azure)\"/>\n")
+            .arg(Azure.lighter(120).name(), DeepAzure.name(), number(AppIconSquare.x()),
+                 number(AppIconSquare.y()), number(AppIconSquare.width()), number(AppIconSquare.height()),
+                 number(AppIconRadius));
+    for (const QPainterPath& shape : shapes) {
+        QString data;
+        for (int i = 0; i < shape.elementCount(); ++i) {
+            const QPainterPath::Element e = shape.elementAt(i);
+            if (e.isMoveTo()) {
+                data += (i ? QStringLiteral("Z M") : QStringLiteral("M"));
+            } else if (e.isLineTo()) {
+                data += QStringLiteral(" L");
+            } else if (e.isCurveTo()) {
+                data += QStringLiteral(" C");
+            }
+            data += QStringLiteral(" %1 %2").arg(number(e.x), number(e.y));
+        }
+        svg += QStringLiteral("  <path fill=\"#ffffff\" d=\"%1 Z\"/>\n").arg(data);
+    }
+    return svg + QStringLiteral("</svg>\n");
+}
+
+// The icons of the desktop's menu entry, from 16 to 256 pixels, and the scalable one.
+void drawDesktopIcons(const QString& folder)
+{
+    QDir().mkpath(folder);
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString path = QDir(folder).filePath(QStringLiteral("%1.png").arg(size));
+        if (!appIcon(size).save(path))
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    }
+    QFile svg(QDir(folder).filePath(QStringLiteral("scalable.svg")));
+    if (!svg.open(QIODevice::WriteOnly) || svg.write(appIconSvg().toUtf8()) < 0)
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(svg.fileName()));
+}
+
 void drawIcons()
 {
     drawBadge(QStringLiteral("icon_info"), 48, Azure, [](Pen& d) {
@@ -657,22 +740,7 @@ void drawIcons()
     }
     save(lock, QStringLiteral("password.png"));
 
-    QImage app = canvas(64, 64);
-    {
-        Pen d(app);
-        d.design(QRectF(0, 0, 64, 64));
-        QLinearGradient g(0, 0, 0, 100);
-        g.setColorAt(0, Azure.lighter(120));
-        g.setColorAt(1, DeepAzure);
-        d.p.setBrush(g);
-        d.p.setPen(Qt::NoPen);
-        d.p.drawRoundedRect(QRectF(2, 2, 96, 96), 22, 22);
-        d.p.save();
-        d.design(QRectF(16, 14, 68, 68));
-        drawPaw(d, Qt::white, 0);
-        d.p.restore();
-    }
-    save(app, QStringLiteral("app_icon.png"));
+    save(appIcon(64), QStringLiteral("app_icon.png"));
 }
 
 // The record card's command pictures: white glyphs on an azure rounded square, 40 x 40.
@@ -1074,7 +1142,7 @@ int main(int argc, char* argv[])
 {
     QGuiApplication app(argc, argv);
     if (argc < 3) {
-        std::fprintf(stderr, "usage: draw_artwork OUTPUT_FOLDER FRAMES_FOLDER\n");
+        std::fprintf(stderr, "usage: draw_artwork OUTPUT_FOLDER FRAMES_FOLDER [DESKTOP_ICONS_FOLDER]\n");
         return 2;
     }
     g_out = QString::fromLocal8Bit(argv[1]);
@@ -1095,5 +1163,7 @@ int main(int argc, char* argv[])
     save(placeholder(320, 237), QStringLiteral("placeholder.jpg"), "JPG", 92);
     save(placeholder(715, 539), QStringLiteral("viewer_placeholder.jpg"), "JPG", 92);
     drawStrip(QString::fromLocal8Bit(argv[2]));
+    if (argc > 3)
+        drawDesktopIcons(QString::fromLocal8Bit(argv[3]));
     return 0;
 }

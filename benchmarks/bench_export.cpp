@@ -189,7 +189,7 @@ int measurePeak(const QString& what, const QString& folder)
     ExportGrid::LoadExportGrid(store, grid);
     if (what == u"transfer"_s) {
         Automation::Registry registry;
-        Automation::RegisterOfficeServers(registry, desk, folder);
+        Automation::RegisterOfficeServers(registry, desk, QDir(folder).filePath(u"Esportazioni"_s));
         const ExcelExportResult result = ExportGridToExcel(grid, u"Archivio cani"_s, registry);
         if (result.outcome != ExcelExportResult::Outcome::Done)
             std::fprintf(stderr, "transfer failed: %s\n", qPrintable(result.errorText));

@@ -4,9 +4,11 @@
 #include "backup/BackupCommands.h"
 #include "program/Console.h"
 #include "program/MakerInfo.h"
+#include "shell/ProgramFolder.h"
 
 #include <QTextStream>
 #include <functional>
+#include <stdexcept>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
@@ -73,7 +75,7 @@ bool isWindowOption(const QString& argument)
     return names.contains(name);
 }
 
-void printHelp(QTextStream& out)
+void printHelp(QTextStream& out, const ProgramFolder& folders)
 {
     out << u"Uso: codazzurra [OPZIONE]\n\n"_s
         << u"Senza opzioni apre il programma. Con una delle opzioni seguenti lavora senza finestre e senza "
@@ -85,6 +87,7 @@ void printHelp(QTextStream& out)
         line(mode.option + (mode.usage.isEmpty() ? QString() : u" "_s + mode.usage), mode.help);
     line(u"--version"_s, u"Mostra la versione del programma."_s);
     line(u"--help"_s, u"Mostra questo aiuto."_s);
+    out << u'\n' << folders.Description();
 }
 
 } // namespace
@@ -102,7 +105,7 @@ bool AsksForMode(const QStringList& arguments)
     return false;
 }
 
-int Run(const QStringList& arguments, const QString& folder, QTextStream& out, QTextStream& err)
+int Run(const QStringList& arguments, const ProgramFolder& folders, QTextStream& out, QTextStream& err)
 {
     const qsizetype at = [&] {
         for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -114,7 +117,7 @@ int Run(const QStringList& arguments, const QString& folder, QTextStream& out, Q
     }();
     const QString option = arguments.value(at);
     if (option == u"--help"_s || option == u"-h"_s) {
-        printHelp(out);
+        printHelp(out, folders);
         return 0;
     }
     if (option == u"--version"_s || option == u"-v"_s) {
@@ -123,12 +126,18 @@ int Run(const QStringList& arguments, const QString& folder, QTextStream& out, Q
     }
     for (const Mode& mode : modes()) {
         if (mode.option == option) {
-            Console console{folder, arguments.mid(at + 1), out, err};
+            try {
+                folders.Prepare();
+            } catch (const std::runtime_error& e) {
+                err << QString::fromStdString(e.what()) << u'\n';
+                return 1;
+            }
+            Console console{folders.Data(), arguments.mid(at + 1), out, err};
             return mode.run(console);
         }
     }
     err << u"Opzione sconosciuta: %1\n\n"_s.arg(option);
-    printHelp(err);
+    printHelp(err, folders);
     return 2;
 }
 

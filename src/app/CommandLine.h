@@ -5,6 +5,8 @@
 #include <QTextStream>
 #include <optional>
 
+class ProgramFolder;
+
 // The program's modes without a window (backups, imports, moving archives): they run before any
 // QApplication exists, need no display and ask for no password.
 namespace CommandLine {
@@ -13,8 +15,10 @@ namespace CommandLine {
 // argument of the form "--name" other than Qt's own window options.
 bool AsksForMode(const QStringList& arguments);
 
-// Runs the mode the arguments name on folder, printing to out and err; returns the exit code. "--help" and
-// "--version" are always there; an unknown option prints the help and returns 2.
-int Run(const QStringList& arguments, const QString& folder, QTextStream& out, QTextStream& err);
+// Runs the mode the arguments name on the program's data folder, printing to out and err; returns the exit
+// code. "--help" (which also says which folder is in use) and "--version" are always there; an unknown
+// option prints the help and returns 2. A mode whose data folder cannot be made ready prints why and
+// returns 1 without running.
+int Run(const QStringList& arguments, const ProgramFolder& folders, QTextStream& out, QTextStream& err);
 
 } // namespace CommandLine

@@ -22,10 +22,10 @@ public:
 
 } // namespace
 
-OfficeAutomation::OfficeAutomation(const QString& programFolder)
+OfficeAutomation::OfficeAutomation(const QString& exportFolder)
     : m_desk(std::make_unique<DesktopDocumentDesk>())
 {
-    Automation::RegisterOfficeServers(m_registry, *m_desk, programFolder);
+    Automation::RegisterOfficeServers(m_registry, *m_desk, exportFolder);
     // Known before the first export asks, without keeping the program waiting.
     desktop().LookUpDefaultHandlers(
         {QString(DocumentServer::MimeType), QString(SpreadsheetServer::MimeType)});

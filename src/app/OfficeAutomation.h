@@ -9,13 +9,13 @@
 class DocumentDesk;
 
 // The program's office applications: one automation registry holding this platform's servers of
-// "Excel.Application" and "Word.Application", which write into the program folder's "Esportazioni" and
+// "Excel.Application" and "Word.Application", which write into the export folder ("Esportazioni") and
 // hand their files to the desktop (the one desktop() answers at that moment, so a test's fake desktop
 // answers too). Creating it touches no file.
 class OfficeAutomation
 {
 public:
-    explicit OfficeAutomation(const QString& programFolder);
+    explicit OfficeAutomation(const QString& exportFolder);
     ~OfficeAutomation();
     OfficeAutomation(const OfficeAutomation&) = delete;
     OfficeAutomation& operator=(const OfficeAutomation&) = delete;

@@ -45,13 +45,13 @@ namespace {
 // What writes killed midway left in the program folder: temporary copies of the password file and of the
 // card's picture, and unfinished documents and workbooks in the export folder. An hour after their last
 // change no write of any copy of the program is still making them.
-void removeLeftovers(const QString& programFolder, const QDateTime& now)
+void removeLeftovers(const ProgramFolder& folders, const QDateTime& now)
 {
     const QDateTime before = now.addSecs(-3600);
     for (const QString& name : {QString::fromLatin1(PasswordFile::FileName), QString(WordPictureFileName)})
-        AtomicFile::RemoveLeftovers(programFolder, AtomicFile::TemporaryNames(name), before);
-    AtomicFile::RemoveLeftovers(ExportFolder::Path(programFolder), ExportFolder::TemporaryNames(), before);
-    AtomicFile::RemoveLeftovers(ExportFolder::Path(programFolder),
+        AtomicFile::RemoveLeftovers(folders.Data(), AtomicFile::TemporaryNames(name), before);
+    AtomicFile::RemoveLeftovers(folders.Exports(), ExportFolder::TemporaryNames(), before);
+    AtomicFile::RemoveLeftovers(folders.Exports(),
                                 AtomicFile::TemporaryNames(QString(CalendarExport::FileName)), before);
 }
 
@@ -66,11 +66,15 @@ template <typename T, typename... Args> T* Screens::create(Args&&... args)
 }
 
 Screens::Screens(const QString& programFolder)
-    : m_programFolder(programFolder)
-    , m_office(programFolder)
+    : Screens(::ProgramFolder(programFolder))
+{}
+
+Screens::Screens(const ::ProgramFolder& folders)
+    : m_folders(folders)
+    , m_office(folders.Exports())
     , m_backupWorker(std::make_unique<BackupWorker>())
 {
-    removeLeftovers(programFolder, desktop().Now());
+    removeLeftovers(m_folders, desktop().Now());
     Kit::SetDamageHost(this);
     m_password = create<TfrmPassword>(*this);
     m_startMenu = create<TfrmAvvio>(*this);
@@ -141,7 +145,7 @@ Screens::~Screens()
 
 QString Screens::ProgramFile(const QString& fileName) const
 {
-    return QDir(m_programFolder).filePath(fileName);
+    return m_folders.DataFile(fileName);
 }
 
 QString Screens::PasswordFilePath() const
@@ -241,12 +245,12 @@ void Screens::startAutomaticBackup()
     QMetaObject::invokeMethod(
         m_startMenu,
         [this] {
-            if (const auto since = Backup::SecondSkippedSince(m_programFolder)) {
+            if (const auto since = Backup::SecondSkippedSince(m_folders.Data())) {
                 desktop().Warning(
                     m_startMenu, u"Copia di sicurezza"_s,
                     u"La seconda destinazione delle copie di sicurezza (%1) non \u00e8 disponibile: "
                     u"dal %2 le copie vanno soltanto nella cartella Backup."_s.arg(
-                        QDir::toNativeSeparators(Backup::SecondDestination(m_programFolder)),
+                        QDir::toNativeSeparators(Backup::SecondDestination(m_folders.Data())),
                         since->toString(u"dd/MM/yyyy HH:mm"_s)));
             }
             if (m_backupWorker->IsRunning())
@@ -268,7 +272,7 @@ void Screens::startAutomaticBackup()
                             u"La copia di sicurezza automatica non comprende questi archivi, che "
                             u"sono danneggiati:\n%1"_s.arg(outcome->damaged.join(u'\n')));
                 });
-            const QString folder = m_programFolder;
+            const QString folder = m_folders.Data();
             const QDateTime now = desktop().Now();
             m_backupWorker->Start([folder, now, outcome](const Generation::Progress& progress) {
                 if (!Backup::AutomaticDue(folder, now))
@@ -293,7 +297,7 @@ void Screens::ArchiveDamaged(QWidget* parent, const QString& archiveFile, const 
     std::optional<Generation::Listed> offer;
     if (isArchive) {
         BusyCursor busy;
-        offer = Restore::NewestVerifying(m_programFolder, name);
+        offer = Restore::NewestVerifying(m_folders.Data(), name);
     }
     const QString damaged =
         u"L'archivio \u00ab%1\u00bb \u00e8 danneggiato e non pu\u00f2 essere letto (%2)."_s.arg(name, detail);
@@ -314,7 +318,7 @@ void Screens::ArchiveDamaged(QWidget* parent, const QString& archiveFile, const 
     Restore::Outcome outcome;
     {
         BusyCursor busy;
-        outcome = Restore::ReplaceDamaged(m_programFolder, offer->path, name, now);
+        outcome = Restore::ReplaceDamaged(m_folders.Data(), offer->path, name, now);
     }
     if (outcome.status == Restore::Status::Restored)
         desktop().Information(

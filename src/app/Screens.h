@@ -3,6 +3,7 @@
 
 #include "OfficeAutomation.h"
 #include "kit/ScreenHost.h"
+#include "shell/ProgramFolder.h"
 #include "storage/CategoryDescriptor.h"
 
 #include <QString>
@@ -32,16 +33,20 @@ class TfrmZoom;
 class Screens final : public ScreenHost
 {
 public:
-    // programFolder holds the archives, the password file and the PDF guide.
+    // folders: where the archives, the password file, the exports and the PDF guide are.
+    explicit Screens(const ::ProgramFolder& folders);
+    // Everything in programFolder, as a portable program folder keeps it.
     explicit Screens(const QString& programFolder);
     ~Screens() override;
     Screens(const Screens&) = delete;
     Screens& operator=(const Screens&) = delete;
 
     // ScreenHost
-    QString ProgramFolder() const override { return m_programFolder; }
+    QString ProgramFolder() const override { return m_folders.Data(); }
     QString ProgramFile(const QString& fileName) const override;
     QString PasswordFilePath() const override;
+    QString SharedFile(const QString& fileName) const override { return m_folders.SharedFile(fileName); }
+    QString ExportsFolder() const override { return m_folders.Exports(); }
     void ShowGuideTopic(const GuideTopic& topic) override;
     void OpenMakerWebSite() override;
     const Automation::Registry& OfficeServers() const override { return m_office.Registry(); }
@@ -89,7 +94,7 @@ private:
     // The automatic backup after the password, on the backup worker, when one is due.
     void startAutomaticBackup();
 
-    QString m_programFolder;
+    ::ProgramFolder m_folders;
     OfficeAutomation m_office;                    // before the screens, which use it until they are destroyed
     std::unique_ptr<BackupWorker> m_backupWorker; // before the screens; ends its work before they go
     std::vector<std::unique_ptr<QWidget>> m_screens;

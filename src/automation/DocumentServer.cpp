@@ -39,11 +39,11 @@ struct WordState
 {
     WordState(DocumentDesk& d, QString folder)
         : desk(d)
-        , programFolder(std::move(folder))
+        , exportFolder(std::move(folder))
     {}
 
     DocumentDesk& desk;
-    QString programFolder;
+    QString exportFolder;
     bool visible = false;
     std::vector<DocumentPtr> documents;
     DocumentPtr active;
@@ -81,7 +81,7 @@ struct Target
 // Writes the document into the export folder, named after its first table's value, and returns the path.
 QString writeDocument(const WordState& word, TextDocument& d)
 {
-    const QString folder = ExportFolder::Ensure(word.programFolder);
+    const QString folder = ExportFolder::Ensure(word.exportFolder);
     QTemporaryFile file;
     ExportFolder::OpenTemporary(file, folder, u"odt"_s);
     OdtWriter::Write(d, file);
@@ -561,11 +561,11 @@ QString DocumentText(const QString& text)
     return out;
 }
 
-DispatchPtr Create(DocumentDesk& desk, const QString& programFolder)
+DispatchPtr Create(DocumentDesk& desk, const QString& exportFolder)
 {
     if (!desk.HasDefaultHandler(MimeType))
         throw ECreateServerError(u"Nessun programma del desktop apre i documenti di testo (.odt)."_s);
-    return std::make_shared<ApplicationObject>(std::make_shared<WordState>(desk, programFolder));
+    return std::make_shared<ApplicationObject>(std::make_shared<WordState>(desk, exportFolder));
 }
 
 } // namespace DocumentServer

@@ -12,8 +12,8 @@ class DocumentDesk;
 // answering the members the card export uses: Documents.Add, ActiveWindow, Selection, ParagraphFormat and
 // Alignment, InsertAfter, InsertParagraphAfter, TypeParagraph, Font with Name, Size and Bold, EndOf,
 // range, InlineShapes.AddPicture, Tables.Add, Tables.Item, Cell, Visible. Every other member fails with
-// EAutomationError. When made visible it writes the active document as OpenDocument text into the program
-// folder's "Esportazioni" folder, named after the value in the first table's first row ("Rex.odt",
+// EAutomationError. When made visible it writes the active document as OpenDocument text into the export
+// folder ("Esportazioni"), named after the value in the first table's first row ("Rex.odt",
 // "Rex (2).odt"; "Scheda.odt" when empty), and opens it with the desktop's default program.
 //
 // The model of the selection: new text takes the typing format, which the selection's font changes set
@@ -33,7 +33,7 @@ inline constexpr double PictureDetail = 300.0 / 96.0;
 
 // The application object of a new server. Raises ECreateServerError when the desktop has no program that
 // opens OpenDocument text.
-Automation::DispatchPtr Create(DocumentDesk& desk, const QString& programFolder);
+Automation::DispatchPtr Create(DocumentDesk& desk, const QString& exportFolder);
 
 // Text as it goes into the document: CR LF, CR, LF and the paragraph separator become U+2028 (a line
 // break inside the paragraph); other control characters but the tab are dropped.

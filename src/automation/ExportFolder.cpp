@@ -66,13 +66,13 @@ QString Path(const QString& programFolder)
     return QDir(programFolder).filePath(Name);
 }
 
-QString Ensure(const QString& programFolder)
+QString Ensure(const QString& exportFolder)
 {
-    const QString path = Path(programFolder);
+    const QString& path = exportFolder;
     const QFileInfo info(path);
     if (info.isDir())
         return path;
-    if (info.exists() || !QDir(programFolder).mkpath(Name) || !QFileInfo(path).isDir())
+    if (info.exists() || !QDir().mkpath(path) || !QFileInfo(path).isDir())
         throw EAutomationError(
             u"Impossibile creare la cartella \"%1\"."_s.arg(QDir::toNativeSeparators(path)));
     return path;

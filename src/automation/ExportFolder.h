@@ -6,18 +6,19 @@
 
 class QTemporaryFile;
 
-// The folder "Esportazioni" inside the program folder, where the office servers leave the documents and
-// workbooks they make: the user finds them there again (nothing the user may keep goes to /tmp, which is
-// emptied at boot), and they travel with the program folder.
+// The folder "Esportazioni", where the office servers leave the documents and workbooks they make: inside a
+// portable program folder, so that they travel with it, or in the user's documents folder when the program
+// is installed. The user finds them there again (nothing the user may keep goes to /tmp, which is emptied at
+// boot).
 namespace ExportFolder {
 
 inline constexpr QLatin1StringView Name{"Esportazioni"};
 
-// The folder's path; it may not exist yet.
+// The folder's path inside a portable program folder; it may not exist yet.
 QString Path(const QString& programFolder);
-// The folder's path, created when missing. Raises EAutomationError when it cannot be (a file in its place,
-// a read-only medium).
-QString Ensure(const QString& programFolder);
+// Creates the export folder (and the folders above it) when missing, and returns it. Raises
+// EAutomationError when it cannot be (a file in its place, a read-only medium).
+QString Ensure(const QString& exportFolder);
 
 // name made fit to be a file name on any medium the program folder may be on: characters that Windows or
 // Linux refuse in names (codes 0-31, < > : " / \ | ? *) become "_", blanks and dots at either end go (no

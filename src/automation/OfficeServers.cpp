@@ -7,12 +7,12 @@
 
 namespace Automation {
 
-void RegisterOfficeServers(Registry& registry, DocumentDesk& desk, const QString& programFolder)
+void RegisterOfficeServers(Registry& registry, DocumentDesk& desk, const QString& exportFolder)
 {
     registry.Register(SpreadsheetServer::ProgId,
-                      [&desk, programFolder] { return SpreadsheetServer::Create(desk, programFolder); });
+                      [&desk, exportFolder] { return SpreadsheetServer::Create(desk, exportFolder); });
     registry.Register(DocumentServer::ProgId,
-                      [&desk, programFolder] { return DocumentServer::Create(desk, programFolder); });
+                      [&desk, exportFolder] { return DocumentServer::Create(desk, exportFolder); });
 }
 
 } // namespace Automation

@@ -10,8 +10,8 @@ namespace Automation {
 class Registry;
 
 // Registers this platform's servers: "Excel.Application" (SpreadsheetServer) and "Word.Application"
-// (DocumentServer), both writing into the program folder's "Esportazioni" and opening their files through
+// (DocumentServer), both writing into exportFolder (created on first use) and opening their files through
 // desk, which must outlive the registry.
-void RegisterOfficeServers(Registry& registry, DocumentDesk& desk, const QString& programFolder);
+void RegisterOfficeServers(Registry& registry, DocumentDesk& desk, const QString& exportFolder);
 
 } // namespace Automation

@@ -33,11 +33,11 @@ struct Application
 {
     Application(DocumentDesk& d, QString folder)
         : desk(d)
-        , programFolder(std::move(folder))
+        , exportFolder(std::move(folder))
     {}
 
     DocumentDesk& desk;
-    QString programFolder;
+    QString exportFolder;
     bool visible = false;
     std::vector<std::shared_ptr<Workbook>> workbooks;
     std::shared_ptr<Sheet> activeSheet;
@@ -134,7 +134,7 @@ void requireCells(const Area& area, const QString& member)
 // Writes a workbook into the export folder and returns the file's path.
 QString writeWorkbook(const Application& app, const Workbook& book)
 {
-    const QString folder = ExportFolder::Ensure(app.programFolder);
+    const QString folder = ExportFolder::Ensure(app.exportFolder);
     QTemporaryFile file;
     ExportFolder::OpenTemporary(file, folder, u"xlsx"_s);
     file.close(); // the library writes the file by its name
@@ -479,11 +479,11 @@ double AutoFitWidth(qsizetype longestText)
     return qMin(255.0, double(longestText) * 1.1 + 1.0);
 }
 
-DispatchPtr Create(DocumentDesk& desk, const QString& programFolder)
+DispatchPtr Create(DocumentDesk& desk, const QString& exportFolder)
 {
     if (!desk.HasDefaultHandler(MimeType))
         throw ECreateServerError(u"Nessun programma del desktop apre le cartelle di lavoro (.xlsx)."_s);
-    return std::make_shared<ApplicationObject>(std::make_shared<Application>(desk, programFolder));
+    return std::make_shared<ApplicationObject>(std::make_shared<Application>(desk, exportFolder));
 }
 
 } // namespace SpreadsheetServer

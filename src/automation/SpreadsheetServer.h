@@ -9,7 +9,7 @@ class DocumentDesk;
 // It answers the members of the application's object model that the archive transfer uses (Visible,
 // Workbooks and Add, WorkSheets, Name, Range, Cells, Columns, Selection, Application, Select,
 // NumberFormat, Value, Font and Bold, EntireColumn, AutoFit), collects the workbook they build, and when
-// it is made visible writes it as an .xlsx file into the program folder's "Esportazioni" folder
+// it is made visible writes it as an .xlsx file into the export folder ("Esportazioni")
 // ("<sheet name>.xlsx", " (2)" and so on when taken) and opens it with the desktop's default program.
 // Every other member fails with EAutomationError.
 namespace SpreadsheetServer {
@@ -20,7 +20,7 @@ inline constexpr QLatin1StringView MimeType{
 
 // The application object of a new server. Raises ECreateServerError, writing nothing, when the desktop
 // has no program that opens workbooks.
-Automation::DispatchPtr Create(DocumentDesk& desk, const QString& programFolder);
+Automation::DispatchPtr Create(DocumentDesk& desk, const QString& exportFolder);
 
 // The width, in characters, that a column sized to its contents gets for its longest text:
 // about length x 1.1 + 1, at most 255.

@@ -14,6 +14,8 @@ CodazzurraApplication::CodazzurraApplication(int& argc, char** argv)
     : QApplication(argc, argv)
 {
     setApplicationName(MakerInfo::ApplicationTitle());
+    // The desktop matches the windows to the menu entry and its icon.
+    setDesktopFileName(MakerInfo::ApplicationId());
     setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // The program ends through its own exit commands, not when its last window hides.
     setQuitOnLastWindowClosed(false);

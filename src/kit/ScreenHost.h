@@ -36,10 +36,15 @@ public:
 
     virtual ~ScreenHost() = default;
 
-    // The folder of the program: archives, password file, PDF guide.
+    // The folder the program writes: archives, password file, settings, backups (beside the executable in
+    // a portable folder, the user's data folder when installed).
     virtual QString ProgramFolder() const = 0;
     virtual QString ProgramFile(const QString& fileName) const = 0;
     virtual QString PasswordFilePath() const = 0;
+    // A read-only file the program comes with (the PDF guide).
+    virtual QString SharedFile(const QString& fileName) const = 0;
+    // Where the exports leave their documents and workbooks.
+    virtual QString ExportsFolder() const = 0;
 
     // Fills the guide screen with a topic and shows it modally.
     virtual void ShowGuideTopic(const GuideTopic& topic) = 0;

@@ -27,6 +27,12 @@ inline QString ApplicationTitle()
 {
     return QStringLiteral("Codazzurra");
 }
+// The name the desktop knows the program by: its menu entry, its icons and its AppStream component, the
+// maker's web address reversed.
+inline QString ApplicationId()
+{
+    return QStringLiteral(CODAZZURRA_APP_ID);
+}
 // The start menu's footer line.
 inline QString CreditLine()
 {

@@ -5,6 +5,7 @@
 #include "program/IniFile.h"
 #include "storage/Win1252.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <stdexcept>
 
@@ -56,4 +57,12 @@ bool PasswordFile::Matches(const QString& typed) const
     const QByteArray stored = Win1252::Trimmed(Crypt::Unscramble(ReadValue()));
     const auto given = Normalise(typed);
     return given && *given == stored;
+}
+
+void PasswordFile::WriteFirst(const QString& folder)
+{
+    const PasswordFile file(QDir(folder).filePath(QString::fromLatin1(FileName)));
+    if (QFileInfo::exists(file.path()))
+        return;
+    file.WriteValue(Crypt::Scramble(*Normalise(QString::fromLatin1(FirstPassword))));
 }

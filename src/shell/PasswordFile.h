@@ -11,6 +11,8 @@ class PasswordFile
 {
 public:
     static constexpr const char* FileName = "unins000.dll";
+    // The password a fresh program folder opens with.
+    static constexpr const char* FirstPassword = "riconoscimento";
 
     explicit PasswordFile(const QString& path);
     const QString& path() const noexcept { return m_path; }
@@ -25,6 +27,10 @@ public:
     static std::optional<QByteArray> Normalise(const QString& typed);
     // Whether typed is the stored password; raises when the stored value is damaged.
     bool Matches(const QString& typed) const;
+
+    // Writes the password file with the first password into folder, unless the folder already holds one (a
+    // password the user changed is never reset). Raises std::runtime_error when it cannot be written.
+    static void WriteFirst(const QString& folder);
 
 private:
     QString m_path;

@@ -38,6 +38,8 @@ private slots:
         const auto [helpCode, help, helpErr] = run({u"--help"_s});
         QCOMPARE(helpCode, 0);
         QVERIFY(help.contains(u"--version"_s) && help.contains(u"Mostra questo aiuto."_s));
+        // The build's program folder is portable, and the help says so.
+        QVERIFY(help.contains(u"Cartella dei dati: \"%1\" (programma portatile"_s.arg(m_folder)));
         const auto [versionCode, version, versionErr] = run({u"--version"_s});
         QCOMPARE(versionCode, 0);
         QCOMPARE(version, u"Codazzurra %1\n"_s.arg(QStringLiteral(CODAZZURRA_VERSION)));

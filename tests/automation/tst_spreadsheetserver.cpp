@@ -98,7 +98,7 @@ private slots:
         m_folder = std::make_unique<QTemporaryDir>();
         m_desk = std::make_unique<FakeDocumentDesk>();
         m_registry = std::make_unique<Registry>();
-        RegisterOfficeServers(*m_registry, *m_desk, m_folder->path());
+        RegisterOfficeServers(*m_registry, *m_desk, exportFolder());
     }
 
     void workbook_holdsEveryValueAsText()

@@ -391,6 +391,29 @@ private slots:
         QCOMPARE(m_desktop->opened.back(), QUrl::fromLocalFile(m_dir->filePath(u"Guida.pdf"_s)));
     }
 
+    void installedProgram_keepsItsFilesApartAndSaysWhere()
+    {
+        // An installed program: data in the user's folder, the guide in the share folder, the exports in the
+        // documents folder; the first password opens it.
+        const QString root = m_dir->path();
+        QVERIFY(QDir(root).mkpath(u"usr/bin"_s) && QDir(root).mkpath(u"usr/share/codazzurra"_s));
+        const ProgramFolder folders =
+            ProgramFolder::Locate({root + u"/usr/bin"_s, root + u"/home"_s, {}, {}, [root] {
+                                       return root + u"/home/Documenti"_s;
+                                   }});
+        folders.Prepare();
+        m_screens = std::make_unique<Screens>(folders);
+        find<QAbstractButton>(m_screens->HelpForm(), u"lblPDF"_s)->click();
+        QCOMPARE(m_desktop->opened.back(), QUrl::fromLocalFile(root + u"/usr/share/codazzurra/Guida.pdf"_s));
+        const QString tip = find(m_screens->Info(), u"grpInfo"_s)->toolTip();
+        QVERIFY2(tip.contains(root + u"/home/.local/share/Codazzurra"_s) &&
+                     tip.contains(root + u"/home/Documenti/Codazzurra/Esportazioni"_s),
+                 qPrintable(tip));
+        m_screens->Password()->show();
+        login(u"riconoscimento"_s);
+        QVERIFY(m_screens->StartMenu()->isVisible());
+    }
+
     void info_composesTheMail()
     {
         TfrmInfo* info = m_screens->Info();

@@ -95,5 +95,5 @@ QString TfrmHelpForm::Text() const
 void TfrmHelpForm::openPdf()
 {
     BusyCursor busy;
-    desktop().Open(QUrl::fromLocalFile(m_host.ProgramFile(u"Guida.pdf"_s)));
+    desktop().Open(QUrl::fromLocalFile(m_host.SharedFile(u"Guida.pdf"_s)));
 }

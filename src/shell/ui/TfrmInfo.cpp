@@ -11,6 +11,7 @@
 #include "kit/WindowPlacement.h"
 #include "program/MakerInfo.h"
 
+#include <QDir>
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -40,6 +41,10 @@ TfrmInfo::TfrmInfo(ScreenHost& host)
     maker->setAlignment(Qt::AlignCenter);
     maker->setGeometry(0, 206, 420, 70);
     Kit::SetColour(maker, QPalette::WindowText, QColor(60, 80, 110));
+    // Where the files are, without a line of its own on the written layout.
+    const QString folders = u"Cartella dei dati: %1\nEsportazioni: %2"_s.arg(
+        QDir::toNativeSeparators(m_host.ProgramFolder()), QDir::toNativeSeparators(m_host.ExportsFolder()));
+    group->setToolTip(folders);
 
     const QFont linkFont = Kit::Verdana(13, true);
     auto* emailIcon = new CommandPicture(u"imgEmail"_s, Kit::Picture(u"icon_email"_s), this);
