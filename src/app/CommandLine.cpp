@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CommandLine.h"
 
+#include "import/ImportCommand.h"
 #include "program/Console.h"
 #include "program/MakerInfo.h"
 
@@ -23,7 +24,11 @@ struct Mode
 // Every mode, in the order --help lists them.
 const std::vector<Mode>& modes()
 {
-    static const std::vector<Mode> all = {};
+    static const std::vector<Mode> all = {
+        {u"--import"_s, u"FILE --archive NOME [--dry-run] [--skip-duplicates|--include-duplicates]"_s,
+         u"Importa schede da un file CSV, .xlsx, .ods, da un'altra cartella del programma o da una copia .zip."_s,
+         ImportCommand::Run},
+    };
     return all;
 }
 
