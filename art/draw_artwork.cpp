@@ -1027,6 +1027,18 @@ void drawStrip(const QString& framesFolder)
     }
 }
 
+// The start menu's import command: a sheet of rows with an arrow bringing it in, on a round badge.
+void drawImportIcon()
+{
+    drawBadge(QStringLiteral("icon_import"), 48, QColor(96, 72, 176), [](Pen& d) {
+        drawPage(d, QRectF(22, 20, 40, 52));
+        for (int y = 40; y <= 60; y += 10)
+            d.line({29, qreal(y)}, {54, qreal(y)}, QColor(96, 72, 176), 4);
+        d.line({50, 56}, {76, 56}, Qt::white, 9);
+        d.fill(polygon({{46, 42}, {46, 70}, {30, 56}}), Qt::white, 0);
+    });
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -1049,6 +1061,7 @@ int main(int argc, char* argv[])
     drawSearchPictures();
     drawInfoPanel();
     drawCredits();
+    drawImportIcon();
     save(placeholder(320, 237), QStringLiteral("placeholder.jpg"), "JPG", 92);
     save(placeholder(715, 539), QStringLiteral("viewer_placeholder.jpg"), "JPG", 92);
     drawStrip(QString::fromLocal8Bit(argv[2]));

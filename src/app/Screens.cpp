@@ -6,6 +6,7 @@
 #include "card/ui/AttachmentDialog.h"
 #include "card/ui/RecordCard.h"
 #include "export/ui/ExportScreen.h"
+#include "import/ui/ImportScreen.h"
 #include "kit/BusyCursor.h"
 #include "kit/Desktop.h"
 #include "kit/TfrmZoom.h"
@@ -181,9 +182,14 @@ void Screens::Show(Screen screen)
     case Screen::Splash:
         m_splash->exec();
         break;
+    case Screen::Import: {
+        // Made afresh for each use: it holds nothing between imports.
+        ImportScreen importScreen(*this);
+        importScreen.exec();
+        break;
+    }
     case Screen::Backups:
     case Screen::Schedule:
-    case Screen::Import:
     case Screen::Server:
         break;
     }

@@ -65,6 +65,7 @@ int main(int argc, char* argv[])
     addTopic(cursor, card.title, GuideTexts::RecordCardParagraphs(), false);
     const GuideTopic exportTopic = GuideTexts::Export();
     addTopic(cursor, exportTopic.title, GuideTexts::ExportParagraphs(), false);
+    addTopic(cursor, GuideTexts::Import().title, GuideTexts::ImportParagraphs(), false);
 
     // Written beside the target and renamed over it once every byte is on disk, so that a failed build
     // never leaves a half-written guide behind, and a guide that could not be written fails the build.

@@ -20,5 +20,7 @@ GuideTopic RecordCard();
 QStringList RecordCardParagraphs();
 GuideTopic Export();
 QStringList ExportParagraphs();
+GuideTopic Import();
+QStringList ImportParagraphs();
 
 } // namespace GuideTexts

@@ -63,6 +63,8 @@ TfrmAvvio::TfrmAvvio(ScreenHost& host)
     auto* guide = corner(u"imgGuida"_s, u"icon_guide"_s, u" Guida "_s, {right, 12});
     auto* credits = corner(u"imgCrediti"_s, u"icon_credits"_s, u" Riconoscimenti "_s, {12, bottom});
     auto* quit = corner(u"imgEsci"_s, u"icon_exit"_s, u" Esci "_s, {right, bottom});
+    auto* importCards = corner(u"imgImporta"_s, u"icon_import"_s, u" Importa schede "_s, BandSlot(3));
+    connect(importCards, &CommandPicture::clicked, this, [this] { m_host.Show(ScreenHost::Screen::Import); });
 
     m_strip = new QLabel(container);
     m_strip->setObjectName(u"imgAnimata"_s);
