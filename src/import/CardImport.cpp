@@ -11,6 +11,8 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <array>
+#include <optional>
 #include <sqlite3.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -62,6 +64,22 @@ QString named(char32_t c)
 {
     return u"\u00ab%1\u00bb (U+%2)"_s.arg(QString::fromUcs4(&c, 1))
         .arg(QString::number(uint(c), 16).toUpper().rightJustified(4, u'0'));
+}
+
+// The archive's bytes of text; most texts are ASCII or Latin-1, which Windows-1252 holds byte for byte.
+std::optional<QByteArray> encoded(const QString& text)
+{
+    if (text.isEmpty())
+        return QByteArray();
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char* out = bytes.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x80 && (c < 0xA0 || c > 0xFF))
+            return Win1252::Encode(text);
+        out[i] = char(c);
+    }
+    return bytes;
 }
 
 // The characters of text that Windows-1252 cannot hold, each once.
@@ -201,11 +219,14 @@ ImportReport RunImport(CardSource& source, const CategoryDescriptor& category, c
                 problems.append(u"manca il nome"_s);
             bool skip = false;
             QStringList replaced;
+            std::array<QByteArray, CardFields::Count> bytes;
             for (int f = 0; f < CardFields::Count; ++f) {
                 QString& text = card.values[std::size_t(f)];
-                const QList<char32_t> bad = unrepresentable(text);
-                if (bad.isEmpty())
+                if (const auto e = encoded(text)) {
+                    bytes[std::size_t(f)] = Win1252::Trimmed(*e);
                     continue;
+                }
+                const QList<char32_t> bad = unrepresentable(text);
                 QStringList names;
                 for (const char32_t c : bad)
                     names.append(named(c));
@@ -223,6 +244,7 @@ ImportReport RunImport(CardSource& source, const CategoryDescriptor& category, c
                     for (const char32_t c : text.toUcs4())
                         fixed += bad.contains(c) ? u"?"_s : QString::fromUcs4(&c, 1);
                     text = fixed;
+                    bytes[std::size_t(f)] = Win1252::Trimmed(encoded(text).value_or(QByteArray()));
                     replaced.append(what);
                 }
             }
@@ -281,12 +303,9 @@ ImportReport RunImport(CardSource& source, const CategoryDescriptor& category, c
             if (blocked)
                 continue;
             sqlite3_stmt* stmt = insert->get();
-            QList<QByteArray> bytes;
-            bytes.reserve(CardFields::Count);
             for (int f = 0; f < CardFields::Count; ++f) {
-                bytes.append(Win1252::Trimmed(*Win1252::Encode(card.values[std::size_t(f)])));
-                sqlite3_bind_text(stmt, f + 1, bytes.back().constData(), int(bytes.back().size()),
-                                  SQLITE_STATIC);
+                const QByteArray& b = bytes[std::size_t(f)];
+                sqlite3_bind_text(stmt, f + 1, b.constData(), int(b.size()), SQLITE_STATIC);
             }
             if (!card.photo.isEmpty())
                 sqlite3_bind_blob(stmt, CardFields::Count + 1, card.photo.constData(), int(card.photo.size()),

@@ -206,13 +206,21 @@ bool CsvSource::readRecord(QList<QByteArray>& fields)
 
 QString CsvSource::decode(const QByteArray& bytes, bool* ok) const
 {
+    bool ascii = true;
+    for (const char c : bytes) {
+        if (uchar(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (ascii)
+        return QString::fromLatin1(bytes);
     if (m_encoding == TableFile::Encoding::Windows1252)
         return Win1252::Decode(bytes);
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
+    // A sequence cut short at the end of the field is no valid text either.
+    if (!validUtf8(bytes + QByteArray(4, '\x7f')))
         *ok = false;
-    return text;
+    return QString::fromUtf8(bytes);
 }
 
 bool CsvSource::Next(TableRow& row)
