@@ -27,6 +27,12 @@ void addLine(QList<ImportReport::Line>& list, qint64 row, const QString& text)
         list.append({row, text});
 }
 
+void addNote(ImportReport& report, qint64 row, const QString& text)
+{
+    ++report.noteCount;
+    addLine(report.notes, row, text);
+}
+
 // A 64-bit digest of a duplicate key: two different keys meet by chance about once in 10^13 pairs, and
 // then only a duplicate is reported that the user can see is none.
 quint64 digest(const QString& kind, const QString& key)
@@ -256,7 +262,7 @@ ImportReport RunImport(CardSource& source, const CategoryDescriptor& category, c
             }
             if (skip) {
                 ++report.skippedRows;
-                addLine(report.notes, card.row,
+                addNote(report, card.row,
                         u"saltata: caratteri che l'archivio non pu\u00f2 contenere in "_s +
                             replaced.join(u"; "_s));
                 continue;
@@ -291,9 +297,9 @@ ImportReport RunImport(CardSource& source, const CategoryDescriptor& category, c
                 }
             }
             if (sanitised)
-                addLine(report.notes, card.row, u"\u00ab;\u00bb e virgolette sostituiti da spazi"_s);
+                addNote(report, card.row, u"\u00ab;\u00bb e virgolette sostituiti da spazi"_s);
             if (!replaced.isEmpty())
-                addLine(report.notes, card.row,
+                addNote(report, card.row,
                         u"sostituiti con \u00ab?\u00bb i caratteri di "_s + replaced.join(u"; "_s));
             ++report.accepted;
             if (!write) {
@@ -394,7 +400,7 @@ QString ImportReport::Text(const QString& sourceName, const CategoryDescriptor& 
         t += u"\n%1: %2\n"_s.arg(title).arg(count);
         for (const Line& l : lines)
             t += u"  %1 %2: %3\n"_s.arg(rowWord).arg(l.row).arg(l.text);
-        if (count > lines.size() && &lines != &notes)
+        if (count > lines.size())
             t += u"  ... e altre %1\n"_s.arg(count - lines.size());
     };
     list(u"Con problemi"_s, problemRows, problems);
@@ -406,7 +412,7 @@ QString ImportReport::Text(const QString& sourceName, const CategoryDescriptor& 
     else
         dupTitle += u" (da saltare o importare: scegliere)"_s;
     list(dupTitle, duplicateRows, duplicates);
-    list(u"Avvisi"_s, notes.size(), notes);
+    list(u"Avvisi"_s, noteCount, notes);
     for (const QString& line : extra)
         t += u"\n"_s + line;
     if (!extra.isEmpty())

@@ -54,6 +54,7 @@ struct ImportReport
     qint64 problemRows = 0;
     qint64 duplicateRows = 0;
     qint64 skippedRows = 0;
+    qint64 noteCount = 0;
     QList<Line> problems;   // rows with problems and why
     QList<Line> duplicates; // rows like a card of the archive or an earlier row
     QList<Line> notes;      // what was changed and is shown (characters replaced...)
