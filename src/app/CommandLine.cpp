@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 
 #include "backup/BackupCommands.h"
+#include "import/ImportCommand.h"
 #include "program/Console.h"
 #include "program/MakerInfo.h"
 #include "shell/ProgramFolder.h"
@@ -39,6 +40,9 @@ const std::vector<Mode>& modes()
         {u"--restore"_s, u"FILE [ARCHIVIO]"_s,
          u"Ripristina una copia di sicurezza, tutta o il solo ARCHIVIO (es. Cani.db), senza chiedere."_s,
          BackupCommands::RestoreGeneration},
+        {u"--import"_s, u"FILE --archive NOME [--dry-run] [--skip-duplicates|--include-duplicates]"_s,
+         u"Importa schede da un file CSV, .xlsx, .ods, da un'altra cartella del programma o da una copia .zip."_s,
+         ImportCommand::Run},
     };
     return all;
 }

@@ -10,6 +10,7 @@
 #include "card/ui/AttachmentDialog.h"
 #include "card/ui/RecordCard.h"
 #include "export/ui/ExportScreen.h"
+#include "import/ui/ImportScreen.h"
 #include "kit/BusyCursor.h"
 #include "kit/Desktop.h"
 #include "kit/Guard.h"
@@ -212,6 +213,12 @@ void Screens::Show(Screen screen)
     case Screen::Splash:
         m_splash->exec();
         break;
+    case Screen::Import: {
+        // Made afresh for each use: it holds nothing between imports.
+        ImportScreen importScreen(*this);
+        importScreen.exec();
+        break;
+    }
     case Screen::Backups:
         m_backups->exec();
         break;
@@ -220,7 +227,6 @@ void Screens::Show(Screen screen)
         m_reminders->show();
         m_reminders->raise();
         break;
-    case Screen::Import:
     case Screen::Server:
         break;
     }

@@ -67,6 +67,7 @@ int main(int argc, char* argv[])
     addTopic(cursor, exportTopic.title, GuideTexts::ExportParagraphs(), false);
     const GuideTopic schedule = GuideTexts::Schedule();
     addTopic(cursor, schedule.title, GuideTexts::ScheduleParagraphs(), false);
+    addTopic(cursor, GuideTexts::Import().title, GuideTexts::ImportParagraphs(), false);
 
     // Written beside the target and renamed over it once every byte is on disk, so that a failed build
     // never leaves a half-written guide behind, and a guide that could not be written fails the build.

@@ -103,4 +103,21 @@ QStringList ScheduleParagraphs()
     };
 }
 
+GuideTopic Import()
+{
+    return {u"Importazione di schede"_s, joinParagraphs(ImportParagraphs())};
+}
+
+QStringList ImportParagraphs()
+{
+    return {
+        u"Il comando «Importa schede» del menu iniziale aggiunge a un archivio le schede tenute altrove: in un file CSV, in una cartella di lavoro .xlsx o .ods, in un'altra cartella del programma (per esempio la copia di un altro computer) o in una copia di sicurezza (.zip)."_s,
+        u"Per prima cosa si sceglie l'archivio in cui importare e il file. Di un file CSV il programma riconosce da solo il separatore (punto e virgola o virgola) e la codifica dei caratteri (UTF-8 o Windows-1252), che si può cambiare; di una cartella di lavoro si può scegliere il foglio."_s,
+        u"L'anteprima mostra le prime 20 righe del file. Nella riga «Campo» si sceglie quale campo della scheda riempie ogni colonna: il programma parte dai nomi delle colonne (quelli della propria esportazione, le didascalie della scheda e i nomi più comuni, come «Nome animale», «Chip», «Data nascita»). Una colonna può essere tralasciata, oppure contenere i percorsi delle foto JPEG (completi o relativi alla cartella del file), che diventano la foto della scheda dopo gli stessi controlli di «Carica foto Jpeg»."_s,
+        u"Prima di importare il programma fa sempre una prova, senza modificare nulla, e ne mostra il rapporto: le schede da aggiungere, le righe con problemi e il motivo (caratteri che l'archivio non può contenere, indicati uno per uno; una foto mancante o non leggibile; una riga con più o meno campi dell'intestazione; il nome mancante) e le righe che sembrano doppioni di schede già in archivio o di altre righe del file (lo stesso microchip, oppure lo stesso nome e la stessa data di nascita). Si sceglie se saltare i doppioni o importarli comunque, e se sostituire con «?» i caratteri non ammessi o saltare quelle righe; nulla viene mai sostituito senza che il rapporto lo dica. Come nella scheda, il punto e virgola e le virgolette diventano spazi."_s,
+        u"«Importa» aggiunge le schede tutte insieme: o tutte o nessuna. Durante l'importazione una barra mostra l'avanzamento e «Annulla» la interrompe senza importare nulla. Alla fine il rapporto può essere salvato come file di testo con «Salva rapporto»."_s,
+        u"Da un'altra cartella del programma o da una copia di sicurezza si importano le schede dello stesso archivio con le loro foto, i percorsi dei file allegati e, quando ci sono, le scadenze e i trattamenti, collegati alle nuove schede. I file allegati e le cartelle restano dove sono: ne viene copiato solo il percorso."_s,
+    };
+}
+
 } // namespace GuideTexts

@@ -22,5 +22,7 @@ GuideTopic Export();
 QStringList ExportParagraphs();
 GuideTopic Schedule();
 QStringList ScheduleParagraphs();
+GuideTopic Import();
+QStringList ImportParagraphs();
 
 } // namespace GuideTexts

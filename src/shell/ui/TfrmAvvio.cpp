@@ -71,6 +71,8 @@ TfrmAvvio::TfrmAvvio(ScreenHost& host)
     m_backupRunning->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_backupRunning->hide();
     auto* schedule = corner(u"imgScadenze"_s, u"icon_scadenze"_s, u" Scadenze "_s, BandSlot(2));
+    auto* importCards = corner(u"imgImporta"_s, u"icon_import"_s, u" Importa schede "_s, BandSlot(3));
+    connect(importCards, &CommandPicture::clicked, this, [this] { m_host.Show(ScreenHost::Screen::Import); });
 
     m_strip = new QLabel(container);
     m_strip->setObjectName(u"imgAnimata"_s);
