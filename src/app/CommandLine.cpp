@@ -3,6 +3,7 @@
 
 #include "program/Console.h"
 #include "program/MakerInfo.h"
+#include "server/ArchiveMove.h"
 
 #include <QTextStream>
 #include <functional>
@@ -23,7 +24,14 @@ struct Mode
 // Every mode, in the order --help lists them.
 const std::vector<Mode>& modes()
 {
-    static const std::vector<Mode> all = {};
+    static const std::vector<Mode> all = {
+        {u"--copy-to-server"_s, u"[--replace]"_s,
+         u"Copia gli archivi della cartella sul server indicato in Codazzurra.ini."_s,
+         ArchiveMove::CopyToServer},
+        {u"--copy-from-server"_s, u"CARTELLA"_s,
+         u"Scrive gli archivi del server come file nella CARTELLA, vuota o nuova."_s,
+         ArchiveMove::CopyFromServer},
+    };
     return all;
 }
 

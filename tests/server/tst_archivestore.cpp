@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The store on both engines: the same cases run on a file archive and on a real PostgreSQL server
 // (tests/support/PgTestServer); then the cases only the server has.
+#include "program/Console.h"
+#include "program/Settings.h"
+#include "server/ArchiveMove.h"
 #include "server/EServerError.h"
 #include "server/FileArchiveStore.h"
 #include "server/PgConnection.h"
 #include "server/ServerArchiveStore.h"
 #include "server/ServerLink.h"
 #include "server/ServerSchema.h"
+#include "storage/TSQLiteDatabase.h"
 #include "storage/Win1252.h"
 #include "support/PgTestServer.h"
 #include "support/TestFiles.h"
@@ -362,6 +366,63 @@ private slots:
         QCOMPARE(m_server.Start(), QString());
         QCOMPARE(horses->SaveCard(id, named(u"Fido"_s), {}, &read), id);
         QCOMPARE(store()->Read(id)->stored.texts.at(0), QByteArray("Fido"));
+    }
+
+    void move_copiesAndVerifiesEveryRow()
+    {
+        // A folder whose horses' archive holds what other programs may have written: NULLs, the undefined
+        // byte 0x81, a photo, gaps between identifiers; and a dogs' archive with no cards.
+        QTemporaryDir dir;
+        Settings(dir.path()).SetText("Archivi", "Server", m_server.ConnectionString());
+        FileArchiveStore(*Categories::ByKey(u"Infanzia"_s), dir.path()).Open();
+        FileArchiveStore(amici(), dir.path()).Open();
+        {
+            TSQLiteDatabase db(dir.filePath(u"Cavalli.db"_s));
+            db.ExecuteStatement(u"INSERT INTO amici (ID, varNome, varNote, Ext) VALUES (3, ?, ?, 'JPG')"_s,
+                                {"Rex \x81", "riga\r\n"});
+            db.ExecuteStatement(u"INSERT INTO amici (ID, varNome) VALUES (40, '')"_s);
+            db.StoreBlob(u"UPDATE amici SET Picture = ? WHERE ID = 3"_s, TestFiles::MakeJpeg({64, 48}));
+        }
+        auto run = [&](int (*mode)(Console&), const QStringList& arguments, QString* printed = nullptr) {
+            QString out, err;
+            QTextStream outStream(&out), errStream(&err);
+            Console console{dir.path(), arguments, outStream, errStream};
+            const int code = mode(console);
+            outStream.flush();
+            if (printed)
+                *printed = out + err;
+            return code;
+        };
+        QString printed;
+        QVERIFY2(run(ArchiveMove::CopyToServer, {}, &printed) == 0, qPrintable(printed));
+        QVERIFY2(printed.contains(u"Cavalli: 2 schede copiate e verificate"_s) &&
+                     printed.contains(u"Cani: 0 schede"_s) && printed.contains(u"Gatti: nessun archivio"_s),
+                 qPrintable(printed));
+        // New cards on the server come after the copied ones.
+        auto horses = store();
+        QCOMPARE(horses->SaveCard({}, named(u"Nuovo"_s), {}), 41);
+
+        // The server holds cards now: refused without --replace, and nothing written.
+        QCOMPARE(run(ArchiveMove::CopyToServer, {}, &printed), 1);
+        QVERIFY2(printed.contains(u"Cavalli: il server contiene gi\u00e0 3 schede"_s), qPrintable(printed));
+        QCOMPARE(horses->CardCount(), 3);
+        QCOMPARE(run(ArchiveMove::CopyToServer, {u"--replace"_s}), 0);
+        QCOMPARE(horses->CardCount(), 2);
+
+        // Back into files, the same rows byte for byte; only into an empty or new folder.
+        const QString back = dir.filePath(u"ritorno"_s);
+        QCOMPARE(run(ArchiveMove::CopyFromServer, {back}, &printed), 0);
+        QVERIFY2(printed.count(u"copiate e verificate"_s) == 10, qPrintable(printed));
+        FileArchiveStore original(amici(), dir.path()), copy(amici(), back);
+        QString difference;
+        QVERIFY2(ArchiveMove::SameRows(original, copy, &difference), qPrintable(difference));
+        QCOMPARE(copy.RowsAfter(0, 10).front().texts[CardFields::Note], QByteArray("riga\r\n"));
+        QVERIFY(!copy.RowsAfter(0, 10).back().texts[CardFields::Razza]);
+        QCOMPARE(run(ArchiveMove::CopyFromServer, {back}), 1);
+
+        // A server that cannot be reached: failed.
+        Settings(dir.path()).SetText("Archivi", "Server", u"host=127.0.0.1 port=1 dbname=archivi"_s);
+        QCOMPARE(run(ArchiveMove::CopyToServer, {u"--replace"_s}), 2);
     }
 
     void connectionErrors_neverShowThePassword()
