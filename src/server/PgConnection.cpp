@@ -67,6 +67,11 @@ QByteArray PgResult::Bytes(int row, int column) const
     return QByteArray(PQgetvalue(m_result, row, column), PQgetlength(m_result, row, column));
 }
 
+QByteArrayView PgResult::View(int row, int column) const
+{
+    return {PQgetvalue(m_result, row, column), PQgetlength(m_result, row, column)};
+}
+
 std::optional<QByteArray> PgResult::Value(int row, int column) const
 {
     if (IsNull(row, column))

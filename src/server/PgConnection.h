@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -44,6 +45,8 @@ public:
     bool IsNull(int row, int column) const;
     // The value's bytes (a bytea's own bytes, a text's UTF-8); an empty, null array for NULL.
     QByteArray Bytes(int row, int column) const;
+    // The value's bytes where the result holds them, valid while it lives; empty for NULL.
+    QByteArrayView View(int row, int column) const;
     // The same, keeping NULL apart from an empty value.
     std::optional<QByteArray> Value(int row, int column) const;
     // A smallint, integer or bigint value; 0 for NULL.

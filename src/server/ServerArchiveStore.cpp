@@ -118,20 +118,23 @@ std::vector<CardSummary> ServerArchiveStore::FindByFields(const AdvancedSearchTe
 std::vector<CardSummary> ServerArchiveStore::findCards(const std::vector<int>& fields,
                                                        const QList<QString>& keys)
 {
+    // A key that matches every value ("%%" once trimmed, the empty key among them) needs no column read.
     QList<QByteArray> patterns;
-    for (const QString& key : keys) {
-        const auto bytes = Win1252::Encode(key);
+    QString columns = u"ID"_s;
+    for (const int f : SummaryFields)
+        columns += u',' + CardFields::All[std::size_t(f)].column;
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+        const auto bytes = Win1252::Encode(keys.at(qsizetype(k)));
         if (!bytes) {
             Open();    // the archive is made ready all the same, as a search on files does
             return {}; // no stored text can hold that character
         }
-        patterns.append('%' + Win1252::Trimmed(*bytes) + '%');
+        const QByteArray pattern = '%' + Win1252::Trimmed(*bytes) + '%';
+        if (pattern.count('%') == pattern.size())
+            continue;
+        patterns.append(pattern);
+        columns += u',' + CardFields::All[std::size_t(fields[k])].column;
     }
-    QString columns = u"ID"_s;
-    for (const int f : SummaryFields)
-        columns += u',' + CardFields::All[std::size_t(f)].column;
-    for (const int f : fields)
-        columns += u',' + CardFields::All[std::size_t(f)].column;
     std::vector<CardSummary> cards;
     m_link->Read([&](PgConnection& connection) {
         cards.clear();
@@ -140,10 +143,8 @@ std::vector<CardSummary> ServerArchiveStore::findCards(const std::vector<int>& f
         const int firstSearched = 1 + int(SummaryFields.size());
         for (int r = 0; r < rows.Rows(); ++r) {
             bool matches = true;
-            for (int k = 0; matches && k < patterns.size(); ++k) {
-                const QByteArray value = rows.Bytes(r, firstSearched + k);
-                matches = ByteLike::Matches(patterns[k], value);
-            }
+            for (int k = 0; matches && k < patterns.size(); ++k)
+                matches = ByteLike::Matches(patterns[k], rows.View(r, firstSearched + k));
             if (!matches)
                 continue;
             auto text = [&](int column) { return Win1252::Decode(rows.Bytes(r, column)); };
