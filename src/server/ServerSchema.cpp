@@ -20,7 +20,9 @@ QString cardTableSql(const CategoryDescriptor& c)
                   " (ID bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY"_L1;
     for (const CardField& f : CardFields::All)
         sql += ", "_L1 + f.column + " bytea"_L1;
-    return sql + ", Picture bytea, Ext text);\n"_L1;
+    // Photos are JPEG files, which do not compress: stored as they are, without the server trying.
+    return sql + ", Picture bytea, Ext text);\nALTER TABLE "_L1 + CardTable(c) +
+           " ALTER COLUMN Picture SET STORAGE EXTERNAL;\n"_L1;
 }
 
 // The statements that bring the layout from version - 1 to version.
