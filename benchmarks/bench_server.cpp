@@ -45,7 +45,7 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     const int cards = argc > 1 ? QByteArray(argv[1]).toInt() : 10000;
-    PgTestServer server;
+    PgTestServer server(true); // flushing to disk as a real server does, and as the file archive does
     if (!server.Error().isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(server.Error()));
         return 1;

@@ -59,7 +59,8 @@ QString shellQuoted(const QString& text)
 
 } // namespace
 
-PgTestServer::PgTestServer()
+PgTestServer::PgTestServer(bool durable)
+    : m_durable(durable)
 {
     m_bin = postgresBin();
     if (m_bin.isEmpty()) {
@@ -146,10 +147,11 @@ QString PgTestServer::run(const QString& program, const QStringList& arguments) 
 
 QString PgTestServer::Start()
 {
-    // fsync off: a test server need not survive a power cut, and the tests must not wait for the disk.
-    const QString options = u"-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off -c full_page_writes=off "
-                            u"-c max_connections=40 -c shared_buffers=16MB"_s.arg(m_port)
-                                .arg(shellQuoted(m_dir->path()));
+    QString options = u"-p %1 -k %2 -c listen_addresses=127.0.0.1 -c max_connections=40"_s.arg(m_port).arg(
+        shellQuoted(m_dir->path()));
+    // A test server need not survive a power cut, and the tests need not wait for the disk.
+    if (!m_durable)
+        options += u" -c fsync=off -c full_page_writes=off -c shared_buffers=16MB"_s;
     return run(m_bin + u"/pg_ctl"_s, {u"-D"_s, m_dir->filePath(u"data"_s), u"-l"_s, m_dir->filePath(u"log"_s),
                                       u"-o"_s, options, u"-w"_s, u"-t"_s, u"60"_s, u"start"_s});
 }

@@ -13,7 +13,9 @@
 class PgTestServer
 {
 public:
-    PgTestServer();
+    // A durable server writes to disk as a real one does; otherwise it skips the disk's flushes, which
+    // the tests need not wait for.
+    explicit PgTestServer(bool durable = false);
     ~PgTestServer();
     PgTestServer(const PgTestServer&) = delete;
     PgTestServer& operator=(const PgTestServer&) = delete;
@@ -38,6 +40,7 @@ private:
     QString m_error;
     QString m_bin;
     QString m_user; // empty when not run as root
+    bool m_durable;
     int m_port = 0;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
