@@ -9,6 +9,7 @@ packages=(
     qt6-qpa-plugins qt6-translations-l10n xdg-utils fonts-liberation2 fonts-dejavu-core
     sqlite3 libjpeg-turbo-progs poppler-utils xvfb xauth unzip python3 clang-format-14
     clang libclang-rt-dev
+    libpq-dev postgresql  # the archives on a server; its tests start a PostgreSQL of their own
 )
 
 missing=()

@@ -5,6 +5,7 @@
 #include "import/ImportCommand.h"
 #include "program/Console.h"
 #include "program/MakerInfo.h"
+#include "server/ArchiveMove.h"
 #include "shell/ProgramFolder.h"
 
 #include <QTextStream>
@@ -43,6 +44,12 @@ const std::vector<Mode>& modes()
         {u"--import"_s, u"FILE --archive NOME [--dry-run] [--skip-duplicates|--include-duplicates]"_s,
          u"Importa schede da un file CSV, .xlsx, .ods, da un'altra cartella del programma o da una copia .zip."_s,
          ImportCommand::Run},
+        {u"--copy-to-server"_s, u"[--replace]"_s,
+         u"Copia gli archivi della cartella sul server indicato in Codazzurra.ini."_s,
+         ArchiveMove::CopyToServer},
+        {u"--copy-from-server"_s, u"CARTELLA"_s,
+         u"Scrive gli archivi del server come file nella CARTELLA, vuota o nuova."_s,
+         ArchiveMove::CopyFromServer},
     };
     return all;
 }

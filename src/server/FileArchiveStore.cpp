@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "FileArchiveStore.h"
+
+#include <memory>
+#include <sqlite3.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+FileArchiveStore::FileArchiveStore(const CategoryDescriptor& category, const QString& programFolder,
+                                   int busyTimeoutMs)
+    : m_store(category, programFolder, busyTimeoutMs)
+{}
+
+void FileArchiveStore::Open()
+{
+    m_store.OpenArchive(m_store.QueryFirst());
+}
+
+std::optional<ArchiveCard> FileArchiveStore::cardAt(const QString& sql)
+{
+    if (!m_store.OpenArchive(sql))
+        return std::nullopt;
+    const TSQLiteTable& row = *m_store.Cursor();
+    if (row.RowCount() == 0)
+        return std::nullopt;
+    return ArchiveCard{row.IntegerValue(row.ColumnIndexOf(u"ID"_s)), CategoryStore::ReadStoredCard(row)};
+}
+
+std::optional<ArchiveCard> FileArchiveStore::Position(Step step, std::optional<qint64> from)
+{
+    switch (step) {
+    case Step::First:
+        break;
+    case Step::Previous:
+        if (from)
+            return cardAt(m_store.QueryPrevious(*from));
+        break;
+    case Step::Next:
+        if (from)
+            return cardAt(m_store.QueryNext(*from));
+        break;
+    case Step::Last:
+        return cardAt(m_store.QueryLast());
+    }
+    return cardAt(m_store.QueryFirst());
+}
+
+std::optional<ArchiveCard> FileArchiveStore::Read(qint64 id)
+{
+    return cardAt(m_store.QueryById(id));
+}
+
+std::vector<CardSummary> FileArchiveStore::FindByField(int field, const QString& key)
+{
+    return m_store.FindByField(field, key);
+}
+
+std::vector<CardSummary> FileArchiveStore::FindByFields(const AdvancedSearchTexts& texts)
+{
+    return m_store.FindByFields(texts);
+}
+
+void FileArchiveStore::ensureConnection()
+{
+    if (!m_store.Database())
+        Open();
+}
+
+qint64 FileArchiveStore::SaveCard(std::optional<qint64> id, const CardValues& values,
+                                  const QString& photoPath, const StoredCard* expected, StoredCard* written)
+{
+    // A fresh connection, as the record card opens before each save: it sees the file as it is now.
+    Open();
+    return m_store.SaveCard(id, values, photoPath, expected, written);
+}
+
+void FileArchiveStore::DeleteCard(qint64 id)
+{
+    ensureConnection();
+    m_store.DeleteRow(id);
+}
+
+void FileArchiveStore::Compact()
+{
+    ensureConnection();
+    m_store.CompactArchive();
+}
+
+std::vector<QList<QByteArray>> FileArchiveStore::FieldsOfAll(std::span<const int> fields)
+{
+    std::vector<QList<QByteArray>> rows;
+    if (!m_store.OpenArchive(m_store.QueryFieldsOfAll(fields)))
+        return rows;
+    TSQLiteTable& table = *m_store.Cursor();
+    rows.reserve(table.RowCount());
+    for (table.GoFirst(); !table.AtEnd(); table.GoNext()) {
+        QList<QByteArray> texts;
+        texts.reserve(qsizetype(fields.size()));
+        for (int c = 0; c < int(fields.size()); ++c)
+            texts.append(table.BlobText(c));
+        rows.push_back(std::move(texts));
+    }
+    return rows;
+}
+
+qint64 FileArchiveStore::CardCount()
+{
+    if (!m_store.OpenArchive(m_store.QueryFirst()))
+        return 0;
+    TSQLiteTable& count = m_store.Query("SELECT COUNT(*) FROM "_L1 + m_store.category().tableName);
+    count.GoFirst();
+    return count.IntegerValue(0);
+}
+
+std::vector<ArchiveRow> FileArchiveStore::RowsAfter(qint64 afterId, int limit)
+{
+    std::vector<ArchiveRow> rows;
+    if (!m_store.OpenArchive(m_store.QueryFirst()))
+        return rows;
+    // Read through SQLite itself: a result set keeps neither NULL apart from an empty text nor a TEXT
+    // column's bytes, and a copy must keep both.
+    const TSQLiteDatabase& db = *m_store.Database();
+    QString sql = u"SELECT ID"_s;
+    for (const CardField& f : CardFields::All)
+        sql += u',' + f.column;
+    sql += ",Picture,Ext FROM "_L1 + m_store.category().tableName + " WHERE ID > ?1 ORDER BY ID LIMIT ?2"_L1;
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db.handle(), sql.toUtf8().constData(), -1, &raw, nullptr) != SQLITE_OK)
+        db.RaiseSqlError(u"Cannot read the archive's rows"_s, sql);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
+    sqlite3_bind_int64(raw, 1, afterId);
+    sqlite3_bind_int64(raw, 2, limit);
+    auto value = [raw](int column) -> std::optional<QByteArray> {
+        if (sqlite3_column_type(raw, column) == SQLITE_NULL)
+            return std::nullopt;
+        const void* bytes = sqlite3_column_blob(raw, column);
+        return QByteArray(bytes ? static_cast<const char*>(bytes) : "", sqlite3_column_bytes(raw, column));
+    };
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+        ArchiveRow row;
+        row.id = sqlite3_column_int64(raw, 0);
+        for (int i = 0; i < CardFields::Count; ++i)
+            row.texts[std::size_t(i)] = value(i + 1);
+        row.picture = value(CardFields::Count + 1);
+        row.ext = value(CardFields::Count + 2);
+        rows.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE)
+        db.RaiseSqlError(u"Cannot read the archive's rows"_s, sql);
+    return rows;
+}
+
+void FileArchiveStore::ReplaceAll(const std::function<std::optional<ArchiveRow>()>& next)
+{
+    Open();
+    TSQLiteDatabase& db = *m_store.Database();
+    const QString table(m_store.category().tableName);
+    db.StartTransaction();
+    try {
+        db.ExecuteStatement("DELETE FROM "_L1 + table);
+        while (const std::optional<ArchiveRow> row = next()) {
+            // Texts are bound as TEXT, as the program stores them; a NULL stays NULL.
+            QString columns = u"ID"_s;
+            QString values = QString::number(row->id);
+            QList<QByteArray> bound;
+            auto add = [&](QLatin1StringView column, const std::optional<QByteArray>& value) {
+                columns += u',' + column;
+                values += value ? u",?"_s : u",NULL"_s;
+                if (value)
+                    bound.append(*value);
+            };
+            for (int i = 0; i < CardFields::Count; ++i)
+                add(CardFields::All[std::size_t(i)].column, row->texts[std::size_t(i)]);
+            add("Ext"_L1, row->ext);
+            db.ExecuteStatement("INSERT INTO "_L1 + table + u'(' + columns + ") VALUES ("_L1 + values + u')',
+                                bound);
+            if (row->picture)
+                db.StoreBlob("UPDATE "_L1 + table + " SET Picture = ? WHERE ID = "_L1 +
+                                 QString::number(row->id),
+                             *row->picture);
+        }
+        db.CommitTransaction();
+    } catch (...) {
+        try {
+            db.RollbackTransaction();
+        } catch (const ESQLiteException&) {
+            // Replaced at the next open, which rolls back all the same.
+        }
+        throw;
+    }
+}

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ArchiveStore.h"
+
+// An archive in its SQLite file beside the program: the store's questions asked of a CategoryStore,
+// with its statements and its rules.
+class FileArchiveStore final : public ArchiveStore
+{
+public:
+    FileArchiveStore(const CategoryDescriptor& category, const QString& programFolder,
+                     int busyTimeoutMs = TSQLiteDatabase::DefaultBusyTimeoutMs);
+
+    const CategoryDescriptor& Category() const noexcept override { return m_store.category(); }
+    QString Location() const override { return m_store.DatabasePath(); }
+    void Open() override;
+    std::optional<ArchiveCard> Position(Step step, std::optional<qint64> from = std::nullopt) override;
+    std::optional<ArchiveCard> Read(qint64 id) override;
+    std::vector<CardSummary> FindByField(int field, const QString& key) override;
+    std::vector<CardSummary> FindByFields(const AdvancedSearchTexts& texts) override;
+    qint64 SaveCard(std::optional<qint64> id, const CardValues& values, const QString& photoPath,
+                    const StoredCard* expected = nullptr, StoredCard* written = nullptr) override;
+    void DeleteCard(qint64 id) override;
+    void Compact() override;
+    std::vector<QList<QByteArray>> FieldsOfAll(std::span<const int> fields) override;
+    qint64 CardCount() override;
+    std::vector<ArchiveRow> RowsAfter(qint64 afterId, int limit) override;
+    void ReplaceAll(const std::function<std::optional<ArchiveRow>()>& next) override;
+
+    CategoryStore& Store() noexcept { return m_store; }
+
+private:
+    std::optional<ArchiveCard> cardAt(const QString& sql);
+    void ensureConnection();
+
+    CategoryStore m_store;
+};

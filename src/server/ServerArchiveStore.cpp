@@ -1,0 +1,315 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ServerArchiveStore.h"
+
+#include "PgConnection.h"
+#include "ServerLink.h"
+#include "ServerSchema.h"
+#include "storage/ByteLike.h"
+#include "storage/Win1252.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// ID, the 36 texts and the photo: a card read whole.
+QString cardColumns()
+{
+    QString columns = u"ID"_s;
+    for (const CardField& f : CardFields::All)
+        columns += u',' + f.column;
+    return columns + ",Picture"_L1;
+}
+
+// The columns of a result line, after the ID.
+constexpr std::array<int, 6> SummaryFields = {CardFields::Nome,     CardFields::Razza,    CardFields::Sesso,
+                                              CardFields::DataNasc, CardFields::Telefono, CardFields::Prezzo};
+
+[[noreturn]] void raiseGone(qint64 id)
+{
+    throw ESQLiteException(u"La scheda %1 non \u00e8 pi\u00f9 presente in archivio"_s.arg(id));
+}
+
+} // namespace
+
+ServerArchiveStore::ServerArchiveStore(const CategoryDescriptor& category, std::shared_ptr<ServerLink> link)
+    : m_category(category)
+    , m_link(std::move(link))
+    , m_table(ServerSchema::CardTable(category))
+{}
+
+QString ServerArchiveStore::Location() const
+{
+    return u"server degli archivi, schema "_s + ServerSchema::SchemaName(m_category);
+}
+
+void ServerArchiveStore::Open()
+{
+    m_link->Connection();
+}
+
+std::optional<ArchiveCard> ServerArchiveStore::cardOf(const PgResult& result)
+{
+    if (result.Rows() == 0)
+        return std::nullopt;
+    ArchiveCard card;
+    card.id = result.Number(0, 0);
+    card.stored.texts.reserve(CardFields::Count);
+    for (int i = 0; i < CardFields::Count; ++i)
+        card.stored.texts.append(result.Bytes(0, i + 1));
+    card.stored.picture = result.Bytes(0, CardFields::Count + 1);
+    return card;
+}
+
+std::optional<ArchiveCard> ServerArchiveStore::cardWhere(PgConnection& connection, const QString& tail,
+                                                         const std::vector<qint64>& values)
+{
+    std::vector<PgParam> params;
+    for (const qint64 v : values)
+        params.push_back(PgParam::Number(v));
+    return cardOf(
+        connection.Exec("SELECT "_L1 + cardColumns() + " FROM "_L1 + m_table + u' ' + tail, params));
+}
+
+std::optional<ArchiveCard> ServerArchiveStore::cardWhere(const QString& tail,
+                                                         const std::vector<qint64>& values)
+{
+    std::optional<ArchiveCard> card;
+    m_link->Read([&](PgConnection& connection) { card = cardWhere(connection, tail, values); });
+    return card;
+}
+
+std::optional<ArchiveCard> ServerArchiveStore::Position(Step step, std::optional<qint64> from)
+{
+    switch (step) {
+    case Step::First:
+        break;
+    case Step::Previous:
+        if (from)
+            return cardWhere(u"WHERE ID < $1 ORDER BY ID DESC LIMIT 1"_s, {*from});
+        break;
+    case Step::Next:
+        if (from)
+            return cardWhere(u"WHERE ID > $1 ORDER BY ID LIMIT 1"_s, {*from});
+        break;
+    case Step::Last:
+        return cardWhere(u"ORDER BY ID DESC LIMIT 1"_s);
+    }
+    return cardWhere(u"ORDER BY ID LIMIT 1"_s);
+}
+
+std::optional<ArchiveCard> ServerArchiveStore::Read(qint64 id)
+{
+    return cardWhere(u"WHERE ID = $1"_s, {id});
+}
+
+std::vector<CardSummary> ServerArchiveStore::FindByField(int field, const QString& key)
+{
+    if (field < 0 || field >= CardFields::EditableCount)
+        throw ESQLiteException(u"Not a searchable field: %1"_s.arg(field));
+    return findCards({field}, {key});
+}
+
+std::vector<CardSummary> ServerArchiveStore::FindByFields(const AdvancedSearchTexts& texts)
+{
+    return findCards(std::vector<int>(AdvancedSearchFields.begin(), AdvancedSearchFields.end()),
+                     QList<QString>(texts.begin(), texts.end()));
+}
+
+std::vector<CardSummary> ServerArchiveStore::findCards(const std::vector<int>& fields,
+                                                       const QList<QString>& keys)
+{
+    // A key that matches every value ("%%" once trimmed, the empty key among them) needs no column read.
+    QList<QByteArray> patterns;
+    QString columns = u"ID"_s;
+    for (const int f : SummaryFields)
+        columns += u',' + CardFields::All[std::size_t(f)].column;
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+        const auto bytes = Win1252::Encode(keys.at(qsizetype(k)));
+        if (!bytes) {
+            Open();    // the archive is made ready all the same, as a search on files does
+            return {}; // no stored text can hold that character
+        }
+        const QByteArray pattern = '%' + Win1252::Trimmed(*bytes) + '%';
+        if (pattern.count('%') == pattern.size())
+            continue;
+        patterns.append(pattern);
+        columns += u',' + CardFields::All[std::size_t(fields[k])].column;
+    }
+    std::vector<CardSummary> cards;
+    m_link->Read([&](PgConnection& connection) {
+        cards.clear();
+        const PgResult rows =
+            connection.Exec("SELECT "_L1 + columns + " FROM "_L1 + m_table + " ORDER BY ID"_L1);
+        const int firstSearched = 1 + int(SummaryFields.size());
+        for (int r = 0; r < rows.Rows(); ++r) {
+            bool matches = true;
+            for (int k = 0; matches && k < patterns.size(); ++k)
+                matches = ByteLike::Matches(patterns[k], rows.View(r, firstSearched + k));
+            if (!matches)
+                continue;
+            auto text = [&](int column) { return Win1252::Decode(rows.Bytes(r, column)); };
+            cards.push_back({rows.Number(r, 0), text(1), text(2), text(3), text(4), text(5), text(6)});
+        }
+    });
+    return cards;
+}
+
+qint64 ServerArchiveStore::SaveCard(std::optional<qint64> id, const CardValues& values,
+                                    const QString& photoPath, const StoredCard* expected, StoredCard* written)
+{
+    std::vector<PgParam> params;
+    params.reserve(CardFields::Count + 2);
+    for (int i = 0; i < CardFields::Count; ++i) {
+        const auto bytes = Win1252::Encode(values[std::size_t(i)]);
+        if (!bytes)
+            throw ESQLiteException("Text not representable in Windows-1252 in column "_L1 +
+                                   CardFields::All[std::size_t(i)].column);
+        params.push_back(PgParam::Bytes(Win1252::Trimmed(*bytes)));
+    }
+    // The photo file is read whole before anything is sent, so a file that cannot be read changes nothing.
+    const QString path = Win1252::Trimmed(photoPath);
+    const QByteArray photo = path.isEmpty() ? QByteArray() : CategoryStore::ReadPictureFile(path);
+
+    QString sql;
+    if (id) {
+        sql = "UPDATE "_L1 + m_table + " SET "_L1;
+        for (int i = 0; i < CardFields::Count; ++i)
+            sql += CardFields::All[std::size_t(i)].column + "=$"_L1 + QString::number(i + 1) + u',';
+        int next = CardFields::Count + 1;
+        if (!photo.isEmpty()) {
+            sql += "Picture=$"_L1 + QString::number(next++) + u',';
+            params.push_back(PgParam::Bytes(photo));
+        }
+        sql.chop(1);
+        sql += " WHERE ID=$"_L1 + QString::number(next);
+        params.push_back(PgParam::Number(*id));
+    } else {
+        sql = "INSERT INTO "_L1 + m_table + " ("_L1;
+        QString placeholders;
+        for (int i = 0; i < CardFields::Count; ++i) {
+            sql += CardFields::All[std::size_t(i)].column + u',';
+            placeholders += u'$' + QString::number(i + 1) + u',';
+        }
+        sql += "Picture,Ext) VALUES ("_L1 + placeholders + u'$' + QString::number(CardFields::Count + 1) +
+               ",'JPG') RETURNING ID"_L1;
+        params.push_back(photo.isEmpty() ? PgParam::Null() : PgParam::Bytes(photo));
+    }
+
+    qint64 stored = 0;
+    m_link->Write([&](PgConnection& connection) {
+        if (id && expected) {
+            // The row stays locked until the transaction ends: no other workstation writes it between the
+            // check and the update.
+            const auto current = cardWhere(connection, u"WHERE ID = $1 FOR UPDATE"_s, {*id});
+            if (!current)
+                raiseGone(*id);
+            if (current->stored != *expected)
+                throw ECardChangedElsewhere(
+                    u"The card %1 was changed in the archive after it was read"_s.arg(*id));
+        }
+        const PgResult result = connection.Exec(sql, params);
+        if (id) {
+            if (result.AffectedRows() == 0)
+                raiseGone(*id);
+            stored = *id;
+        } else {
+            stored = result.Number(0, 0);
+        }
+        if (written) {
+            const auto card = cardWhere(connection, u"WHERE ID = $1"_s, {stored});
+            if (!card)
+                throw ESQLiteException(u"The card %1 could not be read back"_s.arg(stored));
+            *written = card->stored;
+        }
+    });
+    return stored;
+}
+
+void ServerArchiveStore::DeleteCard(qint64 id)
+{
+    m_link->Write([&](PgConnection& connection) {
+        connection.Exec("DELETE FROM "_L1 + m_table + " WHERE ID = $1"_L1, {PgParam::Number(id)});
+    });
+}
+
+std::vector<QList<QByteArray>> ServerArchiveStore::FieldsOfAll(std::span<const int> fields)
+{
+    QString columns;
+    for (const int f : fields)
+        columns += (columns.isEmpty() ? u""_s : u","_s) + CardFields::All.at(std::size_t(f)).column;
+    std::vector<QList<QByteArray>> rows;
+    m_link->Read([&](PgConnection& connection) {
+        rows.clear();
+        const PgResult result =
+            connection.Exec("SELECT "_L1 + columns + " FROM "_L1 + m_table + " ORDER BY ID"_L1);
+        rows.reserve(std::size_t(result.Rows()));
+        for (int r = 0; r < result.Rows(); ++r) {
+            QList<QByteArray> texts;
+            texts.reserve(qsizetype(fields.size()));
+            for (int c = 0; c < result.Columns(); ++c)
+                texts.append(result.Bytes(r, c));
+            rows.push_back(std::move(texts));
+        }
+    });
+    return rows;
+}
+
+qint64 ServerArchiveStore::CardCount()
+{
+    qint64 count = 0;
+    m_link->Read([&](PgConnection& connection) {
+        count = connection.Exec("SELECT count(*) FROM "_L1 + m_table).Number(0, 0);
+    });
+    return count;
+}
+
+std::vector<ArchiveRow> ServerArchiveStore::RowsAfter(qint64 afterId, int limit)
+{
+    std::vector<ArchiveRow> rows;
+    m_link->Read([&](PgConnection& connection) {
+        rows.clear();
+        const PgResult result = connection.Exec("SELECT "_L1 + cardColumns() + ",Ext FROM "_L1 + m_table +
+                                                    " WHERE ID > $1 ORDER BY ID LIMIT $2"_L1,
+                                                {PgParam::Number(afterId), PgParam::Number(limit)});
+        for (int r = 0; r < result.Rows(); ++r) {
+            ArchiveRow row;
+            row.id = result.Number(r, 0);
+            for (int i = 0; i < CardFields::Count; ++i)
+                row.texts[std::size_t(i)] = result.Value(r, i + 1);
+            row.picture = result.Value(r, CardFields::Count + 1);
+            row.ext = result.Value(r, CardFields::Count + 2);
+            rows.push_back(std::move(row));
+        }
+    });
+    return rows;
+}
+
+void ServerArchiveStore::ReplaceAll(const std::function<std::optional<ArchiveRow>()>& next)
+{
+    QString sql = "INSERT INTO "_L1 + m_table + " (ID,"_L1;
+    QString placeholders = u"$1,"_s;
+    for (int i = 0; i < CardFields::Count; ++i) {
+        sql += CardFields::All[std::size_t(i)].column + u',';
+        placeholders += u'$' + QString::number(i + 2) + u',';
+    }
+    sql += "Picture,Ext) OVERRIDING SYSTEM VALUE VALUES ("_L1 + placeholders + u'$' +
+           QString::number(CardFields::Count + 2) + ",$"_L1 + QString::number(CardFields::Count + 3) + u')';
+    auto bytes = [](const std::optional<QByteArray>& v) { return v ? PgParam::Bytes(*v) : PgParam::Null(); };
+    m_link->Write([&](PgConnection& connection) {
+        connection.Exec("DELETE FROM "_L1 + m_table);
+        while (const std::optional<ArchiveRow> row = next()) {
+            std::vector<PgParam> params{PgParam::Number(row->id)};
+            for (const auto& text : row->texts)
+                params.push_back(bytes(text));
+            params.push_back(bytes(row->picture));
+            params.push_back(row->ext ? PgParam{*row->ext, false} : PgParam::Null());
+            connection.Exec(sql, params);
+        }
+        // New cards get identifiers above every copied one, and above every one the server ever gave.
+        connection.Exec(u"SELECT setval(s::regclass, m) FROM (SELECT pg_get_serial_sequence($1, 'id') AS s, "
+                        "(SELECT max(ID) FROM "_s +
+                            m_table +
+                            ") AS m) AS c WHERE m > COALESCE(pg_sequence_last_value(s::regclass), 0)"_L1,
+                        {PgParam::Text(m_table)});
+    });
+}
