@@ -84,7 +84,6 @@ Screens::Screens(const ::ProgramFolder& folders)
     m_info = create<TfrmInfo>(*this);
     m_splash = create<TfrmSplash>(*this);
     m_zoom = create<TfrmZoom>(nullptr);
-    m_backups = create<TfrmBackup>(*this, *m_backupWorker);
     // Archive by archive, the record card first. The first archive's card is followed by the two
     // attachment dialogs (they exist from the start; the card makes a fresh one for each use), and its other
     // screens come in an order of their own.
@@ -106,6 +105,7 @@ Screens::Screens(const ::ProgramFolder& folders)
     // The reminder window, after the screens of the archives.
     m_reminders = create<ReminderWindow>(*this);
     QObject::connect(m_reminders, &ReminderWindow::CardOpened, m_startMenu, &QWidget::hide);
+    m_backups = create<TfrmBackup>(*this, *m_backupWorker);
 }
 
 void Screens::createArchiveScreen(Archive& archive, ArchiveScreen screen, const CategoryDescriptor& category)
@@ -305,13 +305,14 @@ void Screens::ArchiveDamaged(QWidget* parent, const QString& archiveFile, const 
         BusyCursor busy;
         offer = Restore::NewestVerifying(m_folders.Data(), name);
     }
-    const QString damaged =
-        u"L'archivio \u00ab%1\u00bb \u00e8 danneggiato e non pu\u00f2 essere letto (%2)."_s.arg(name, detail);
     if (!offer) {
-        desktop().Warning(parent, title,
-                          damaged + u"\n\nNon c'\u00e8 una copia di sicurezza verificata che lo contenga."_s);
+        // The default error box, naming the archive, with SQLite's own report.
+        desktop().Error(parent, u"L'archivio \u00ab%1\u00bb \u00e8 danneggiato e non c'\u00e8 una copia di "
+                                u"sicurezza verificata che lo contenga.\n\n%2"_s.arg(name, detail));
         return;
     }
+    const QString damaged =
+        u"L'archivio \u00ab%1\u00bb \u00e8 danneggiato e non pu\u00f2 essere letto (%2)."_s.arg(name, detail);
     const QDateTime now = desktop().Now();
     const QString question =
         damaged +

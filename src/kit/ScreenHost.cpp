@@ -9,8 +9,6 @@ using namespace Qt::Literals::StringLiterals;
 
 void ScreenHost::ArchiveDamaged(QWidget* parent, const QString& archiveFile, const QString& detail)
 {
-    desktop().Warning(
-        parent, u"Archivio danneggiato"_s,
-        u"L'archivio \u00ab%1\u00bb \u00e8 danneggiato e non pu\u00f2 essere letto.\n\n%2"_s.arg(
-            QFileInfo(archiveFile).fileName(), detail));
+    desktop().Error(parent, u"L'archivio \u00ab%1\u00bb \u00e8 danneggiato.\n\n%2"_s.arg(
+                                QFileInfo(archiveFile).fileName(), detail));
 }

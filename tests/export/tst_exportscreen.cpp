@@ -119,7 +119,8 @@ private slots:
                               u"TfrmBrowseInfanzia"_s, u"TfrmSlideInfanzia"_s, u"TfrmFamiglia"_s,
                               u"TfrmBrowseFamiglia"_s, u"TfrmExpFamiglia"_s, u"TfrmRicercaFamiglia"_s,
                               u"TfrmSlideFamiglia"_s, u"TfrmTrovaFamiglia"_s}));
-        QCOMPARE(names.size(), first + 2 + 10 * 6);
+        // The archives' screens end with the last archive's find dialog; screens added since come after them.
+        QCOMPARE(names.indexOf(u"TfrmTrovaHobby"_s), first + 2 + 10 * 6 - 1);
         // Creating the screens touched no archive.
         QVERIFY(QDir(m_dir->path()).entryList(QDir::Files).isEmpty());
     }
