@@ -25,15 +25,15 @@ std::vector<Reminder> Find(TSQLiteDatabase& db, int archive, const std::optional
         throw ESQLiteException(state.problem);
     if (state.kind == ScheduleTables::State::Kind::Missing || !db.HasTable(QString(category.tableName)))
         return {};
-    // The join leaves out the rows of deleted cards. A due date that is not in the stored form would
-    // escape the comparison: it is always listed, so that it gets corrected.
+    // The join leaves out the rows of deleted cards. Two ranges of the index on Scadenza: the dates up to
+    // until, and the texts after every date (a due date typed as words by another program), which are
+    // listed so that they get corrected.
     QString sql =
         u"SELECT s.ID, s.IDScheda, s.Tipo, s.Descrizione, s.Note, s.Scadenza, s.RipetiMesi, c.varNome "
         "FROM Scadenze s JOIN %1 c ON c.ID = s.IDScheda"_s.arg(QString(category.tableName));
     QList<QByteArray> values;
     if (until) {
-        sql +=
-            u" WHERE s.Scadenza <= ? OR s.Scadenza NOT GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]'"_s;
+        sql += u" WHERE s.Scadenza <= ? OR s.Scadenza > '9999-12-31'"_s;
         values << ScheduleRules::Iso(*until).toUtf8();
     }
     const auto table = db.OpenQuery(sql, values);
@@ -86,12 +86,20 @@ int DaysOverdue(const Reminder& reminder, const QDate& today)
 
 void Sort(std::vector<Reminder>& reminders, const QDate& today)
 {
-    auto key = [&today](const Reminder& r) {
-        const bool overdue = !r.due || *r.due < today;
-        return std::make_tuple(overdue ? 0 : 1, r.due.value_or(QDate()), r.archive, r.animal, r.entryId);
+    auto before = [&today](const Reminder& a, const Reminder& b) {
+        const bool aOverdue = !a.due || *a.due < today, bOverdue = !b.due || *b.due < today;
+        if (aOverdue != bOverdue)
+            return aOverdue;
+        const QDate aDue = a.due.value_or(QDate()), bDue = b.due.value_or(QDate());
+        if (aDue != bDue)
+            return aDue < bDue;
+        if (a.archive != b.archive)
+            return a.archive < b.archive;
+        if (const int names = a.animal.compare(b.animal))
+            return names < 0;
+        return a.entryId < b.entryId;
     };
-    std::stable_sort(reminders.begin(), reminders.end(),
-                     [&](const Reminder& a, const Reminder& b) { return key(a) < key(b); });
+    std::sort(reminders.begin(), reminders.end(), before);
 }
 
 QStringList PrintedLines(const std::vector<Reminder>& reminders, const QDate& today)
