@@ -92,7 +92,11 @@ void printHelp(QTextStream& out, const ProgramFolder& folders)
         << u"Senza opzioni apre il programma. Con una delle opzioni seguenti lavora senza finestre e senza "
            u"chiedere la password, poi termina.\n\n"_s;
     auto line = [&out](const QString& left, const QString& help) {
-        out << u"  "_s << left.leftJustified(34) << help << u'\n';
+        // A long usage takes a line of its own, and its help goes below, in the column of the others.
+        if (left.size() >= 34)
+            out << u"  "_s << left << u'\n' << QString(36, u' ') << help << u'\n';
+        else
+            out << u"  "_s << left.leftJustified(34) << help << u'\n';
     };
     for (const Mode& mode : modes())
         line(mode.option + (mode.usage.isEmpty() ? QString() : u" "_s + mode.usage), mode.help);
