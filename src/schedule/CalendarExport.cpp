@@ -116,7 +116,7 @@ QByteArray Calendar(const std::vector<Reminder>& reminders, const QDateTime& sta
     return bytes;
 }
 
-Written Export(const QString& programFolder, const QDateTime& now)
+Written Export(const QString& programFolder, const QString& exportFolder, const QDateTime& now)
 {
     const ReminderScan scan = Reminders::FindAll(programFolder, now.date(), std::nullopt);
     if (!scan.problems.isEmpty())
@@ -124,7 +124,7 @@ Written Export(const QString& programFolder, const QDateTime& now)
     Written written;
     QString folder;
     try {
-        folder = ExportFolder::Ensure(programFolder);
+        folder = ExportFolder::Ensure(exportFolder);
     } catch (const EAutomationError& e) {
         throw std::runtime_error(e.message().toStdString());
     }

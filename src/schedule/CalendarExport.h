@@ -24,14 +24,15 @@ QByteArray Calendar(const std::vector<Reminder>& reminders, const QDateTime& sta
 
 struct Written
 {
-    QString path;    // Esportazioni/Scadenze.ics in the program folder
+    QString path;    // Scadenze.ics in the export folder
     int events = 0;  // entries written
     int skipped = 0; // entries left out for an unreadable due date
 };
 
-// Writes every open entry of the ten archives (read-only) to Esportazioni/Scadenze.ics, replacing the
+// Writes every open entry of the ten archives of programFolder (read-only) to Scadenze.ics in exportFolder
+// (created when missing), replacing the
 // earlier file only once the new one is whole. Raises std::runtime_error, with a message for the user,
 // when the file cannot be written (the earlier one then stays) or an archive cannot be read.
-Written Export(const QString& programFolder, const QDateTime& now);
+Written Export(const QString& programFolder, const QString& exportFolder, const QDateTime& now);
 
 } // namespace CalendarExport

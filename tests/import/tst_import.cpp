@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "automation/AutomationRegistry.h"
+#include "automation/ExportFolder.h"
 #include "automation/OfficeServers.h"
 #include "export/ExcelTransfer.h"
 #include "export/ExportGrid.h"
@@ -456,7 +457,7 @@ private slots:
         QVERIFY(ExportGrid::LoadExportGrid(store, grid));
         FakeDocumentDesk desk;
         Automation::Registry registry;
-        Automation::RegisterOfficeServers(registry, desk, source);
+        Automation::RegisterOfficeServers(registry, desk, ExportFolder::Path(source));
         QCOMPARE(ExportGridToExcel(grid, Categories::SheetName(horses()), registry).outcome,
                  ExcelExportResult::Outcome::Done);
         const QString workbook = QDir(source).filePath(u"Esportazioni/Archivio cavalli.xlsx"_s);

@@ -29,6 +29,8 @@ public:
     QString ProgramFolder() const override { return m_folder; }
     QString ProgramFile(const QString& name) const override { return m_folder + u'/' + name; }
     QString PasswordFilePath() const override { return {}; }
+    QString SharedFile(const QString& name) const override { return ProgramFile(name); }
+    QString ExportsFolder() const override { return m_folder + u"/Esportazioni"_s; }
     void ShowGuideTopic(const GuideTopic& topic) override { guides << topic.title; }
     void OpenMakerWebSite() override {}
     const Automation::Registry& OfficeServers() const override { return m_registry; }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The schedule's rules on real archives: dates, repetition, the tables' life beside the card table, the
 // reminders across the archives and the calendar file.
+#include "automation/ExportFolder.h"
 #include "schedule/CalendarExport.h"
 #include "schedule/Reminders.h"
 #include "schedule/ScheduleBook.h"
@@ -292,7 +293,8 @@ private slots:
             book.AddEntry(rex, entry(u"Vaccinazione"_s, QDate(2024, 5, 31), 12, u"Richiamo"_s));
         book.AddEntry(rex, entry(u"Visita"_s, QDate(2024, 6, 2), 0));
         const QDateTime now(QDate(2024, 5, 1), QTime(9, 0));
-        const CalendarExport::Written w = CalendarExport::Export(m_dir->path(), now);
+        const CalendarExport::Written w =
+            CalendarExport::Export(m_dir->path(), ExportFolder::Path(m_dir->path()), now);
         QCOMPARE(w.events, 2);
         QVERIFY(w.path.endsWith(u"/Esportazioni/Scadenze.ics"_s));
 
@@ -321,7 +323,7 @@ private slots:
         QVERIFY(summaries[0].contains(u"Vaccinazione: Richiamo"_s) && summaries[0].contains(u"Rex"_s));
 
         book.MarkDone(first, QDate(2024, 5, 30));
-        CalendarExport::Export(m_dir->path(), now.addDays(1));
+        CalendarExport::Export(m_dir->path(), ExportFolder::Path(m_dir->path()), now.addDays(1));
         QStringList after;
         QCOMPARE(uidsOf(TestFiles::ReadFile(w.path), &after), QStringList({uids[1], uids[0]}));
         QCOMPARE(QDir(m_dir->path() + u"/Esportazioni"_s).entryList(QDir::Files).size(), 1);

@@ -403,9 +403,9 @@ private slots:
                                    }});
         folders.Prepare();
         m_screens = std::make_unique<Screens>(folders);
-        find<QAbstractButton>(m_screens->HelpForm(), u"lblPDF"_s)->click();
+        child<QAbstractButton>(m_screens->HelpForm(), u"lblPDF"_s)->click();
         QCOMPARE(m_desktop->opened.back(), QUrl::fromLocalFile(root + u"/usr/share/codazzurra/Guida.pdf"_s));
-        const QString tip = find(m_screens->Info(), u"grpInfo"_s)->toolTip();
+        const QString tip = child(m_screens->Info(), u"grpInfo"_s)->toolTip();
         QVERIFY2(tip.contains(root + u"/home/.local/share/Codazzurra"_s) &&
                      tip.contains(root + u"/home/Documenti/Codazzurra/Esportazioni"_s),
                  qPrintable(tip));

@@ -297,7 +297,7 @@ void ReminderWindow::ExportCalendar()
     CalendarExport::Written written;
     try {
         BusyCursor busy;
-        written = CalendarExport::Export(m_host.ProgramFolder(), desktop().Now());
+        written = CalendarExport::Export(m_host.ProgramFolder(), m_host.ExportsFolder(), desktop().Now());
     } catch (const std::exception& e) {
         desktop().Warning(
             this, Title,
