@@ -8,6 +8,7 @@
 #include "kit/Controls.h"
 #include "kit/Desktop.h"
 #include "kit/Guard.h"
+#include "kit/PrintedList.h"
 #include "kit/ScreenHost.h"
 #include "kit/WindowPlacement.h"
 #include "program/Settings.h"
@@ -15,7 +16,6 @@
 #include "schedule/ScheduleRules.h"
 #include "search/ResultListPrinter.h"
 #include "shell/GuideTexts.h"
-#include "storage/AtomicFile.h"
 #include "storage/CategoryStore.h"
 #include "storage/ESQLiteException.h"
 
@@ -24,8 +24,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
-#include <QPagedPaintDevice>
-#include <QPrinter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -242,54 +240,18 @@ void ReminderWindow::OpenCard(int row)
 void ReminderWindow::Print()
 {
     if (m_reminders.empty()) {
-        desktop().Plain(this, u"Operazione di stampa non applicabile: la lista non contiene nessuna voce."_s);
+        desktop().Plain(this, ListPrintingTexts::EmptyList);
         return;
     }
-    if (!desktop().Question(this, u"Conferma operazione di stampa"_s,
+    if (!desktop().Question(this, ListPrintingTexts::ConfirmTitle,
                             u"Si vuole stampare l'elenco delle scadenze?"_s))
         return;
-    // The printed lists' rule: the default printer, or else, when the user agrees, a PDF file.
-    QString pdfPath;
-    if (!desktop().HasPrinter()) {
-        if (!desktop().Question(
-                this, u"Conferma operazione di stampa"_s,
-                u"Non \u00e8 installata nessuna stampante. Si vuole salvare l'elenco in un file PDF?"_s))
-            return;
-        pdfPath = desktop().ChooseFileToSave(this, u"Salva l'elenco in un file PDF"_s,
-                                             u"Documenti PDF (*.pdf)"_s, u"pdf"_s);
-        if (pdfPath.isEmpty())
-            return;
-        if (!pdfPath.endsWith(u".pdf"_s, Qt::CaseInsensitive))
-            pdfPath += u".pdf"_s;
-    }
-    bool done = false;
-    {
-        BusyCursor busy;
-        const QDateTime now = desktop().Now();
-        const PrintedListTexts texts{QString(FindDashLine), u"Scadenze sanitarie degli animali"_s,
-                                     ScheduleRules::Italian(now.date()),
-                                     PrintedTime(now.time(), QLocale::system())};
-        const QStringList lines = Reminders::PrintedLines(m_reminders, m_today);
-        AtomicFile::Writer pdfFile(pdfPath);
-        std::unique_ptr<QPagedPaintDevice> device;
-        if (pdfPath.isEmpty())
-            device = desktop().OpenPrintJob();
-        else if (pdfFile.Open())
-            device = desktop().OpenPdfFile(pdfPath, pdfFile.Device());
-        done = device && PrintResultList(*device, lines, texts);
-        if (auto* printer = dynamic_cast<QPrinter*>(device.get()))
-            done = done && printer->printerState() != QPrinter::Error &&
-                   printer->printerState() != QPrinter::Aborted;
-        device.reset();
-        if (done && !pdfPath.isEmpty())
-            done = pdfFile.Commit();
-    }
-    if (!done)
-        desktop().Error(this, pdfPath.isEmpty()
-                                  ? u"Stampa non riuscita: l'elenco non \u00e8 stato stampato."_s
-                                  : u"Salvataggio non riuscito: l'elenco non \u00e8 stato scritto nel "
-                                    "file "_s +
-                                        QDir::toNativeSeparators(pdfPath) + u'.');
+    const QStringList lines = Reminders::PrintedLines(m_reminders, m_today);
+    Kit::PrintLines(this, lines, [](const QDateTime& now) {
+        return PrintedListTexts{QString(FindDashLine), u"Scadenze sanitarie degli animali"_s,
+                                ScheduleRules::Italian(now.date()),
+                                PrintedTime(now.time(), QLocale::system())};
+    });
 }
 
 void ReminderWindow::ExportCalendar()

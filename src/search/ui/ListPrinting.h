@@ -2,6 +2,7 @@
 #pragma once
 
 #include "kit/Desktop.h"
+#include "kit/PrintedList.h"
 
 #include <QString>
 #include <QStringList>
@@ -25,19 +26,3 @@ struct ListPrintStyle
 // back. Returns whether pages were printed or saved.
 bool PrintListOnRequest(QWidget* parent, const QStringList& lines, const CategoryDescriptor& category,
                         const ListPrintStyle& style);
-
-// The texts of the list-printing dialogue.
-namespace ListPrintingTexts {
-inline const QString EmptyList =
-    QStringLiteral("Operazione di stampa non applicabile: la lista non contiene nessuna voce.");
-inline const QString ConfirmTitle = QStringLiteral("Conferma operazione di stampa");
-inline const QString NoPrinter =
-    QStringLiteral("Non \u00e8 installata nessuna stampante. Si vuole salvare l'elenco in un file PDF?");
-inline const QString PdfChooserTitle = QStringLiteral("Salva l'elenco in un file PDF");
-inline const QString PdfFilter = QStringLiteral("Documenti PDF (*.pdf)");
-inline const QString ReplaceTitle = QStringLiteral("Conferma sovrascrittura");
-inline const QString PrintFailed = QStringLiteral("Stampa non riuscita: l'elenco non \u00e8 stato stampato.");
-// followed by the file's path
-inline const QString PdfFailed =
-    QStringLiteral("Salvataggio non riuscito: l'elenco non \u00e8 stato scritto nel file ");
-} // namespace ListPrintingTexts
