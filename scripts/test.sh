@@ -18,8 +18,10 @@ echo "== Tests in the normal build"
 (cd build && ctest --output-on-failure --timeout 300 -j"$jobs") | tee build/ctest.log || status=1
 
 echo "== Tests under the sanitizers"
+# -O1 and line tables only: what the sanitizers' reports need, in less build time than -O2 -g.
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCODAZZURRA_SANITIZE=ON \
-    -DCODAZZURRA_BENCHMARKS=OFF > build-sanitize.log 2>&1 || { cat build-sanitize.log; exit 1; }
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCODAZZURRA_BENCHMARKS=OFF \
+    > build-sanitize.log 2>&1 || { cat build-sanitize.log; exit 1; }
 cmake --build build-sanitize -j"$jobs" >> build-sanitize.log 2>&1 || { tail -50 build-sanitize.log; exit 1; }
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

@@ -1,0 +1,2 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Nothing of its own: the tests' precompiled headers are made while compiling this file.
