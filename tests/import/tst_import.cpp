@@ -9,6 +9,7 @@
 #include "import/CellText.h"
 #include "import/ColumnMapping.h"
 #include "import/CsvSource.h"
+#include "import/DuplicateKeys.h"
 #include "import/ImportCommand.h"
 #include "import/ImportError.h"
 #include "import/TableCardSource.h"
@@ -265,6 +266,20 @@ private slots:
         QCOMPARE(all.outcome, Outcome::Ready);
         QCOMPARE(all.accepted, 5); // everything but the row with the check mark; now all are duplicates
         QCOMPARE(all.skippedRows, 1);
+    }
+
+    // Past its memory's share, the keys move to a temporary file: every key met before is still found,
+    // with where it was first met.
+    void duplicateKeys_areFoundOnceMovedToDisk()
+    {
+        DuplicateKeys keys(3);
+        for (quint64 k = 1; k <= 10; ++k)
+            QCOMPARE(keys.FindOrAdd(k * 0x9e3779b97f4a7c15u, qint64(k) + 1), 0);
+        QVERIFY(keys.OnDisk());
+        for (quint64 k = 1; k <= 10; ++k)
+            QCOMPARE(keys.FindOrAdd(k * 0x9e3779b97f4a7c15u, 99), qint64(k) + 1);
+        QCOMPARE(keys.FindOrAdd(11, -7), 0);
+        QCOMPARE(keys.FindOrAdd(11, 99), -7);
     }
 
     void photos_areCheckedAsTheCardLoadsThem()
