@@ -209,7 +209,8 @@ private slots:
         check(u"binary.csv"_s, QByteArray("Nome\n\0\1\2", 8), 2, u"byte nulli"_s);
         check(u"ragged.csv"_s, "Nome;Razza\nA;x\nB\nC;x;y\nD;x\n", 1, u"riga 3: 1 campo invece di 2"_s);
         QVERIFY(out.contains(u"riga 4: 3 campi invece di 2"_s));
-        check(u"damaged.xlsx"_s, "PK\3\4 not really a zip", 2, u"zip"_s);
+        // The reason in Italian, not libzip's English words.
+        check(u"damaged.xlsx"_s, "PK\3\4 not really a zip", 2, u"zip leggibile (formato non riconosciuto)"_s);
         check(u"noheader.ods"_s, {}, 2, u"zip"_s);
         // A member that unpacks to more than 100 times its compressed size.
         QVERIFY(writeZip(path(u"bomb.xlsx"_s), {{u"xl/workbook.xml"_s, QByteArray(4 << 20, ' ')}}));
