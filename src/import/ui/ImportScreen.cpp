@@ -27,6 +27,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTableWidget>
 
@@ -212,6 +213,7 @@ void ImportScreen::ChooseFile()
     if (ArchiveCardSource::IsArchiveSource(path)) {
         m_path = path;
         m_fileName->setText(path);
+        m_sheet->clear();
         setBusy(false);
         return;
     }
@@ -225,6 +227,7 @@ void ImportScreen::ChooseFolder()
         return;
     m_path = path;
     m_fileName->setText(path);
+    m_sheet->clear();
     setBusy(false);
 }
 
@@ -299,6 +302,8 @@ void ImportScreen::showPreview()
             m_preview->setItem(r + 1, c, new QTableWidgetItem(preview.rows[r].value(c)));
     }
     m_preview->resizeColumnsToContents();
+    m_preview->scrollToTop();
+    m_preview->horizontalScrollBar()->setValue(0);
     for (int c = 0; c < m_preview->columnCount(); ++c)
         m_preview->setColumnWidth(c, std::clamp(m_preview->columnWidth(c), 120, 260));
 }
@@ -380,7 +385,11 @@ void ImportScreen::RunImport()
 
 QString ImportScreen::ReportText() const
 {
-    return m_report.Text(QFileInfo(m_path).fileName(), category());
+    // A workbook of several sheets: the report says which one was read.
+    QString source = QFileInfo(m_path).fileName();
+    if (!isArchiveSource() && m_sheet->count() > 1)
+        source += u" \u2013 foglio "_s + m_sheet->currentText();
+    return m_report.Text(source, category());
 }
 
 void ImportScreen::SaveReport()
