@@ -55,11 +55,6 @@ void setRow(QTableWidget* table, int row, const QStringList& cells, const QColor
     }
 }
 
-QString repeatText(int months)
-{
-    return months == 0 ? u"una volta"_s : months == 1 ? u"ogni mese"_s : u"ogni %1 mesi"_s.arg(months);
-}
-
 } // namespace
 
 ScheduleScreen::ScheduleScreen(ScreenHost& host, const CategoryDescriptor& category, qint64 cardId,
@@ -219,7 +214,8 @@ void ScheduleScreen::Reload()
                                     : StateColours::Of(ScheduleRules::DueState::Overdue);
         setRow(m_list, r,
                {e.kind, e.description, e.lastDone ? ScheduleRules::Italian(*e.lastDone) : QString(),
-                e.due ? ScheduleRules::Italian(*e.due) : e.dueText, repeatText(e.repeatMonths), e.note},
+                e.due ? ScheduleRules::Italian(*e.due) : e.dueText, ScheduleRules::RepeatText(e.repeatMonths),
+                e.note},
                colour);
     }
     m_bookletList->setRowCount(int(m_booklet.size()));
