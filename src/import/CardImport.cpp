@@ -205,13 +205,14 @@ ImportReport RunImport(CardSource& source, const CategoryDescriptor& category, c
         ImportCandidate card;
         bool blocked = false;
         while (source.Next(card)) {
-            ++report.rowsRead;
-            if (progress && report.rowsRead % 64 == 0 && !progress(source.Progress())) {
+            // Cancelled before the row is counted: the report's counts agree with each other.
+            if (progress && (report.rowsRead + 1) % 64 == 0 && !progress(source.Progress())) {
                 report.outcome = Outcome::Cancelled;
                 if (transaction)
                     db->RollbackTransaction();
                 return report;
             }
+            ++report.rowsRead;
             QStringList problems = card.problems;
             // The card's save replaces these, and stored cards never hold them.
             bool sanitised = false;

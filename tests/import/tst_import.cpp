@@ -326,6 +326,7 @@ private slots:
         const ImportReport c =
             RunImport(cancelled, horses(), target(), {}, true, [&](double) { return ++calls < 3; });
         QCOMPARE(c.outcome, Outcome::Cancelled);
+        QCOMPARE(c.rowsRead, c.accepted); // the row in hand when cancelled is not counted as read
         QCOMPARE(c.ExitCode(), 3);
         QCOMPARE(cardsIn(target()).size(), 1);
 
