@@ -424,6 +424,7 @@ private slots:
         QCOMPARE(preview.rows[0], (QStringList{u"Rex A"_s, u"12,5"_s, u"12/03/2020"_s, u"25"_s, u"VERO"_s,
                                                u"7"_s, u"riga 1\nriga 2"_s}));
         QCOMPARE(preview.rows[1], QStringList{u"Fido"_s});
+        QCOMPARE(preview.numbers, (QList<qint64>{2, 4})); // the screen names rows as the report does
     }
 
     // Repeated rows of an .ods are never expanded: a million empty rows cost nothing.

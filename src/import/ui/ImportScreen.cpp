@@ -281,8 +281,8 @@ void ImportScreen::showPreview()
     m_preview->setRowCount(int(preview.rows.size()) + 1);
     m_preview->setHorizontalHeaderLabels(preview.headers);
     QStringList rowNames{u"Campo"_s};
-    for (int r = 1; r <= preview.rows.size(); ++r)
-        rowNames.append(QString::number(r + 1));
+    for (const qint64 number : preview.numbers)
+        rowNames.append(QString::number(number));
     m_preview->setVerticalHeaderLabels(rowNames);
     m_targets.clear();
     for (int c = 0; c < preview.headers.size(); ++c) {
