@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CardImport.h"
 
+#include "DuplicateKeys.h"
 #include "ImportError.h"
 #include "storage/CardFields.h"
 #include "storage/CategoryStore.h"
@@ -174,7 +175,7 @@ ImportReport RunImport(CardSource& source, const CategoryDescriptor& category, c
         }
 
         // The archive's cards, for the duplicates: origin > 0 is a row of the file, < 0 a card's ID.
-        QHash<quint64, qint64> seen;
+        DuplicateKeys seen;
         qint64 lastId = 0;
         if (db) {
             const auto cards =
@@ -185,7 +186,7 @@ ImportReport RunImport(CardSource& source, const CategoryDescriptor& category, c
                 for (const quint64 k :
                      keysOf(Win1252::Decode(cards->BlobText(1)), Win1252::Decode(cards->BlobText(2)),
                             Win1252::Decode(cards->BlobText(3))))
-                    seen.insert(k, -id);
+                    seen.FindOrAdd(k, -id);
             }
         }
 
@@ -204,13 +205,14 @@ ImportReport RunImport(CardSource& source, const CategoryDescriptor& category, c
         ImportCandidate card;
         bool blocked = false;
         while (source.Next(card)) {
-            ++report.rowsRead;
-            if (progress && report.rowsRead % 64 == 0 && !progress(source.Progress())) {
+            // Cancelled before the row is counted: the report's counts agree with each other.
+            if (progress && (report.rowsRead + 1) % 64 == 0 && !progress(source.Progress())) {
                 report.outcome = Outcome::Cancelled;
                 if (transaction)
                     db->RollbackTransaction();
                 return report;
             }
+            ++report.rowsRead;
             QStringList problems = card.problems;
             // The card's save replaces these, and stored cards never hold them.
             bool sanitised = false;
@@ -272,13 +274,12 @@ ImportReport RunImport(CardSource& source, const CategoryDescriptor& category, c
                 keysOf(card.values[CardFields::Nome], card.values[CardFields::DataNasc], card.values[15]);
             qint64 like = 0;
             int likeKey = -1;
-            for (qsizetype k = 0; k < keys.size() && like == 0; ++k) {
-                like = seen.value(keys[k], 0);
-                likeKey = int(k);
-            }
-            for (const quint64 k : keys) {
-                if (!seen.contains(k))
-                    seen.insert(k, card.row);
+            for (qsizetype k = 0; k < keys.size(); ++k) {
+                const qint64 met = seen.FindOrAdd(keys[k], card.row);
+                if (met != 0 && like == 0) {
+                    like = met;
+                    likeKey = int(k);
+                }
             }
             if (like != 0) {
                 const bool byChip = likeKey == 0 && !microchipKey(card.values[15]).isEmpty();

@@ -97,7 +97,9 @@ TablePreview PreviewTable(const TableFile& file, int count)
     if (!table->Next(row))
         throw EImportError(u"Il file \u00ab%1\u00bb non contiene righe da importare."_s.arg(file.path));
     preview.headers = row.cells;
-    while (preview.rows.size() < count && table->Next(row))
+    while (preview.rows.size() < count && table->Next(row)) {
         preview.rows.append(row.cells);
+        preview.numbers.append(row.number);
+    }
     return preview;
 }

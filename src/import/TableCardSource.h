@@ -42,5 +42,6 @@ struct TablePreview
 {
     QStringList headers;
     QList<QStringList> rows;
+    QList<qint64> numbers; // each row's number in the file, as the report names it (empty rows skipped)
 };
 TablePreview PreviewTable(const TableFile& file, int count = 20);

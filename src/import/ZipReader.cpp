@@ -15,6 +15,40 @@ QString damaged(const QString& path, const QString& why)
     return u"Il file \u00ab%1\u00bb non \u00e8 un file zip leggibile (%2)."_s.arg(path, why);
 }
 
+// libzip's reason in Italian, for the errors a damaged or unusual file gives; libzip's own words for the
+// rest.
+QString reason(const zip_error_t* error)
+{
+    switch (zip_error_code_zip(error)) {
+    case ZIP_ER_NOZIP:
+        return u"formato non riconosciuto"_s;
+    case ZIP_ER_INCONS:
+        return u"archivio zip incoerente o troncato"_s;
+    case ZIP_ER_CRC:
+        return u"somma di controllo errata"_s;
+    case ZIP_ER_READ:
+    case ZIP_ER_SEEK:
+    case ZIP_ER_EOF:
+        return u"errore di lettura: il file \u00e8 forse troncato"_s;
+    case ZIP_ER_OPEN:
+    case ZIP_ER_NOENT:
+        return u"impossibile aprire il file"_s;
+    case ZIP_ER_COMPNOTSUPP:
+        return u"metodo di compressione non supportato"_s;
+    case ZIP_ER_ENCRNOTSUPP:
+    case ZIP_ER_NOPASSWD:
+    case ZIP_ER_WRONGPASSWD:
+        return u"archivio cifrato con password"_s;
+    case ZIP_ER_ZLIB:
+    case ZIP_ER_COMPRESSED_DATA:
+        return u"dati compressi danneggiati"_s;
+    case ZIP_ER_MEMORY:
+        return u"memoria insufficiente"_s;
+    default:
+        return QString::fromUtf8(zip_error_strerror(const_cast<zip_error_t*>(error)));
+    }
+}
+
 } // namespace
 
 ZipMemberDevice::ZipMemberDevice(zip_file* file, qint64 declared, QString name)
@@ -37,7 +71,7 @@ qint64 ZipMemberDevice::readData(char* data, qint64 maxSize)
     const zip_int64_t n = zip_fread(m_file, data, zip_uint64_t(maxSize));
     if (n < 0) {
         m_failed = true;
-        setErrorString(QString::fromUtf8(zip_error_strerror(zip_file_get_error(m_file))));
+        setErrorString(reason(zip_file_get_error(m_file)));
         return -1;
     }
     m_read += n;
@@ -57,7 +91,7 @@ ZipReader::ZipReader(const QString& path)
     if (!m_zip) {
         zip_error_t e;
         zip_error_init_with_code(&e, error);
-        const QString why = QString::fromUtf8(zip_error_strerror(&e));
+        const QString why = reason(&e);
         zip_error_fini(&e);
         throw EImportError(damaged(path, why));
     }
@@ -124,7 +158,7 @@ std::unique_ptr<ZipMemberDevice> ZipReader::Open(const QString& name) const
     zip_stat_index(m_zip, zip_uint64_t(index), 0, &st);
     zip_file_t* file = zip_fopen_index(m_zip, zip_uint64_t(index), 0);
     if (!file)
-        throw EImportError(damaged(m_path, QString::fromUtf8(zip_error_strerror(zip_get_error(m_zip)))));
+        throw EImportError(damaged(m_path, reason(zip_get_error(m_zip))));
     return std::make_unique<ZipMemberDevice>(file, qint64(st.size), name);
 }
 

@@ -43,8 +43,9 @@ icaltimetype utcOf(const QDateTime& moment)
 
 QString summaryOf(const Reminder& r)
 {
+    // "Sverminazione", not "Sverminazione: Sverminazione", when the description only repeats the type.
     QString what = r.kind;
-    if (!r.description.isEmpty())
+    if (!r.description.isEmpty() && r.description.compare(r.kind, Qt::CaseInsensitive) != 0)
         what += u": "_s + r.description;
     return u"%1 \u2013 %2 (%3)"_s.arg(what, r.animal,
                                       QString(Categories::All.at(std::size_t(r.archive)).title));
@@ -52,9 +53,10 @@ QString summaryOf(const Reminder& r)
 
 QString descriptionOf(const Reminder& r)
 {
-    QString text = r.repeatMonths > 0
-                       ? u"Si ripete ogni %1 mesi dalla data di esecuzione."_s.arg(r.repeatMonths)
-                       : u"Da eseguire una volta."_s;
+    QString text =
+        r.repeatMonths > 0
+            ? u"Si ripete %1 dalla data di esecuzione."_s.arg(ScheduleRules::RepeatText(r.repeatMonths))
+            : u"Da eseguire una volta."_s;
     if (!r.note.isEmpty())
         text += u"\n"_s + r.note;
     return text;

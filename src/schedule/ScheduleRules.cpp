@@ -61,6 +61,19 @@ std::optional<QDate> ParseIso(const QString& text)
     return date;
 }
 
+QString RepeatText(int months)
+{
+    if (months <= 0)
+        return u"una volta"_s;
+    if (months == 1)
+        return u"ogni mese"_s;
+    if (months == 12)
+        return u"ogni anno"_s;
+    if (months % 12 == 0)
+        return u"ogni %1 anni"_s.arg(months / 12);
+    return u"ogni %1 mesi"_s.arg(months);
+}
+
 QDate NextDue(const QDate& done, int months)
 {
     // QDate::addMonths keeps the day, or takes the month's last day when it has no such day.

@@ -31,6 +31,10 @@ std::optional<QDate> ParseIso(const QString& text);
 // or the last day of the month when it has no such day (done 31 January, one month: 28 or 29 February).
 QDate NextDue(const QDate& done, int months);
 
+// How often an entry repeats, as the screens and the calendar say it: "una volta", "ogni mese",
+// "ogni 3 mesi", "ogni anno", "ogni 2 anni", "ogni 18 mesi".
+QString RepeatText(int months);
+
 enum class DueState { Overdue, DueSoon, Later };
 // Overdue before today; DueSoon from today to noticeDays later; Later after that.
 DueState StateOf(const QDate& due, const QDate& today, int noticeDays);

@@ -9,6 +9,7 @@
 #include "import/CellText.h"
 #include "import/ColumnMapping.h"
 #include "import/CsvSource.h"
+#include "import/DuplicateKeys.h"
 #include "import/ImportCommand.h"
 #include "import/ImportError.h"
 #include "import/TableCardSource.h"
@@ -208,7 +209,8 @@ private slots:
         check(u"binary.csv"_s, QByteArray("Nome\n\0\1\2", 8), 2, u"byte nulli"_s);
         check(u"ragged.csv"_s, "Nome;Razza\nA;x\nB\nC;x;y\nD;x\n", 1, u"riga 3: 1 campo invece di 2"_s);
         QVERIFY(out.contains(u"riga 4: 3 campi invece di 2"_s));
-        check(u"damaged.xlsx"_s, "PK\3\4 not really a zip", 2, u"zip"_s);
+        // The reason in Italian, not libzip's English words.
+        check(u"damaged.xlsx"_s, "PK\3\4 not really a zip", 2, u"zip leggibile (formato non riconosciuto)"_s);
         check(u"noheader.ods"_s, {}, 2, u"zip"_s);
         // A member that unpacks to more than 100 times its compressed size.
         QVERIFY(writeZip(path(u"bomb.xlsx"_s), {{u"xl/workbook.xml"_s, QByteArray(4 << 20, ' ')}}));
@@ -267,6 +269,20 @@ private slots:
         QCOMPARE(all.skippedRows, 1);
     }
 
+    // Past its memory's share, the keys move to a temporary file: every key met before is still found,
+    // with where it was first met.
+    void duplicateKeys_areFoundOnceMovedToDisk()
+    {
+        DuplicateKeys keys(3);
+        for (quint64 k = 1; k <= 10; ++k)
+            QCOMPARE(keys.FindOrAdd(k * 0x9e3779b97f4a7c15u, qint64(k) + 1), 0);
+        QVERIFY(keys.OnDisk());
+        for (quint64 k = 1; k <= 10; ++k)
+            QCOMPARE(keys.FindOrAdd(k * 0x9e3779b97f4a7c15u, 99), qint64(k) + 1);
+        QCOMPARE(keys.FindOrAdd(11, -7), 0);
+        QCOMPARE(keys.FindOrAdd(11, 99), -7);
+    }
+
     void photos_areCheckedAsTheCardLoadsThem()
     {
         const QByteArray jpeg = TestFiles::MakeJpeg(QSize(64, 48));
@@ -310,6 +326,7 @@ private slots:
         const ImportReport c =
             RunImport(cancelled, horses(), target(), {}, true, [&](double) { return ++calls < 3; });
         QCOMPARE(c.outcome, Outcome::Cancelled);
+        QCOMPARE(c.rowsRead, c.accepted); // the row in hand when cancelled is not counted as read
         QCOMPARE(c.ExitCode(), 3);
         QCOMPARE(cardsIn(target()).size(), 1);
 
@@ -407,6 +424,7 @@ private slots:
         QCOMPARE(preview.rows[0], (QStringList{u"Rex A"_s, u"12,5"_s, u"12/03/2020"_s, u"25"_s, u"VERO"_s,
                                                u"7"_s, u"riga 1\nriga 2"_s}));
         QCOMPARE(preview.rows[1], QStringList{u"Fido"_s});
+        QCOMPARE(preview.numbers, (QList<qint64>{2, 4})); // the screen names rows as the report does
     }
 
     // Repeated rows of an .ods are never expanded: a million empty rows cost nothing.

@@ -291,7 +291,7 @@ private slots:
         ScheduleBook book(cani(), m_dir->path());
         const qint64 first =
             book.AddEntry(rex, entry(u"Vaccinazione"_s, QDate(2024, 5, 31), 12, u"Richiamo"_s));
-        book.AddEntry(rex, entry(u"Visita"_s, QDate(2024, 6, 2), 0));
+        book.AddEntry(rex, entry(u"Visita"_s, QDate(2024, 6, 2), 0, u"visita"_s));
         const QDateTime now(QDate(2024, 5, 1), QTime(9, 0));
         const CalendarExport::Written w =
             CalendarExport::Export(m_dir->path(), ExportFolder::Path(m_dir->path()), now);
@@ -321,6 +321,8 @@ private slots:
         const QStringList uids = uidsOf(TestFiles::ReadFile(w.path), &summaries);
         QCOMPARE(uids.size(), 2);
         QVERIFY(summaries[0].contains(u"Vaccinazione: Richiamo"_s) && summaries[0].contains(u"Rex"_s));
+        QCOMPARE(summaries[1],
+                 u"Visita \u2013 Rex (Cani)"_s); // a description that repeats the type is not repeated
 
         book.MarkDone(first, QDate(2024, 5, 30));
         CalendarExport::Export(m_dir->path(), ExportFolder::Path(m_dir->path()), now.addDays(1));

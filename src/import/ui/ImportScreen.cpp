@@ -27,6 +27,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTableWidget>
 
@@ -50,6 +51,12 @@ QRadioButton* radio(const QString& name, const QString& text, QWidget* parent, Q
     r->setObjectName(name);
     r->setGeometry(geometry);
     group->addButton(r, id);
+    // While a run goes on the choices are disabled, and the palette's disabled text is as pale as the
+    // window's silver: they stay readable.
+    QPalette palette = r->palette();
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(112, 112, 112));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(112, 112, 112));
+    r->setPalette(palette);
     return r;
 }
 
@@ -212,6 +219,7 @@ void ImportScreen::ChooseFile()
     if (ArchiveCardSource::IsArchiveSource(path)) {
         m_path = path;
         m_fileName->setText(path);
+        m_sheet->clear();
         setBusy(false);
         return;
     }
@@ -225,6 +233,7 @@ void ImportScreen::ChooseFolder()
         return;
     m_path = path;
     m_fileName->setText(path);
+    m_sheet->clear();
     setBusy(false);
 }
 
@@ -272,8 +281,8 @@ void ImportScreen::showPreview()
     m_preview->setRowCount(int(preview.rows.size()) + 1);
     m_preview->setHorizontalHeaderLabels(preview.headers);
     QStringList rowNames{u"Campo"_s};
-    for (int r = 1; r <= preview.rows.size(); ++r)
-        rowNames.append(QString::number(r + 1));
+    for (const qint64 number : preview.numbers)
+        rowNames.append(QString::number(number));
     m_preview->setVerticalHeaderLabels(rowNames);
     m_targets.clear();
     for (int c = 0; c < preview.headers.size(); ++c) {
@@ -299,6 +308,8 @@ void ImportScreen::showPreview()
             m_preview->setItem(r + 1, c, new QTableWidgetItem(preview.rows[r].value(c)));
     }
     m_preview->resizeColumnsToContents();
+    m_preview->scrollToTop();
+    m_preview->horizontalScrollBar()->setValue(0);
     for (int c = 0; c < m_preview->columnCount(); ++c)
         m_preview->setColumnWidth(c, std::clamp(m_preview->columnWidth(c), 120, 260));
 }
@@ -334,6 +345,8 @@ ImportReport ImportScreen::run(bool write)
 {
     m_cancelled = false;
     setBusy(true);
+    m_reportView->setPlainText(write ? u"Importazione in corso..."_s
+                                     : u"Prova in corso: lettura del file..."_s);
     ImportReport report;
     try {
         const auto source = openSource();
@@ -380,7 +393,11 @@ void ImportScreen::RunImport()
 
 QString ImportScreen::ReportText() const
 {
-    return m_report.Text(QFileInfo(m_path).fileName(), category());
+    // A workbook of several sheets: the report says which one was read.
+    QString source = QFileInfo(m_path).fileName();
+    if (!isArchiveSource() && m_sheet->count() > 1)
+        source += u" \u2013 foglio "_s + m_sheet->currentText();
+    return m_report.Text(source, category());
 }
 
 void ImportScreen::SaveReport()

@@ -42,7 +42,10 @@ QString delayText(const Reminder& r, const QDate& today)
     if (!r.due)
         return u"data non valida"_s;
     const int days = Reminders::DaysOverdue(r, today);
-    return days > 0 ? QString::number(days) : days == 0 ? u"oggi"_s : u"fra %1 giorni"_s.arg(-days);
+    return days > 0     ? QString::number(days)
+           : days == 0  ? u"oggi"_s
+           : days == -1 ? u"domani"_s
+                        : u"fra %1 giorni"_s.arg(-days);
 }
 
 } // namespace
@@ -68,7 +71,7 @@ ReminderWindow::ReminderWindow(ScreenHost& host)
     m_list->verticalHeader()->hide();
     m_list->horizontalHeader()->setStretchLastSection(true);
     m_list->setFont(font);
-    for (const auto& [column, width] : {std::pair{0, 110}, {1, 150}, {2, 120}, {3, 250}, {4, 90}})
+    for (const auto& [column, width] : {std::pair{0, 100}, {1, 130}, {2, 120}, {3, 300}, {4, 90}})
         m_list->setColumnWidth(column, width);
     m_list->setAccessibleName(u"Scadenze"_s);
     m_problems =

@@ -55,11 +55,6 @@ void setRow(QTableWidget* table, int row, const QStringList& cells, const QColor
     }
 }
 
-QString repeatText(int months)
-{
-    return months == 0 ? u"una volta"_s : months == 1 ? u"ogni mese"_s : u"ogni %1 mesi"_s.arg(months);
-}
-
 } // namespace
 
 ScheduleScreen::ScheduleScreen(ScreenHost& host, const CategoryDescriptor& category, qint64 cardId,
@@ -102,10 +97,11 @@ ScheduleScreen::ScheduleScreen(ScreenHost& host, const CategoryDescriptor& categ
     kindLabel->setBuddy(m_kind);
     auto* descriptionLabel =
         Kit::Label(u"lblDescrizione"_s, u"Descrizione:"_s, this, QRect(176, 212, 200, 18), font);
-    m_description = Kit::Edit(u"txtDescrizione"_s, this, QRect(176, 232, 300, 26), font, descriptionLabel);
+    m_description = Kit::Edit(u"txtDescrizione"_s, this, QRect(176, 232, 260, 26), font, descriptionLabel);
+    // The due date's caption ends before the repetition's begins.
     auto* dueLabel =
-        Kit::Label(u"lblScadenza"_s, u"Scadenza (gg/mm/aaaa):"_s, this, QRect(486, 212, 180, 18), font);
-    m_due = Kit::Edit(u"txtScadenza"_s, this, QRect(486, 232, 130, 26), font, dueLabel);
+        Kit::Label(u"lblScadenza"_s, u"Scadenza (gg/mm/aaaa):"_s, this, QRect(446, 212, 172, 18), font);
+    m_due = Kit::Edit(u"txtScadenza"_s, this, QRect(446, 232, 130, 26), font, dueLabel);
     auto* repeatLabel =
         Kit::Label(u"lblRipeti"_s, u"Ripeti ogni (mesi):"_s, this, QRect(626, 212, 150, 18), font);
     m_repeat = new QSpinBox(this);
@@ -219,7 +215,8 @@ void ScheduleScreen::Reload()
                                     : StateColours::Of(ScheduleRules::DueState::Overdue);
         setRow(m_list, r,
                {e.kind, e.description, e.lastDone ? ScheduleRules::Italian(*e.lastDone) : QString(),
-                e.due ? ScheduleRules::Italian(*e.due) : e.dueText, repeatText(e.repeatMonths), e.note},
+                e.due ? ScheduleRules::Italian(*e.due) : e.dueText, ScheduleRules::RepeatText(e.repeatMonths),
+                e.note},
                colour);
     }
     m_bookletList->setRowCount(int(m_booklet.size()));
