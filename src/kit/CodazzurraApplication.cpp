@@ -7,6 +7,7 @@
 
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPalette>
 #include <QStyleFactory>
 #include <QTranslator>
 
@@ -17,6 +18,12 @@ CodazzurraApplication::CodazzurraApplication(int& argc, char** argv)
     // The desktop matches the windows to the menu entry and its icon.
     setDesktopFileName(MakerInfo::ApplicationId());
     setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // The style's disabled texts are as pale as the silver of the windows: a disabled choice would lose
+    // its words. They stay readable, visibly greyed.
+    QPalette disabledReadable = palette();
+    for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        disabledReadable.setColor(QPalette::Disabled, role, QColor(112, 112, 112));
+    setPalette(disabledReadable);
     // The program ends through its own exit commands, not when its last window hides.
     setQuitOnLastWindowClosed(false);
     // The message boxes' buttons and the file choosers speak Italian, like the rest of the program.

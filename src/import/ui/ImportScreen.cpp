@@ -51,12 +51,6 @@ QRadioButton* radio(const QString& name, const QString& text, QWidget* parent, Q
     r->setObjectName(name);
     r->setGeometry(geometry);
     group->addButton(r, id);
-    // While a run goes on the choices are disabled, and the palette's disabled text is as pale as the
-    // window's silver: they stay readable.
-    QPalette palette = r->palette();
-    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(112, 112, 112));
-    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(112, 112, 112));
-    r->setPalette(palette);
     return r;
 }
 
