@@ -136,6 +136,8 @@ bool Check(const QString& path, const QString& table, qint64* cards, QString* pr
         *problem = error;
         return false;
     }
+    // The copy was just written and is still in memory: mapped, its pages are read without being copied.
+    sqlite3_exec(db.get(), "PRAGMA mmap_size=4294967296", nullptr, nullptr, nullptr);
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db.get(), "PRAGMA integrity_check(1)", -1, &st, nullptr) != SQLITE_OK) {
         *problem = QString::fromUtf8(sqlite3_errmsg(db.get()));
