@@ -340,9 +340,10 @@ Outcome Make(const QString& programFolder, const QStringList& destinations, cons
         entry.size = QFileInfo(temp).size();
         copies[index] = temp;
         manifest.entries.push_back(entry);
-        pending =
-            Pending{index, share,
-                    std::async(std::launch::async, checkAndHash, temp, QString(s.table), std::cref(stop))};
+        // Run here, at the next settle, if no thread can be had.
+        pending = Pending{index, share,
+                          std::async(std::launch::async | std::launch::deferred, checkAndHash, temp,
+                                     QString(s.table), std::cref(stop))};
     }
     if (!settle()) {
         stopPending();
