@@ -228,9 +228,10 @@ void holdFigures(const QString& folder, int runs)
             while (copying) {
                 QElapsedTimer t;
                 t.start();
-                sqlite3_exec(db,
-                             "BEGIN IMMEDIATE; UPDATE infanzia SET varNome = varNome WHERE ID = 1; COMMIT",
-                             nullptr, nullptr, nullptr);
+                sqlite3_exec(
+                    db,
+                    "BEGIN IMMEDIATE; UPDATE infanzia SET varNome = hex(randomblob(4)) WHERE ID = 1; COMMIT",
+                    nullptr, nullptr, nullptr);
                 longest = std::max(longest, double(t.nsecsElapsed()) / 1e6);
                 ++saves;
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -245,7 +246,7 @@ void holdFigures(const QString& folder, int runs)
         writer.join();
         hold.ms.push_back(longest);
         std::printf("  run %d: %s after %d restarts, %d saves, the longest waited %.0f ms\n", run + 1,
-                    result.ok ? "copied" : "failed", result.restarts, saves, longest);
+                    result.ok ? "copied" : qPrintable(u"failed ("_s + result.error + u")"_s), result.restarts, saves, longest);
     }
     std::printf("One archive copied while it is saved every 2 ms (%d runs):\n", runs);
     copy.print("the whole copy, restarts included");
