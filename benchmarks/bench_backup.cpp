@@ -246,7 +246,8 @@ void holdFigures(const QString& folder, int runs)
         writer.join();
         hold.ms.push_back(longest);
         std::printf("  run %d: %s after %d restarts, %d saves, the longest waited %.0f ms\n", run + 1,
-                    result.ok ? "copied" : qPrintable(u"failed ("_s + result.error + u")"_s), result.restarts, saves, longest);
+                    result.ok ? "copied" : qPrintable(u"failed ("_s + result.error + u")"_s), result.restarts,
+                    saves, longest);
     }
     std::printf("One archive copied while it is saved every 2 ms (%d runs):\n", runs);
     copy.print("the whole copy, restarts included");
