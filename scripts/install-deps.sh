@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config
-    qt6-base-dev libsqlite3-dev libjpeg-dev libxlsxwriter-dev libzip-dev zlib1g-dev libical-dev
+    qt6-base-dev libsqlite3-dev libjpeg-dev libxlsxwriter-dev libzip-dev zlib1g-dev libssl-dev libical-dev
     qt6-qpa-plugins qt6-translations-l10n xdg-utils fonts-liberation2 fonts-dejavu-core
     sqlite3 libjpeg-turbo-progs poppler-utils xvfb xauth unzip python3 clang-format-14
     clang libclang-rt-dev

@@ -67,6 +67,8 @@ int main(int argc, char* argv[])
     addTopic(cursor, exportTopic.title, GuideTexts::ExportParagraphs(), false);
     const GuideTopic schedule = GuideTexts::Schedule();
     addTopic(cursor, schedule.title, GuideTexts::ScheduleParagraphs(), false);
+    const GuideTopic backup = GuideTexts::Backup();
+    addTopic(cursor, backup.title, GuideTexts::BackupParagraphs(), false);
     addTopic(cursor, GuideTexts::Import().title, GuideTexts::ImportParagraphs(), false);
 
     // Written beside the target and renamed over it once every byte is on disk, so that a failed build

@@ -70,62 +70,55 @@ Result Backup(const QString& source, const QString& target, int busyTimeoutMs, c
         return failure(SQLITE_CANTOPEN, error);
     sqlite3_exec(dst.get(), "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;", nullptr, nullptr, nullptr);
 
+    // One backup throughout: a write by another connection makes SQLite start it again from the first page,
+    // into the same destination transaction. Starting a new one instead would roll back a destination that
+    // has no journal, and read what that left as a damaged database.
     Result result;
-    for (int attempt = 0; attempt <= SteppedAttempts; ++attempt) {
-        const bool oneStep = attempt == SteppedAttempts;
-        sqlite3_backup* backup = sqlite3_backup_init(dst.get(), "main", src.get(), "main");
-        if (!backup)
-            return failure(sqlite3_extended_errcode(dst.get()), QString::fromUtf8(sqlite3_errmsg(dst.get())));
-        int rc = SQLITE_OK;
-        int lastRemaining = -1;
-        bool restarted = false;
-        int busyWaits = 0;
-        while (true) {
-            rc = sqlite3_backup_step(backup, oneStep ? -1 : PagesPerStep);
-            if (rc == SQLITE_DONE)
+    sqlite3_backup* backup = sqlite3_backup_init(dst.get(), "main", src.get(), "main");
+    if (!backup)
+        return failure(sqlite3_extended_errcode(dst.get()), QString::fromUtf8(sqlite3_errmsg(dst.get())));
+    int rc = SQLITE_OK;
+    int lastRemaining = -1;
+    int busyWaits = 0;
+    while (true) {
+        const bool oneStep = result.restarts >= SteppedAttempts;
+        rc = sqlite3_backup_step(backup, oneStep ? -1 : PagesPerStep);
+        if (rc == SQLITE_DONE)
+            break;
+        if (isBusy(rc)) {
+            // The source's busy handler is not asked during a backup step: wait here, as long.
+            if (++busyWaits * 10 > busyTimeoutMs)
                 break;
-            if (isBusy(rc)) {
-                // The source's busy handler is not asked during a backup step: wait here, as long.
-                if (++busyWaits * 10 > busyTimeoutMs)
-                    break;
-                QThread::msleep(10);
-                continue;
-            }
-            if (rc != SQLITE_OK)
-                break;
-            busyWaits = 0;
-            const int remaining = sqlite3_backup_remaining(backup);
-            const int total = sqlite3_backup_pagecount(backup);
-            // Another connection wrote: the copy began again from its first page.
-            if (lastRemaining >= 0 && remaining >= lastRemaining) {
-                restarted = true;
-                break;
-            }
-            lastRemaining = remaining;
-            if (progress && !progress(total - remaining, total)) {
-                sqlite3_backup_finish(backup);
-                result.cancelled = true;
-                result.error = u"interrotta"_s;
-                return result;
-            }
-        }
-        const int finish = sqlite3_backup_finish(backup);
-        if (rc == SQLITE_DONE && finish == SQLITE_OK) {
-            result.ok = true;
-            return result;
-        }
-        if (restarted) {
-            ++result.restarts;
+            QThread::msleep(10);
             continue;
         }
-        const int code = rc != SQLITE_OK && rc != SQLITE_DONE ? rc : finish;
-        Result r = failure(code, QString::fromUtf8(sqlite3_errstr(code)));
-        if (isBusy(code))
-            r.error = u"l'archivio \u00e8 bloccato da un'altra copia del programma"_s;
-        r.restarts = result.restarts;
-        return r;
+        if (rc != SQLITE_OK)
+            break;
+        busyWaits = 0;
+        const int remaining = sqlite3_backup_remaining(backup);
+        const int total = sqlite3_backup_pagecount(backup);
+        // Another connection wrote: the copy began again from its first page.
+        if (lastRemaining >= 0 && remaining >= lastRemaining)
+            ++result.restarts;
+        lastRemaining = remaining;
+        if (progress && !progress(total - remaining, total)) {
+            sqlite3_backup_finish(backup);
+            result.cancelled = true;
+            result.error = u"interrotta"_s;
+            return result;
+        }
     }
-    return result;
+    const int finish = sqlite3_backup_finish(backup);
+    if (rc == SQLITE_DONE && finish == SQLITE_OK) {
+        result.ok = true;
+        return result;
+    }
+    const int code = rc != SQLITE_OK && rc != SQLITE_DONE ? rc : finish;
+    Result r = failure(code, QString::fromUtf8(sqlite3_errstr(code)));
+    if (isBusy(code))
+        r.error = u"l'archivio \u00e8 bloccato da un'altra copia del programma"_s;
+    r.restarts = result.restarts;
+    return r;
 }
 
 bool Check(const QString& path, const QString& table, qint64* cards, QString* problem)
@@ -136,6 +129,8 @@ bool Check(const QString& path, const QString& table, qint64* cards, QString* pr
         *problem = error;
         return false;
     }
+    // The copy was just written and is still in memory: mapped, its pages are read without being copied.
+    sqlite3_exec(db.get(), "PRAGMA mmap_size=4294967296", nullptr, nullptr, nullptr);
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db.get(), "PRAGMA integrity_check(1)", -1, &st, nullptr) != SQLITE_OK) {
         *problem = QString::fromUtf8(sqlite3_errmsg(db.get()));

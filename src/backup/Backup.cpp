@@ -3,21 +3,24 @@
 
 #include "ArchiveCopy.h"
 #include "Rotation.h"
+#include "Sha256.h"
 #include "program/MakerInfo.h"
 #include "program/Settings.h"
 #include "shell/PasswordFile.h"
 #include "storage/AtomicFile.h"
 #include "storage/CategoryDescriptor.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <future>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 #include <zip.h>
 
@@ -133,6 +136,24 @@ struct Source
     QString table; // empty: not an archive
 };
 
+// A copy checked with PRAGMA integrity_check, then hashed.
+struct Checked
+{
+    bool sound = false;
+    QString problem; // why it is not
+    qint64 cards = 0;
+    QByteArray sha256; // empty when it could not be read, or stop was set
+};
+
+Checked checkAndHash(const QString& copy, const QString& table, const std::atomic<bool>& stop)
+{
+    Checked c;
+    c.sound = ArchiveCopy::Check(copy, table, &c.cards, &c.problem);
+    if (c.sound)
+        c.sha256 = Generation::Sha256OfFile(copy, [&](qint64, qint64) { return !stop.load(); });
+    return c;
+}
+
 struct ZipProgress
 {
     const Generation::Progress* progress;
@@ -189,7 +210,7 @@ Outcome Make(const QString& programFolder, const QStringList& destinations, cons
         const QFileInfo info(path);
         if (info.isFile()) {
             sources.push_back({QString(c.databaseFileName), path, QString(c.tableName)});
-            total += 3 * info.size();
+            total += 4 * info.size(); // copied, checked and hashed, zipped, read back
         }
     }
     for (const QString& name :
@@ -222,8 +243,50 @@ Outcome Make(const QString& programFolder, const QStringList& destinations, cons
         date = date.addSecs(1);
     manifest.date = date;
 
-    std::vector<QString> contentPaths;     // beside manifest.Files(): the archive copies
-    std::vector<QByteArray> smallContents; // and the small files' bytes, in their order
+    // Each archive's copy is checked and hashed on a second thread while the next archive is copied: the
+    // copy waits on the disk and SQLite, the check and the hash on the processor.
+    std::vector<QString> copies(sources.size());           // beside manifest.entries: the archive copies
+    std::vector<QByteArray> smallContents(sources.size()); // and the small files' bytes
+    std::atomic<bool> stop{false};
+    struct Pending
+    {
+        std::size_t index = 0;
+        qint64 share = 0;
+        std::future<Checked> checked;
+    };
+    std::optional<Pending> pending;
+    // Takes in the check of the copy made before; false when the backup cannot go on.
+    auto settle = [&] {
+        if (!pending)
+            return true;
+        const Checked c = pending->checked.get();
+        Manifest::Entry& entry = manifest.entries[pending->index];
+        done += pending->share;
+        pending.reset();
+        if (!c.sound) {
+            entry.damage = c.problem;
+            outcome.damaged << u"%1: %2"_s.arg(entry.name, entry.damage);
+            return true;
+        }
+        if (c.sha256.isEmpty()) {
+            outcome.cancelled = !report(done);
+            outcome.error = outcome.cancelled ? u"copia di sicurezza annullata"_s
+                                              : u"impossibile leggere la copia di %1"_s.arg(entry.name);
+            return false;
+        }
+        entry.cards = c.cards;
+        entry.sha256 = c.sha256;
+        if (report(done))
+            return true;
+        outcome.cancelled = true;
+        outcome.error = u"copia di sicurezza annullata"_s;
+        return false;
+    };
+    auto stopPending = [&] {
+        stop = true;
+        if (pending)
+            pending->checked.wait();
+    };
     for (const Source& s : sources) {
         Manifest::Entry entry;
         entry.name = s.name;
@@ -234,14 +297,14 @@ Outcome Make(const QString& programFolder, const QStringList& destinations, cons
             QFile file(s.path);
             const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
             if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+                stopPending();
                 outcome.error = u"impossibile leggere %1: %2"_s.arg(s.path, file.errorString());
                 return outcome;
             }
             entry.size = bytes.size();
-            entry.sha256 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+            entry.sha256 = Sha256::Hex(bytes);
+            smallContents[manifest.entries.size()] = bytes;
             manifest.entries.push_back(entry);
-            contentPaths.push_back({});
-            smallContents.push_back(bytes);
             continue;
         }
         // Size and time first: a write after them makes the next check see a change, never miss one.
@@ -255,40 +318,36 @@ Outcome Make(const QString& programFolder, const QStringList& destinations, cons
                 return report(done + (all > 0 ? share * pages / all : 0));
             });
         done += share;
-        if (copy.cancelled) {
-            outcome.cancelled = true;
-            outcome.error = u"copia di sicurezza annullata"_s;
+        if (copy.cancelled || (!copy.ok && !copy.damaged)) {
+            stopPending();
+            outcome.cancelled = copy.cancelled;
+            outcome.error = copy.cancelled ? u"copia di sicurezza annullata"_s
+                                           : u"impossibile copiare %1: %2"_s.arg(s.name, copy.error);
             return outcome;
         }
-        QString problem = copy.error;
-        qint64 cards = 0;
-        if (copy.ok && !ArchiveCopy::Check(temp, s.table, &cards, &problem)) {
-            entry.damage = problem;
-        } else if (!copy.ok && copy.damaged) {
-            entry.damage = problem;
-        } else if (!copy.ok) {
-            outcome.error = u"impossibile copiare %1: %2"_s.arg(s.name, problem);
+        if (!settle()) {
+            stopPending();
             return outcome;
         }
-        if (!entry.damage.isEmpty()) {
+        const std::size_t index = manifest.entries.size();
+        if (!copy.ok) {
+            entry.damage = copy.error;
             outcome.damaged << u"%1: %2"_s.arg(s.name, entry.damage);
-            done += 2 * share;
+            done += share;
             manifest.entries.push_back(entry);
             continue;
         }
-        entry.cards = cards;
         entry.size = QFileInfo(temp).size();
-        entry.sha256 = Generation::Sha256OfFile(
-            temp, [&](qint64 at, qint64) { return report(at); }, done, total);
-        if (entry.sha256.isEmpty()) {
-            outcome.cancelled = !report(done);
-            outcome.error = outcome.cancelled ? u"copia di sicurezza annullata"_s
-                                              : u"impossibile leggere la copia di %1"_s.arg(s.name);
-            return outcome;
-        }
-        done += share;
+        copies[index] = temp;
         manifest.entries.push_back(entry);
-        contentPaths.push_back(temp);
+        // Run here, at the next settle, if no thread can be had.
+        pending = Pending{index, share,
+                          std::async(std::launch::async | std::launch::deferred, checkAndHash, temp,
+                                     QString(s.table), std::cref(stop))};
+    }
+    if (!settle()) {
+        stopPending();
+        return outcome;
     }
 
     // The zip, under a temporary name; libzip writes it under one more of its own and renames it at the end.
@@ -303,18 +362,19 @@ Outcome Make(const QString& programFolder, const QStringList& destinations, cons
     const QByteArray manifestText = manifest.ToText();
     const QByteArray comment = Generation::UnsealedComment();
     bool added = zip_set_archive_comment(z, comment.constData(), zip_uint16_t(comment.size())) == 0;
-    std::size_t content = 0, small = 0;
-    for (const Manifest::Entry* e : manifest.Files()) {
-        const QString& path = contentPaths[content++];
+    for (std::size_t i = 0; i < manifest.entries.size() && added; ++i) {
+        const Manifest::Entry& e = manifest.entries[i];
+        if (!e.damage.isEmpty())
+            continue;
         zip_source_t* source = nullptr;
-        if (path.isEmpty()) {
-            const QByteArray& bytes = smallContents[small++];
+        if (copies[i].isEmpty()) {
+            const QByteArray& bytes = smallContents[i];
             source = zip_source_buffer(z, bytes.constData(), zip_uint64_t(bytes.size()), 0);
         } else {
-            source = zip_source_file(z, QFile::encodeName(path).constData(), 0, -1);
+            source = zip_source_file(z, QFile::encodeName(copies[i]).constData(), 0, -1);
         }
         const zip_int64_t index =
-            source ? zip_file_add(z, e->name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) : -1;
+            source ? zip_file_add(z, e.name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) : -1;
         if (index < 0) {
             if (source)
                 zip_source_free(source);
@@ -336,7 +396,7 @@ Outcome Make(const QString& programFolder, const QStringList& destinations, cons
         zip_discard(z);
         return outcome;
     }
-    ZipProgress zp{&options.progress, done, total - done, total};
+    ZipProgress zp{&options.progress, done, (total - done) / 2, total};
     zip_register_progress_callback_with_state(
         z, 0.01,
         [](zip_t*, double fraction, void* state) {
@@ -357,16 +417,21 @@ Outcome Make(const QString& programFolder, const QStringList& destinations, cons
         zip_discard(z);
         return outcome;
     }
-    QString error;
-    if (!Generation::Seal(zipPath, &error)) {
-        outcome.error = u"impossibile scrivere la copia in %1: %2"_s.arg(first, error);
-        return outcome;
+    done += zp.span;
+    // The copies are in the zip: removed now, their pages need never reach the disk while the zip is synced.
+    for (const QString& copy : copies) {
+        if (!copy.isEmpty())
+            QFile::remove(copy);
     }
-    // Read back against its manifest before it may be called a generation (Seal has just read back every
-    // byte of it for its checksum).
-    const Generation::Verdict verdict = Generation::Verify(zipPath, {}, {}, false);
+    // Read back once against its manifest, and sealed, before it may be called a generation.
+    const Generation::Verdict verdict = Generation::SealChecked(zipPath, [&](qint64 at, qint64 all) {
+        return report(done + (all > 0 ? (total - done) * at / all : 0));
+    });
     if (!verdict.ok) {
-        outcome.error = u"la copia scritta in %1 non corrisponde: %2"_s.arg(first, verdict.reason);
+        outcome.cancelled = verdict.reason == u"interrotta"_s;
+        outcome.error = outcome.cancelled
+                            ? u"copia di sicurezza annullata"_s
+                            : u"la copia scritta in %1 non corrisponde: %2"_s.arg(first, verdict.reason);
         return outcome;
     }
     const QString name = Generation::FileName(date);

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Generation.h"
 
-#include <QCryptographicHash>
+#include "Sha256.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -88,44 +89,174 @@ bool readEntry(zip_t* z, const QString& name, qint64 expectedSize,
     return true;
 }
 
-bool checksumMatches(const QString& path, QString* error, const Generation::Progress& progress, qint64 total)
+// The manifest of an open generation; nullopt, with the reason, when there is none.
+std::optional<Manifest> manifestOf(zip_t* z, QString* reason)
 {
+    QByteArray text;
+    if (!readEntry(
+            z, QString::fromLatin1(Manifest::FileName), -1,
+            [&](const char* data, qint64 n) {
+                text.append(data, n);
+                return text.size() < (1 << 20);
+            },
+            reason))
+        return std::nullopt;
+    std::optional<Manifest> manifest = Manifest::Parse(text);
+    if (!manifest)
+        *reason = u"elenco del contenuto (Manifest.txt) illeggibile"_s;
+    return manifest;
+}
+
+// What one reading of a whole generation found.
+struct Reading
+{
+    bool ok = false;
+    QString reason;
+    uLong crc = 0; // of every byte before the seal's digits
+};
+
+// Reads the zip at path once, from its first byte to its seal's digits, in order: each file the manifest
+// holds is hashed and checked against it (size and SHA-256), every other byte (the zip's headers and
+// directory, the manifest) goes into the CRC-32 the seal carries. A file checked by its SHA-256 enters that
+// CRC-32 through the one the zip's directory records for it, which libzip computed from the same bytes as it
+// wrote them: its data are read and hashed once, not also summed. Only the layout this program writes is
+// accepted: files stored without compression, each local header followed by its data, in the order of the
+// directory.
+Reading readThrough(zip_t* z, const QString& path, const Manifest& manifest,
+                    const Generation::Progress& progress)
+{
+    Reading r;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
-        return false;
+        r.reason = file.errorString();
+        return r;
     }
-    const qint64 size = file.size();
-    const qint64 commentSize = CommentHead.size() + ChecksumDigits;
-    if (size < commentSize + 22) {
-        *error = u"file troppo corto"_s;
-        return false;
-    }
-    uLong crc = crc32(0L, Z_NULL, 0);
+    const qint64 end = file.size() - ChecksumDigits;
+    const qint64 total = file.size();
     std::unique_ptr<char[]> buffer(new char[BufferSize]);
-    qint64 left = size - ChecksumDigits;
-    while (left > 0) {
-        const qint64 n = file.read(buffer.get(), std::min(left, BufferSize));
-        if (n <= 0) {
-            *error = file.errorString();
+    qint64 at = 0;
+    uLong crc = crc32(0L, Z_NULL, 0);
+    // The next length bytes of the file, through fn.
+    auto read = [&](qint64 length, const std::function<void(const char*, qint64)>& fn) {
+        if (at + length > end) {
+            r.reason = u"file troppo corto"_s;
             return false;
         }
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer.get()), uInt(n));
-        left -= n;
-        if (progress && !progress(size - ChecksumDigits - left, total)) {
-            *error = u"interrotta"_s;
-            return false;
+        while (length > 0) {
+            const qint64 n = file.read(buffer.get(), std::min(length, BufferSize));
+            if (n <= 0) {
+                r.reason = n < 0 ? file.errorString() : u"file troppo corto"_s;
+                return false;
+            }
+            fn(buffer.get(), n);
+            at += n;
+            length -= n;
+            if (progress && !progress(at, total)) {
+                r.reason = u"interrotta"_s;
+                return false;
+            }
         }
+        return true;
+    };
+    auto summed = [&](const char* data, qint64 n) {
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(data), uInt(n));
+    };
+    const QString unexpected = u"struttura del file zip inattesa"_s;
+    std::size_t checked = 0;
+    const zip_int64_t count = zip_get_num_entries(z, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t st;
+        zip_stat_init(&st);
+        constexpr zip_uint64_t needed =
+            ZIP_STAT_NAME | ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_METHOD;
+        if (zip_stat_index(z, zip_uint64_t(i), 0, &st) != 0 || (st.valid & needed) != needed ||
+            st.comp_method != ZIP_CM_STORE || st.size != st.comp_size) {
+            r.reason = unexpected;
+            return r;
+        }
+        QByteArray head;
+        const auto kept = [&](const char* data, qint64 n) {
+            head.append(data, n);
+            summed(data, n);
+        };
+        if (!read(30, kept))
+            return r;
+        const auto field = [&](int offset) {
+            return uint(uchar(head[offset])) | uint(uchar(head[offset + 1])) << 8;
+        };
+        // A local header, of this entry, without a data descriptor after the data.
+        if (!head.startsWith("PK\x03\x04") || (field(6) & 0x0008) != 0) {
+            r.reason = unexpected;
+            return r;
+        }
+        if (!read(qint64(field(26)) + field(28), kept))
+            return r;
+        if (head.mid(30, field(26)) != QByteArray(st.name)) {
+            r.reason = unexpected;
+            return r;
+        }
+        const QString name = QString::fromUtf8(st.name);
+        const Manifest::Entry* e = name == QLatin1String(Manifest::FileName) ? nullptr : manifest.Find(name);
+        if (!e) {
+            if (!read(qint64(st.comp_size), summed))
+                return r;
+            continue;
+        }
+        if (!e->damage.isEmpty() || qint64(st.size) != e->size) {
+            r.reason = u"%1 ha una dimensione diversa da quella registrata"_s.arg(name);
+            return r;
+        }
+        Sha256 hash;
+        if (!read(qint64(st.comp_size),
+                  [&](const char* data, qint64 n) { hash.AddData(QByteArrayView(data, n)); }))
+            return r;
+        if (hash.HexResult() != e->sha256) {
+            r.reason = u"%1 non corrisponde al suo SHA-256"_s.arg(name);
+            return r;
+        }
+        crc = crc32_combine(crc, st.crc, z_off_t(st.comp_size));
+        ++checked;
     }
-    const QByteArray stored = file.read(ChecksumDigits);
-    file.seek(size - commentSize);
-    const QByteArray head = file.read(CommentHead.size());
-    if (head != CommentHead ||
-        stored != QByteArray::number(qulonglong(crc), 16).rightJustified(ChecksumDigits, '0')) {
-        *error = u"il contenuto non corrisponde al suo codice di controllo"_s;
-        return false;
+    if (checked != manifest.Files().size()) {
+        r.reason = u"il numero di file non corrisponde all'elenco del contenuto"_s;
+        return r;
     }
-    return true;
+    // The directory, and the comment up to the seal's digits.
+    if (!read(end - at, summed))
+        return r;
+    r.crc = crc;
+    r.ok = true;
+    return r;
+}
+
+QByteArray checksumText(uLong crc)
+{
+    return QByteArray::number(qulonglong(crc), 16).rightJustified(ChecksumDigits, '0');
+}
+
+// The generation at path read through once, with its manifest; crc receives the CRC-32 its seal should carry.
+Generation::Verdict readWhole(const QString& path, const Generation::Progress& progress, uLong* crc)
+{
+    Generation::Verdict v;
+    Zip z = openForReading(path, &v.reason);
+    if (!z)
+        return v;
+    v.manifest = manifestOf(z.get(), &v.reason);
+    if (!v.manifest)
+        return v;
+    // Exactly the files the manifest names, and the manifest.
+    if (zip_get_num_entries(z.get(), 0) != zip_int64_t(v.manifest->Files().size() + 1)) {
+        v.reason = u"il numero di file non corrisponde all'elenco del contenuto"_s;
+        return v;
+    }
+    const Reading reading = readThrough(z.get(), path, *v.manifest, progress);
+    if (!reading.ok) {
+        v.reason = reading.reason;
+        return v;
+    }
+    *crc = reading.crc;
+    v.ok = true;
+    return v;
 }
 
 } // namespace
@@ -172,21 +303,7 @@ std::optional<Manifest> ReadManifest(const QString& path, QString* error)
 {
     QString reason;
     Zip z = openForReading(path, &reason);
-    std::optional<Manifest> manifest;
-    if (z) {
-        QByteArray text;
-        if (readEntry(
-                z.get(), QString::fromLatin1(Manifest::FileName), -1,
-                [&](const char* data, qint64 n) {
-                    text.append(data, n);
-                    return text.size() < (1 << 20);
-                },
-                &reason)) {
-            manifest = Manifest::Parse(text);
-            if (!manifest)
-                reason = u"elenco del contenuto (Manifest.txt) illeggibile"_s;
-        }
-    }
+    std::optional<Manifest> manifest = z ? manifestOf(z.get(), &reason) : std::nullopt;
     if (error)
         *error = reason;
     return manifest;
@@ -214,51 +331,70 @@ std::vector<Listed> List(const QString& folder)
 Verdict Verify(const QString& path, const QString& onlyFile, const Progress& progress, bool sealed)
 {
     Verdict v;
-    const bool whole = onlyFile.isEmpty() && sealed;
-    const qint64 fileSize = QFileInfo(path).size();
-    qint64 total = whole ? 2 * fileSize : fileSize;
-    if (whole && !checksumMatches(path, &v.reason, progress, total))
+    if (onlyFile.isEmpty()) {
+        uLong crc = 0;
+        v = readWhole(path, progress, &crc);
+        if (!v.ok || !sealed)
+            return v;
+        v.ok = false;
+        QFile file(path);
+        const qint64 commentSize = CommentHead.size() + ChecksumDigits;
+        if (!file.open(QIODevice::ReadOnly) || !file.seek(file.size() - commentSize) ||
+            file.read(commentSize) != CommentHead + checksumText(crc)) {
+            v.reason = u"il contenuto non corrisponde al suo codice di controllo"_s;
+            return v;
+        }
+        v.ok = true;
         return v;
+    }
     Zip z = openForReading(path, &v.reason);
     if (!z)
         return v;
-    v.manifest = ReadManifest(path, &v.reason);
+    v.manifest = manifestOf(z.get(), &v.reason);
     if (!v.manifest)
         return v;
-    const auto files = v.manifest->Files();
-    // Exactly the files the manifest names, and the manifest.
-    const zip_int64_t count = zip_get_num_entries(z.get(), 0);
-    if (count != zip_int64_t(files.size() + 1)) {
+    if (zip_get_num_entries(z.get(), 0) != zip_int64_t(v.manifest->Files().size() + 1)) {
         v.reason = u"il numero di file non corrisponde all'elenco del contenuto"_s;
         return v;
     }
-    if (!onlyFile.isEmpty()) {
-        const Manifest::Entry* e = v.manifest->Find(onlyFile);
-        if (!e || !e->damage.isEmpty()) {
-            v.reason = u"%1 non \u00e8 compreso"_s.arg(onlyFile);
-            return v;
-        }
-        total = e->size;
+    const Manifest::Entry* e = v.manifest->Find(onlyFile);
+    if (!e || !e->damage.isEmpty()) {
+        v.reason = u"%1 non \u00e8 compreso"_s.arg(onlyFile);
+        return v;
     }
-    qint64 done = whole ? fileSize : 0;
-    for (const Manifest::Entry* e : files) {
-        if (!onlyFile.isEmpty() && e->name != onlyFile)
-            continue;
-        QCryptographicHash hash(QCryptographicHash::Sha256);
-        const bool read = readEntry(
-            z.get(), e->name, e->size,
-            [&](const char* data, qint64 n) {
-                hash.addData(QByteArrayView(data, n));
-                done += n;
-                return !progress || progress(std::min(done, total), total);
-            },
-            &v.reason);
-        if (!read)
-            return v;
-        if (hash.result().toHex() != e->sha256) {
-            v.reason = u"%1 non corrisponde al suo SHA-256"_s.arg(e->name);
-            return v;
-        }
+    qint64 done = 0;
+    Sha256 hash;
+    const bool read = readEntry(
+        z.get(), e->name, e->size,
+        [&](const char* data, qint64 n) {
+            hash.AddData(QByteArrayView(data, n));
+            done += n;
+            return !progress || progress(std::min(done, e->size), e->size);
+        },
+        &v.reason);
+    if (!read)
+        return v;
+    if (hash.HexResult() != e->sha256) {
+        v.reason = u"%1 non corrisponde al suo SHA-256"_s.arg(e->name);
+        return v;
+    }
+    v.ok = true;
+    return v;
+}
+
+Verdict SealChecked(const QString& path, const Progress& progress)
+{
+    uLong crc = 0;
+    Verdict v = readWhole(path, progress, &crc);
+    if (!v.ok)
+        return v;
+    v.ok = false;
+    QFile file(path);
+    const QByteArray digits = checksumText(crc);
+    if (!file.open(QIODevice::ReadWrite) || !file.seek(file.size() - ChecksumDigits) ||
+        file.write(digits) != ChecksumDigits || !file.flush() || ::fsync(file.handle()) != 0) {
+        v.reason = file.errorString();
+        return v;
     }
     v.ok = true;
     return v;
@@ -280,12 +416,12 @@ bool Extract(const QString& path, const Manifest& manifest, const QString& name,
         *error = out.errorString();
         return false;
     }
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    Sha256 hash;
     bool written = true;
     const bool read = readEntry(
         z.get(), name, e->size,
         [&](const char* data, qint64 n) {
-            hash.addData(QByteArrayView(data, n));
+            hash.AddData(QByteArrayView(data, n));
             written = out.write(data, n) == n;
             return written;
         },
@@ -296,7 +432,7 @@ bool Extract(const QString& path, const Manifest& manifest, const QString& name,
     }
     if (!read)
         return false;
-    if (hash.result().toHex() != e->sha256) {
+    if (hash.HexResult() != e->sha256) {
         *error = u"%1 non corrisponde al suo SHA-256"_s.arg(name);
         return false;
     }
@@ -323,7 +459,7 @@ std::optional<QByteArray> ReadSmallFile(const QString& path, const Manifest& man
             },
             error))
         return std::nullopt;
-    if (QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex() != e->sha256) {
+    if (Sha256::Hex(bytes) != e->sha256) {
         *error = u"%1 non corrisponde al suo SHA-256"_s.arg(name);
         return std::nullopt;
     }
@@ -355,7 +491,7 @@ bool Seal(const QString& path, QString* error)
         crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer.get()), uInt(n));
         left -= n;
     }
-    const QByteArray digits = QByteArray::number(qulonglong(crc), 16).rightJustified(ChecksumDigits, '0');
+    const QByteArray digits = checksumText(crc);
     if (!file.seek(size - ChecksumDigits) || file.write(digits) != ChecksumDigits || !file.flush() ||
         ::fsync(file.handle()) != 0) {
         *error = file.errorString();
@@ -369,7 +505,7 @@ QByteArray Sha256OfFile(const QString& path, const Progress& progress, qint64 do
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    Sha256 hash;
     std::unique_ptr<char[]> buffer(new char[BufferSize]);
     qint64 done = doneBefore;
     while (true) {
@@ -378,12 +514,12 @@ QByteArray Sha256OfFile(const QString& path, const Progress& progress, qint64 do
             return {};
         if (n == 0)
             break;
-        hash.addData(QByteArrayView(buffer.get(), n));
+        hash.AddData(QByteArrayView(buffer.get(), n));
         done += n;
         if (progress && !progress(done, total))
             return {};
     }
-    return hash.result().toHex();
+    return hash.HexResult();
 }
 
 } // namespace Generation

@@ -49,10 +49,13 @@ struct Verdict
     std::optional<Manifest> manifest;
 };
 // Checks a generation: its checksum, the zip's consistency, its manifest, and each file against the
-// manifest (size and SHA-256). With onlyFile, the manifest and that file only (which must be held). The
-// checksum is left out when sealed is false: right after Seal, which has just read every byte back.
+// manifest (size and SHA-256), reading the file once. With onlyFile, the manifest and that file only (which
+// must be held). The checksum is left out when sealed is false.
 Verdict Verify(const QString& path, const QString& onlyFile = {}, const Progress& progress = {},
                bool sealed = true);
+// The zip just written at path read back once and checked as Verify does, then sealed (see Seal): the last
+// step before it is given a generation's name.
+Verdict SealChecked(const QString& path, const Progress& progress = {});
 
 // Writes the file name of the generation into target (created, or emptied first), checking its size and
 // SHA-256 against the manifest on the way. False, with the reason, when it does not match or cannot be

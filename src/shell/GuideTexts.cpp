@@ -120,4 +120,23 @@ QStringList ImportParagraphs()
     };
 }
 
+GuideTopic Backup()
+{
+    return {u"Copie di sicurezza"_s, joinParagraphs(BackupParagraphs())};
+}
+
+QStringList BackupParagraphs()
+{
+    return {
+        u"La finestra Copia di sicurezza si apre dall'icona omonima della finestra di partenza. Ogni copia di sicurezza è un unico file, chiamato con la data e l'ora in cui è stata fatta (per esempio «Codazzurra 2025-03-05 18.30.00.zip»), che contiene gli archivi esistenti (Cani.db, Gatti.db e gli altri), il file della password, le impostazioni (Codazzurra.ini) e l'elenco del contenuto (Manifest.txt), con la dimensione e il codice di controllo di ogni file e il numero di schede di ogni archivio. Ogni archivio è copiato com'era in un preciso istante, anche mentre un'altra copia del programma salva, e viene controllato prima di entrare nella copia; il file scritto viene poi riletto e confrontato con il suo elenco prima di ricevere il nome definitivo. L'elenco della finestra mostra per ogni copia la data, il motivo (automatica, su richiesta, prima del ripristino), la dimensione, le schede di ogni archivio e l'esito della verifica."_s,
+        u"I file allegati alle schede e le cartelle delle schede restano dove sono e non fanno parte della copia di sicurezza: vanno copiati a parte, per esempio sulla stessa chiavetta che fa da seconda destinazione."_s,
+        u"Le copie vanno nella cartella Backup accanto agli archivi. Questa cartella protegge dagli errori e dagli archivi danneggiati, ma non dal guasto o dalla perdita del disco: per questo con Scegli... si può indicare una seconda destinazione (una chiavetta USB, un altro disco, una cartella di rete), e da quel momento ogni copia va in entrambe; Nessuna la toglie. Se la seconda destinazione manca (per esempio la chiavetta non è inserita), la copia va soltanto nella cartella Backup, e la finestra e l'avvio successivo segnalano da quando la seconda viene saltata."_s,
+        u"Dopo la password, se la copia più recente ha più di 24 ore e un archivio è cambiato, parte da sola una copia automatica, in sottofondo: si può continuare a lavorare, e una scritta nella finestra di partenza la segnala finché è in corso. Esegui ora fa subito una copia; Annulla la interrompe senza lasciare file a metà. Si conservano le 10 copie più recenti (il numero si cambia con la voce Generazioni della sezione [Backup] di Codazzurra.ini), la più recente di ciascuno degli ultimi 12 mesi e l'ultima fatta prima di un ripristino; le più vecchie vengono eliminate solo dopo che una copia nuova è stata verificata. Verifica rilegge tutte le copie dell'elenco byte per byte: una copia danneggiata viene indicata come tale e non viene mai ripristinata."_s,
+        u"Per ripristinare, selezionare una copia nell'elenco, scegliere in Da ripristinare se ripristinare tutto (archivi, password e impostazioni) o un solo archivio, e fare clic su Ripristina. Prima di sostituire qualcosa, il programma salva i file attuali in una nuova copia, segnata «prima del ripristino», così che anche un ripristino si possa annullare. Le schede salvate dopo la data della copia non ci sono più nell'archivio ripristinato. Se un'altra copia del programma sta scrivendo in quell'archivio, il ripristino viene rifiutato: riprovare più tardi; le altre copie del programma vedono l'archivio ripristinato alla lettura successiva."_s,
+        u"Attenzione alla password: ripristinando tutto si ripristina anche il file della password, e con esso la password in uso il giorno della copia, che da quel momento servirà per entrare nel programma. Il programma lo ricorda prima di procedere: se la password è stata cambiata dopo quella copia, bisogna conoscere quella vecchia."_s,
+        u"Se un archivio risulta danneggiato, all'apertura o durante il lavoro, il messaggio lo nomina e propone la copia più recente che lo contiene integro, con la sua data. Accettando, il file danneggiato viene spostato da parte con un nuovo nome (non viene mai cancellato) e l'archivio viene riscritto da quella copia."_s,
+        u"Le copie si possono anche pianificare senza aprire il programma (per esempio con cron): Codazzurra --backup fa una copia nelle destinazioni scelte, Codazzurra --verify verifica quelle della cartella Backup; Codazzurra --help elenca tutti i comandi."_s,
+    };
+}
+
 } // namespace GuideTexts

@@ -22,6 +22,8 @@ GuideTopic Export();
 QStringList ExportParagraphs();
 GuideTopic Schedule();
 QStringList ScheduleParagraphs();
+GuideTopic Backup();
+QStringList BackupParagraphs();
 GuideTopic Import();
 QStringList ImportParagraphs();
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Generations made, verified, listed, rotated and restored on temporary folders, with the faults a user's
 // disk meets: a damaged archive, a flipped byte, a locked archive, a missing or unwritable destination.
+#include "backup/ArchiveCopy.h"
 #include "backup/Backup.h"
 #include "backup/BackupCommands.h"
 #include "backup/Generation.h"
@@ -155,6 +156,15 @@ private slots:
             if (Generation::Verify(path).ok)
                 QFAIL(qPrintable(u"a flipped byte at %1 of %2 was not found"_s.arg(at).arg(original.size())));
         }
+        // The seal made while reading back, which takes each file's sum from the zip's directory, is the sum
+        // of the bytes themselves: sealing again over every byte changes nothing.
+        QVERIFY(TestFiles::WriteFile(path, original));
+        QString error;
+        QVERIFY(Generation::Seal(path, &error));
+        QCOMPARE(TestFiles::ReadFile(path), original);
+        // A zip whose files no longer match its manifest when read back is not sealed.
+        flipByte(path, original.size() / 2);
+        QVERIFY(!Generation::SealChecked(path).ok);
         // A damaged generation is never restored.
         QVERIFY(TestFiles::WriteFile(path, original));
         flipByte(path, original.size() / 2);
@@ -381,6 +391,45 @@ private slots:
         // A generation whose copy of the archive is damaged is never offered.
         flipByte(first.paths[0], QFileInfo(first.paths[0]).size() / 2);
         QVERIFY(!Restore::NewestVerifying(folder(), u"Cavalli.db"_s));
+    }
+
+    void copyRestartedByWritesEndsInOneStep()
+    {
+        // An archive of several steps, saved by another connection between every two of them, and then by
+        // another thread, every millisecond, while it is copied again.
+        const QString archive = m_dir->filePath(u"Cavalli.db"_s);
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(archive.toUtf8().constData(), &db), SQLITE_OK);
+        sqlite3_busy_timeout(db, 10000);
+        const auto save = [&] {
+            return sqlite3_exec(db, "UPDATE amici SET varNome = hex(randomblob(4)) WHERE ID = 2", nullptr,
+                                nullptr, nullptr) == SQLITE_OK;
+        };
+        QCOMPARE(sqlite3_exec(db, "UPDATE amici SET Picture = randomblob(4000000) WHERE ID = 1", nullptr,
+                              nullptr, nullptr),
+                 SQLITE_OK);
+        for (const bool threaded : {false, true}) {
+            std::atomic<bool> copying = true;
+            std::thread writer([&] {
+                while (threaded && copying) {
+                    save();
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+            });
+            const QString target = m_dir->filePath(u"copy%1.db"_s.arg(threaded));
+            const auto copy = ArchiveCopy::Backup(archive, target, 10000,
+                                                  [&](qint64, qint64) { return threaded || save(); });
+            copying = false;
+            writer.join();
+            QVERIFY2(copy.ok && !copy.damaged, qPrintable(copy.error));
+            if (!threaded)
+                QCOMPARE(copy.restarts, ArchiveCopy::SteppedAttempts);
+            qint64 cards = 0;
+            QString problem;
+            QVERIFY2(ArchiveCopy::Check(target, u"amici"_s, &cards, &problem), qPrintable(problem));
+            QCOMPARE(cards, qint64(5));
+        }
+        sqlite3_close(db);
     }
 
     void backupWhileAnotherCopySaves()

@@ -10,6 +10,7 @@
 #include "card/ui/RecordCard.h"
 #include "kit/CommandPicture.h"
 #include "program/Settings.h"
+#include "shell/GuideTexts.h"
 #include "shell/ui/TfrmAvvio.h"
 #include "support/FakeDesktop.h"
 #include "support/TestArchive.h"
@@ -101,6 +102,14 @@ private slots:
         find<QPushButton>(screen, u"cmdRipristina"_s)->click();
         QVERIFY(m_desktop->questions.isEmpty()); // not even offered
         QVERIFY(m_desktop->messages.last().text.contains(u"danneggiata"_s));
+        // Its guide topic.
+        QString title;
+        TestGui::WhenModal([&](QWidget* help) {
+            title = help->findChild<QLabel*>(u"panTitle"_s)->text();
+            help->close();
+        });
+        find<QPushButton>(screen, u"btnGuida"_s)->click();
+        QCOMPARE(title, GuideTexts::Backup().title);
         screen->close();
     }
 

@@ -12,6 +12,7 @@
 #include "kit/ScreenHost.h"
 #include "kit/WindowPlacement.h"
 #include "program/Settings.h"
+#include "shell/GuideTexts.h"
 #include "shell/PasswordFile.h"
 #include "storage/CategoryDescriptor.h"
 
@@ -109,9 +110,10 @@ TfrmBackup::TfrmBackup(ScreenHost& host, BackupWorker& worker)
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(u"prgAvanzamento"_s);
-    m_progress->setGeometry(12, 428, 560, 24);
+    m_progress->setGeometry(12, 428, 472, 24);
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
+    QPushButton* guide = Kit::Button(u"btnGuida"_s, u"Guida"_s, this, QRect(492, 424, 80, 30));
     m_cancel = Kit::Button(u"cmdAnnulla"_s, u"Annulla"_s, this, QRect(580, 424, 80, 30));
     m_close = Kit::Button(u"cmdChiudi"_s, u"Chiudi"_s, this, QRect(668, 424, 80, 30));
 
@@ -122,6 +124,8 @@ TfrmBackup::TfrmBackup(ScreenHost& host, BackupWorker& worker)
             Kit::GuardedSlot(this, [this] { ChooseSecondDestination(); }));
     connect(m_clear, &QPushButton::clicked, this,
             Kit::GuardedSlot(this, [this] { ClearSecondDestination(); }));
+    connect(guide, &QPushButton::clicked, this,
+            Kit::GuardedSlot(this, [this] { m_host.ShowGuideTopic(GuideTexts::Backup()); }));
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_worker.Cancel(); });
     connect(m_close, &QPushButton::clicked, this, &TfrmBackup::reject);
     connect(&m_worker, &BackupWorker::Progress, this, [this](qint64 done, qint64 total) {
