@@ -23,6 +23,8 @@
 #include "schedule/ui/ScheduleScreen.h"
 #include "search/ui/AdvancedSearch.h"
 #include "search/ui/FindDialog.h"
+#include "server/ServerScheduleSql.h"
+#include "server/ServerSetting.h"
 #include "shell/GuideTexts.h"
 #include "shell/PasswordFile.h"
 #include "shell/ui/TfrmAvvio.h"
@@ -32,6 +34,7 @@
 #include "shell/ui/TfrmPassword.h"
 #include "shell/ui/TfrmSplash.h"
 #include "storage/AtomicFile.h"
+#include "storage/FileScheduleSql.h"
 #include "viewer/ui/PhotoViewer.h"
 #include "viewer/ui/Slideshow.h"
 
@@ -42,6 +45,16 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+// Where the schedules are: the archives' server when the settings name one, the archive files otherwise;
+// asked at each use, on the thread that uses it.
+ScheduleSource scheduleSource(const QString& folder)
+{
+    return [folder] {
+        const QString server = ServerSetting::Of(folder);
+        return (server.isEmpty() ? FileScheduleSql::Source(folder) : ServerScheduleSql::Source(server))();
+    };
+}
 
 // What writes killed midway left in the program folder: temporary copies of the password file and of the
 // card's picture, and unfinished documents and workbooks in the export folder. An hour after their last
@@ -103,7 +116,7 @@ Screens::Screens(const ::ProgramFolder& folders)
             createArchiveScreen(archive, screen, category);
     }
     // The reminder window, after the screens of the archives.
-    m_reminders = create<ReminderWindow>(*this);
+    m_reminders = create<ReminderWindow>(*this, scheduleSource(m_folders.Data()));
     QObject::connect(m_reminders, &ReminderWindow::CardOpened, m_startMenu, &QWidget::hide);
     m_backups = create<TfrmBackup>(*this, *m_backupWorker);
 }
@@ -364,8 +377,8 @@ void Screens::ShowArchiveScreen(const CategoryDescriptor& category, ArchiveScree
         break;
     case ArchiveScreen::Schedule:
         if (const std::optional<qint64> id = a->card->Editor().Id()) {
-            ScheduleScreen schedule(*this, category, *id, a->card->Value(CardFields::Nome).trimmed(),
-                                    a->card);
+            ScheduleScreen schedule(*this, category, *id, a->card->Value(CardFields::Nome).trimmed(), a->card,
+                                    scheduleSource(m_folders.Data()));
             schedule.exec();
         }
         break;

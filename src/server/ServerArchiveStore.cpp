@@ -227,8 +227,13 @@ qint64 ServerArchiveStore::SaveCard(std::optional<qint64> id, const CardValues& 
 
 void ServerArchiveStore::DeleteCard(qint64 id)
 {
+    // The card first: a schedule write for it holds the card's row (FOR KEY SHARE) until it commits, so
+    // the deletes of the schedule's rows, which come after, see what it wrote.
     m_link->Write([&](PgConnection& connection) {
         connection.Exec("DELETE FROM "_L1 + m_table + " WHERE ID = $1"_L1, {PgParam::Number(id)});
+        for (const QString& table :
+             {ServerSchema::ScheduleTable(m_category), ServerSchema::TreatmentTable(m_category)})
+            connection.Exec("DELETE FROM "_L1 + table + " WHERE IDScheda = $1"_L1, {PgParam::Number(id)});
     });
 }
 

@@ -65,7 +65,7 @@ State Inspect(TSQLiteDatabase& db)
         problem = problemOf(db, QString::fromLatin1(Treatments), treatmentColumns(), &treatments);
     if (!problem.isEmpty())
         return {State::Kind::WrongColumns, problem};
-    return {entries ? State::Kind::Ready : State::Kind::Missing, {}};
+    return {entries ? State::Kind::Ready : State::Kind::Missing, {}, treatments};
 }
 
 void Ensure(TSQLiteDatabase& db)

@@ -22,7 +22,8 @@ struct State
         WrongColumns // a table of that name without the columns the program needs: left alone
     };
     Kind kind = Kind::Missing;
-    QString problem; // for WrongColumns: which table lacks which column
+    QString problem;      // for WrongColumns: which table lacks which column
+    bool booklet = false; // Trattamenti exists
 };
 
 // What the archive on db holds.
