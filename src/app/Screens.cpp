@@ -294,13 +294,11 @@ void Screens::startAutomaticBackup()
             const QString folder = m_folders.Data();
             const QDateTime now = desktop().Now();
             m_backupWorker->Start([folder, now, outcome](const Generation::Progress& progress) {
-                if (!Backup::AutomaticDue(folder, now))
-                    return;
                 Backup::Options options;
                 options.reason = Manifest::Reason::Automatic;
                 options.now = now;
                 options.progress = progress;
-                *outcome = Backup::MakeConfigured(folder, options);
+                *outcome = Backup::MakeAutomatic(folder, options);
             });
         },
         Qt::QueuedConnection);
