@@ -1107,6 +1107,24 @@ void drawImportIcon()
     });
 }
 
+// The start menu's server command: a database server (three stacked discs) with the arrows of a copy
+// both ways, on a round badge.
+void drawServerIcon()
+{
+    const QColor colour(214, 112, 32);
+    drawBadge(QStringLiteral("icon_server"), 48, colour, [colour](Pen& d) {
+        for (const qreal y : {58.0, 44.0, 30.0}) {
+            QPainterPath disc;
+            disc.addRoundedRect(QRectF(24, y, 36, 16), 7, 7);
+            d.fill(disc, Qt::white, 0);
+            d.ellipse(QRectF(48, y + 5, 6, 6), colour, 0);
+        }
+        d.line({70, 30}, {70, 66}, Qt::white, 6);
+        d.fill(polygon({{61, 38}, {79, 38}, {70, 26}}), Qt::white, 0);
+        d.fill(polygon({{61, 58}, {79, 58}, {70, 70}}), Qt::white, 0);
+    });
+}
+
 } // namespace
 
 // The start menu's backup command: a safe-keeping box (a shield) with a circular arrow, on a deep azure
@@ -1175,6 +1193,7 @@ int main(int argc, char* argv[])
     drawBackupIcon();
     drawSchedule();
     drawImportIcon();
+    drawServerIcon();
     save(placeholder(320, 237), QStringLiteral("placeholder.jpg"), "JPG", 92);
     save(placeholder(715, 539), QStringLiteral("viewer_placeholder.jpg"), "JPG", 92);
     drawStrip(QString::fromLocal8Bit(argv[2]));

@@ -25,6 +25,7 @@
 #include "search/ui/FindDialog.h"
 #include "server/ServerScheduleSql.h"
 #include "server/ServerSetting.h"
+#include "server/ui/ServerScreen.h"
 #include "shell/GuideTexts.h"
 #include "shell/PasswordFile.h"
 #include "shell/ui/TfrmAvvio.h"
@@ -240,8 +241,12 @@ void Screens::Show(Screen screen)
         m_reminders->show();
         m_reminders->raise();
         break;
-    case Screen::Server:
+    case Screen::Server: {
+        // Made afresh for each use, as the import.
+        ServerScreen serverScreen(*this);
+        serverScreen.exec();
         break;
+    }
     }
 }
 
