@@ -1107,6 +1107,24 @@ void drawImportIcon()
     });
 }
 
+// The start menu's server command: a database server (three stacked discs) with the arrows of a copy
+// both ways, on a round badge.
+void drawServerIcon()
+{
+    const QColor colour(214, 112, 32);
+    drawBadge(QStringLiteral("icon_server"), 48, colour, [colour](Pen& d) {
+        for (const qreal y : {58.0, 44.0, 30.0}) {
+            QPainterPath disc;
+            disc.addRoundedRect(QRectF(24, y, 36, 16), 7, 7);
+            d.fill(disc, Qt::white, 0);
+            d.ellipse(QRectF(48, y + 5, 6, 6), colour, 0);
+        }
+        d.line({70, 30}, {70, 66}, Qt::white, 6);
+        d.fill(polygon({{61, 38}, {79, 38}, {70, 26}}), Qt::white, 0);
+        d.fill(polygon({{61, 58}, {79, 58}, {70, 70}}), Qt::white, 0);
+    });
+}
+
 } // namespace
 
 // The start menu's backup command: a safe-keeping box (a shield) with a circular arrow, on a deep azure
@@ -1126,57 +1144,60 @@ void drawBackupIcon()
         d.p.drawArc(QRectF(38, 36, 24, 24), 60 * 16, 280 * 16);
         d.fill(polygon({{57, 30}, {66, 40}, {54, 42}}), DeepAzure, 0);
     });
-    // The health schedule: a calendar page with a red cross, as a record-card command and as the start menu's
-    // round command.
-    void drawCalendarGlyph(Pen & d, const QRectF& r)
-    {
-        QPainterPath page;
-        page.addRoundedRect(r, 6, 6);
-        d.fill(page, Qt::white, 3);
-        d.p.fillRect(QRectF(r.left() + 1.5, r.top() + 1.5, r.width() - 3, r.height() * 0.24), Red);
-        for (const qreal x : {r.left() + r.width() * 0.28, r.right() - r.width() * 0.28})
-            d.line({x, r.top() - 6}, {x, r.top() + 8}, QColor(60, 60, 60), 6);
-        const QPointF c(r.center().x(), r.top() + r.height() * 0.62);
-        const qreal arm = r.width() * 0.2, width = r.width() * 0.16;
-        d.line(c - QPointF(arm, 0), c + QPointF(arm, 0), Red, width);
-        d.line(c - QPointF(0, arm), c + QPointF(0, arm), Red, width);
-    }
+}
 
-    void drawSchedule()
-    {
-        drawCommand(QStringLiteral("scadenze"), Azure,
-                    [](Pen& d) { drawCalendarGlyph(d, QRectF(20, 22, 60, 58)); });
-        drawBadge(QStringLiteral("icon_scadenze"), 48, QColor(0, 150, 136),
-                  [](Pen& d) { drawCalendarGlyph(d, QRectF(25, 28, 50, 46)); });
-    }
+// The health schedule: a calendar page with a red cross, as a record-card command and as the start menu's
+// round command.
+void drawCalendarGlyph(Pen& d, const QRectF& r)
+{
+    QPainterPath page;
+    page.addRoundedRect(r, 6, 6);
+    d.fill(page, Qt::white, 3);
+    d.p.fillRect(QRectF(r.left() + 1.5, r.top() + 1.5, r.width() - 3, r.height() * 0.24), Red);
+    for (const qreal x : {r.left() + r.width() * 0.28, r.right() - r.width() * 0.28})
+        d.line({x, r.top() - 6}, {x, r.top() + 8}, QColor(60, 60, 60), 6);
+    const QPointF c(r.center().x(), r.top() + r.height() * 0.62);
+    const qreal arm = r.width() * 0.2, width = r.width() * 0.16;
+    d.line(c - QPointF(arm, 0), c + QPointF(arm, 0), Red, width);
+    d.line(c - QPointF(0, arm), c + QPointF(0, arm), Red, width);
+}
 
-    int main(int argc, char* argv[])
-    {
-        QGuiApplication app(argc, argv);
-        if (argc < 3) {
-            std::fprintf(stderr, "usage: draw_artwork OUTPUT_FOLDER FRAMES_FOLDER [DESKTOP_ICONS_FOLDER]\n");
-            return 2;
-        }
-        g_out = QString::fromLocal8Bit(argv[1]);
-        QDir().mkpath(g_out);
-        for (const Animal& a : animals()) {
-            drawTile(a);
-            drawCaption(a);
-        }
-        drawLogos();
-        drawPattern();
-        drawIcons();
-        drawCommands();
-        drawSearchPictures();
-        drawInfoPanel();
-        drawCredits();
-        drawBackupIcon();
-        drawSchedule();
-        drawImportIcon();
-        save(placeholder(320, 237), QStringLiteral("placeholder.jpg"), "JPG", 92);
-        save(placeholder(715, 539), QStringLiteral("viewer_placeholder.jpg"), "JPG", 92);
-        drawStrip(QString::fromLocal8Bit(argv[2]));
-        if (argc > 3)
-            drawDesktopIcons(QString::fromLocal8Bit(argv[3]));
-        return 0;
+void drawSchedule()
+{
+    drawCommand(QStringLiteral("scadenze"), Azure,
+                [](Pen& d) { drawCalendarGlyph(d, QRectF(20, 22, 60, 58)); });
+    drawBadge(QStringLiteral("icon_scadenze"), 48, QColor(0, 150, 136),
+              [](Pen& d) { drawCalendarGlyph(d, QRectF(25, 28, 50, 46)); });
+}
+
+int main(int argc, char* argv[])
+{
+    QGuiApplication app(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: draw_artwork OUTPUT_FOLDER FRAMES_FOLDER [DESKTOP_ICONS_FOLDER]\n");
+        return 2;
     }
+    g_out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(g_out);
+    for (const Animal& a : animals()) {
+        drawTile(a);
+        drawCaption(a);
+    }
+    drawLogos();
+    drawPattern();
+    drawIcons();
+    drawCommands();
+    drawSearchPictures();
+    drawInfoPanel();
+    drawCredits();
+    drawBackupIcon();
+    drawSchedule();
+    drawImportIcon();
+    drawServerIcon();
+    save(placeholder(320, 237), QStringLiteral("placeholder.jpg"), "JPG", 92);
+    save(placeholder(715, 539), QStringLiteral("viewer_placeholder.jpg"), "JPG", 92);
+    drawStrip(QString::fromLocal8Bit(argv[2]));
+    if (argc > 3)
+        drawDesktopIcons(QString::fromLocal8Bit(argv[3]));
+    return 0;
+}

@@ -23,6 +23,9 @@
 #include "schedule/ui/ScheduleScreen.h"
 #include "search/ui/AdvancedSearch.h"
 #include "search/ui/FindDialog.h"
+#include "server/ServerScheduleSql.h"
+#include "server/ServerSetting.h"
+#include "server/ui/ServerScreen.h"
 #include "shell/GuideTexts.h"
 #include "shell/PasswordFile.h"
 #include "shell/ui/TfrmAvvio.h"
@@ -32,6 +35,7 @@
 #include "shell/ui/TfrmPassword.h"
 #include "shell/ui/TfrmSplash.h"
 #include "storage/AtomicFile.h"
+#include "storage/FileScheduleSql.h"
 #include "viewer/ui/PhotoViewer.h"
 #include "viewer/ui/Slideshow.h"
 
@@ -42,6 +46,16 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+// Where the schedules are: the archives' server when the settings name one, the archive files otherwise;
+// asked at each use, on the thread that uses it.
+ScheduleSource scheduleSource(const QString& folder)
+{
+    return [folder] {
+        const QString server = ServerSetting::Of(folder);
+        return (server.isEmpty() ? FileScheduleSql::Source(folder) : ServerScheduleSql::Source(server))();
+    };
+}
 
 // What writes killed midway left in the program folder: temporary copies of the password file and of the
 // card's picture, and unfinished documents and workbooks in the export folder. An hour after their last
@@ -103,7 +117,7 @@ Screens::Screens(const ::ProgramFolder& folders)
             createArchiveScreen(archive, screen, category);
     }
     // The reminder window, after the screens of the archives.
-    m_reminders = create<ReminderWindow>(*this);
+    m_reminders = create<ReminderWindow>(*this, scheduleSource(m_folders.Data()));
     QObject::connect(m_reminders, &ReminderWindow::CardOpened, m_startMenu, &QWidget::hide);
     m_backups = create<TfrmBackup>(*this, *m_backupWorker);
 }
@@ -227,8 +241,12 @@ void Screens::Show(Screen screen)
         m_reminders->show();
         m_reminders->raise();
         break;
-    case Screen::Server:
+    case Screen::Server: {
+        // Made afresh for each use, as the import.
+        ServerScreen serverScreen(*this);
+        serverScreen.exec();
         break;
+    }
     }
 }
 
@@ -281,13 +299,11 @@ void Screens::startAutomaticBackup()
             const QString folder = m_folders.Data();
             const QDateTime now = desktop().Now();
             m_backupWorker->Start([folder, now, outcome](const Generation::Progress& progress) {
-                if (!Backup::AutomaticDue(folder, now))
-                    return;
                 Backup::Options options;
                 options.reason = Manifest::Reason::Automatic;
                 options.now = now;
                 options.progress = progress;
-                *outcome = Backup::MakeConfigured(folder, options);
+                *outcome = Backup::MakeAutomatic(folder, options);
             });
         },
         Qt::QueuedConnection);
@@ -364,8 +380,8 @@ void Screens::ShowArchiveScreen(const CategoryDescriptor& category, ArchiveScree
         break;
     case ArchiveScreen::Schedule:
         if (const std::optional<qint64> id = a->card->Editor().Id()) {
-            ScheduleScreen schedule(*this, category, *id, a->card->Value(CardFields::Nome).trimmed(),
-                                    a->card);
+            ScheduleScreen schedule(*this, category, *id, a->card->Value(CardFields::Nome).trimmed(), a->card,
+                                    scheduleSource(m_folders.Data()));
             schedule.exec();
         }
         break;

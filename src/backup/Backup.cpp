@@ -3,12 +3,17 @@
 
 #include "ArchiveCopy.h"
 #include "Rotation.h"
+#include "ServerBackup.h"
 #include "Sha256.h"
 #include "program/MakerInfo.h"
 #include "program/Settings.h"
+#include "server/PgConnection.h"
+#include "server/ServerLink.h"
+#include "server/ServerSetting.h"
 #include "shell/PasswordFile.h"
 #include "storage/AtomicFile.h"
 #include "storage/CategoryDescriptor.h"
+#include "storage/ESQLiteException.h"
 
 #include <QDir>
 #include <QFile>
@@ -133,7 +138,8 @@ struct Source
 {
     QString name;
     QString path;
-    QString table; // empty: not an archive
+    QString table;         // empty: not an archive
+    bool snapshot = false; // a copy already written from the server, at path
 };
 
 // A copy checked with PRAGMA integrity_check, then hashed.
@@ -203,14 +209,44 @@ Outcome Make(const QString& programFolder, const QStringList& destinations, cons
         AtomicFile::RemoveLeftovers(programFolder, AtomicFile::TemporaryNames(QString(c.databaseFileName)),
                                     QDateTime::currentDateTime().addSecs(-3600));
 
+    Temporaries temporaries;
     std::vector<Source> sources;
     qint64 total = 0;
-    for (const CategoryDescriptor& c : Categories::All) {
-        const QString path = QDir(programFolder).filePath(QString(c.databaseFileName));
-        const QFileInfo info(path);
-        if (info.isFile()) {
-            sources.push_back({QString(c.databaseFileName), path, QString(c.tableName)});
-            total += 4 * info.size(); // copied, checked and hashed, zipped, read back
+    const QString server = ServerSetting::Of(programFolder);
+    if (server.isEmpty()) {
+        for (const CategoryDescriptor& c : Categories::All) {
+            const QString path = QDir(programFolder).filePath(QString(c.databaseFileName));
+            const QFileInfo info(path);
+            if (info.isFile()) {
+                sources.push_back({QString(c.databaseFileName), path, QString(c.tableName)});
+                total += 4 * info.size(); // copied, checked and hashed, zipped, read back
+            }
+        }
+    } else {
+        // The archives on the server, written as archive files from one moment of it: the first quarter
+        // of the work.
+        const auto link = options.link ? options.link : std::make_shared<ServerLink>(server);
+        bool cancelled = false;
+        std::vector<ServerBackup::ArchiveFile> files;
+        try {
+            files = ServerBackup::WriteSnapshot(
+                link, first,
+                [&](qint64 at, qint64 all) {
+                    return !options.progress || options.progress(at, 4 * std::max<qint64>(all, 1));
+                },
+                &temporaries.paths, &cancelled);
+        } catch (const ESQLiteException& e) {
+            outcome.error = u"impossibile leggere gli archivi dal server: %1"_s.arg(e.message());
+            return outcome;
+        }
+        if (cancelled) {
+            outcome.cancelled = true;
+            outcome.error = u"copia di sicurezza annullata"_s;
+            return outcome;
+        }
+        for (const ServerBackup::ArchiveFile& f : files) {
+            sources.push_back({f.name, f.path, f.table, true});
+            total += 4 * QFileInfo(f.path).size();
         }
     }
     for (const QString& name :
@@ -225,7 +261,6 @@ Outcome Make(const QString& programFolder, const QStringList& destinations, cons
         return !options.progress || options.progress(std::min(at, total), total);
     };
 
-    Temporaries temporaries;
     Manifest manifest;
     manifest.version = MakerInfo::Version();
     manifest.reason = options.reason;
@@ -307,16 +342,20 @@ Outcome Make(const QString& programFolder, const QStringList& destinations, cons
             manifest.entries.push_back(entry);
             continue;
         }
-        // Size and time first: a write after them makes the next check see a change, never miss one.
-        entry.sourceSize = info.size();
-        entry.sourceModified = info.lastModified().toMSecsSinceEpoch();
-        const QString temp = Generation::NewTemporaryPath(first);
-        temporaries.paths << temp;
         const qint64 share = info.size();
-        const ArchiveCopy::Result copy =
-            ArchiveCopy::Backup(s.path, temp, options.busyTimeoutMs, [&](qint64 pages, qint64 all) {
+        QString temp = s.path;
+        ArchiveCopy::Result copy;
+        copy.ok = true;
+        if (!s.snapshot) {
+            // Size and time first: a write after them makes the next check see a change, never miss one.
+            entry.sourceSize = info.size();
+            entry.sourceModified = info.lastModified().toMSecsSinceEpoch();
+            temp = Generation::NewTemporaryPath(first);
+            temporaries.paths << temp;
+            copy = ArchiveCopy::Backup(s.path, temp, options.busyTimeoutMs, [&](qint64 pages, qint64 all) {
                 return report(done + (all > 0 ? share * pages / all : 0));
             });
+        }
         done += share;
         if (copy.cancelled || (!copy.ok && !copy.damaged)) {
             stopPending();
@@ -506,6 +545,9 @@ bool AutomaticDue(const QString& programFolder, const QDateTime& now)
     const auto listed = Generation::List(FirstDestination(programFolder));
     if (!listed.empty() && listed.front().manifest.date.secsTo(now) < AutomaticAfterSecs)
         return false;
+    // The server's archives have no file to compare: a day is enough.
+    if (!ServerSetting::Of(programFolder).isEmpty())
+        return true;
     const Manifest* newest = listed.empty() ? nullptr : &listed.front().manifest;
     bool any = false;
     for (const CategoryDescriptor& c : Categories::All) {
@@ -522,6 +564,39 @@ bool AutomaticDue(const QString& programFolder, const QDateTime& now)
             return true;
     }
     return !newest && any;
+}
+
+Outcome MakeAutomatic(const QString& programFolder, const Options& options)
+{
+    Outcome outcome;
+    const QString server = ServerSetting::Of(programFolder);
+    if (server.isEmpty()) {
+        if (!AutomaticDue(programFolder, options.now)) {
+            outcome.skipped = true;
+            return outcome;
+        }
+        return MakeConfigured(programFolder, options);
+    }
+    // Held by this connection for the whole run, and given back by the server if the program dies.
+    const auto link = std::make_shared<ServerLink>(server);
+    try {
+        const PgResult locked = link->Connection().Exec(u"SELECT pg_try_advisory_lock($1)"_s,
+                                                        {PgParam::Number(ServerBackup::AutomaticLockKey)});
+        if (locked.Bytes(0, 0) != QByteArray(1, '\1')) {
+            outcome.skipped = true; // another workstation is making its backup
+            return outcome;
+        }
+    } catch (const ESQLiteException& e) {
+        outcome.error = u"impossibile raggiungere il server degli archivi: %1"_s.arg(e.message());
+        return outcome;
+    }
+    if (!AutomaticDue(programFolder, options.now)) {
+        outcome.skipped = true;
+        return outcome;
+    }
+    Options locked = options;
+    locked.link = link;
+    return MakeConfigured(programFolder, locked);
 }
 
 } // namespace Backup

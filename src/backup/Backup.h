@@ -7,7 +7,10 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
+
+class ServerLink;
 
 // Making generations: the archives of the program folder copied through SQLite's online backup API, each
 // checked with PRAGMA integrity_check, with the password file and the settings, into a zip written under a
@@ -35,6 +38,7 @@ struct Outcome
 {
     bool ok = false; // a generation was made, and verified, in the first destination
     bool cancelled = false;
+    bool skipped = false;       // the automatic backup was not due, or another workstation was making it
     QString error;              // why not
     QStringList paths;          // the new generation, in each destination it reached
     QStringList damaged;        // "Gatti.db: reason" for each damaged archive left out
@@ -50,9 +54,14 @@ struct Options
     Generation::Progress progress;
     int busyTimeoutMs = 3000;
     int keep = DefaultKeep; // generations kept by the rotation; 0: no rotation
+    // The connection to the archives' server to read them on; empty: one of its own when the settings
+    // name a server.
+    std::shared_ptr<ServerLink> link;
 };
 
-// Makes one generation of programFolder's files into destinations[0] (created when missing) and copies
+// Makes one generation of programFolder's files into destinations[0]. When the settings name a server
+// of the archives, the archives are those of the server, all read at one moment of it (one read-only
+// transaction) and written as archive files. (created when missing) and copies
 // it to the others that exist. The program's own leftover temporary files in a destination are removed
 // first; older generations are removed by the rotation only after the new one verified.
 Outcome Make(const QString& programFolder, const QStringList& destinations, const Options& options);
@@ -63,6 +72,12 @@ Outcome MakeConfigured(const QString& programFolder, const Options& options);
 // Whether the automatic backup is due at now: the newest generation in the first destination is older
 // than a day (or there is none) and an archive's size or modification time differs from what its manifest
 // recorded (or an archive came or went).
+// On the server, where there is no file to compare, a day is enough.
 bool AutomaticDue(const QString& programFolder, const QDateTime& now);
+
+// The automatic backup after the password: a generation into the configured destinations when one is
+// due. With the archives on a server, one workstation at a time makes it: the run holds a session lock
+// on the server (pg_try_advisory_lock), and a workstation that does not get it skips quietly.
+Outcome MakeAutomatic(const QString& programFolder, const Options& options);
 
 } // namespace Backup

@@ -3,14 +3,19 @@
 
 #include "ArchiveCopy.h"
 #include "Backup.h"
+#include "ServerBackup.h"
 #include "program/Settings.h"
+#include "server/ServerLink.h"
+#include "server/ServerSetting.h"
 #include "shell/PasswordFile.h"
 #include "storage/AtomicFile.h"
 #include "storage/CategoryDescriptor.h"
+#include "storage/ESQLiteException.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <cerrno>
 #include <fcntl.h>
@@ -27,6 +32,30 @@ bool isArchiveName(const QString& name)
             return true;
     }
     return false;
+}
+
+QString tableOf(const QString& name)
+{
+    for (const CategoryDescriptor& c : Categories::All) {
+        if (name == c.databaseFileName)
+            return QString(c.tableName);
+    }
+    return {};
+}
+
+// The restored settings name the server the archives were on before: a generation of the files restored
+// into a server's installation, or the other way round, never moves the archives.
+Restore::Status keepServer(const QString& folder, const QString& server, QString* error)
+{
+    if (ServerSetting::Of(folder) == server)
+        return Restore::Status::Restored;
+    try {
+        Settings(folder).SetText(ServerSetting::Section, ServerSetting::Key, server);
+    } catch (const std::exception& e) {
+        *error = QString::fromUtf8(e.what());
+        return Restore::Status::Failed;
+    }
+    return Restore::Status::Restored;
 }
 
 void syncFolder(const QString& folder)
@@ -153,11 +182,47 @@ Outcome Run(const QString& programFolder, const QString& generationPath, const O
     }
     outcome.beforeRestorePath = saved.paths.value(0);
 
+    // Where the archives are now decides where they go back: the generation's settings never move them.
+    const QString server = ServerSetting::Of(programFolder);
+    std::shared_ptr<ServerLink> link;
+    std::unique_ptr<QTemporaryDir> extracted;
+    if (!server.isEmpty()) {
+        // Every archive is taken out and checked before the server is touched.
+        link = std::make_shared<ServerLink>(server);
+        extracted =
+            std::make_unique<QTemporaryDir>(QDir(programFolder).filePath(u".codazzurra-backup-XXXXXX"_s));
+        for (const Manifest::Entry* e : chosen) {
+            if (!isArchiveName(e->name))
+                continue;
+            QString error;
+            qint64 cards = 0;
+            const QString path = extracted->filePath(e->name);
+            if (!extracted->isValid() ||
+                !Generation::Extract(generationPath, manifest, e->name, path, &error) ||
+                !ArchiveCopy::Check(path, tableOf(e->name), &cards, &error)) {
+                outcome.status = Status::Refused;
+                outcome.message =
+                    u"Nulla \u00e8 stato ripristinato: %1 della copia non pu\u00f2 essere letto (%2)."_s.arg(
+                        e->name, extracted->isValid() ? error : extracted->errorString());
+                return outcome;
+            }
+        }
+    }
+
     QStringList refused, failed;
     for (const Manifest::Entry* e : chosen) {
         QString error;
         Status status = Status::Restored;
-        if (isArchiveName(e->name)) {
+        if (link && isArchiveName(e->name)) {
+            // One transaction for the archive's cards and schedule; when it fails the server keeps the
+            // archive as it was.
+            try {
+                ServerBackup::RestoreArchive(link, e->name, extracted->path());
+            } catch (const ESQLiteException& x) {
+                status = Status::Failed;
+                error = u"impossibile ripristinare %1 sul server: %2"_s.arg(e->name, x.message());
+            }
+        } else if (isArchiveName(e->name)) {
             status = restoreArchive(programFolder, generationPath, manifest, e->name, options.now,
                                     options.busyTimeoutMs, false, &outcome.movedAside, &error);
         } else {
@@ -165,6 +230,8 @@ Outcome Run(const QString& programFolder, const QString& generationPath, const O
             const auto bytes = Generation::ReadSmallFile(generationPath, manifest, e->name, &error);
             if (!bytes || !AtomicFile::Write(QDir(programFolder).filePath(e->name), *bytes, &error))
                 status = Status::Failed;
+            else if (e->name == QLatin1StringView(Settings::FileName))
+                status = keepServer(programFolder, server, &error);
         }
         if (status == Status::Restored)
             outcome.restored << e->name;

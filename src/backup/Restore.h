@@ -38,7 +38,9 @@ struct Options
 // Verifies the generation, saves the current files as a generation "prima del ripristino" in the
 // configured destinations, then restores: each archive through SQLite's backup API into the live file under
 // its write lock (a damaged live archive is moved aside and written fresh), the password file and the
-// settings written whole.
+// settings written whole. When the settings name a server of the archives, the archives go back to the
+// server instead: each is taken out and checked first, then written in one transaction (cards and
+// schedule); the settings keep naming the server they named.
 Outcome Run(const QString& programFolder, const QString& generationPath, const Options& options);
 
 // The archive archiveName, damaged, restored from generationPath: the damaged file is moved aside under a

@@ -6,6 +6,7 @@
 #include "automation/ExportFolder.h"
 #include "storage/AtomicFile.h"
 #include "storage/CategoryDescriptor.h"
+#include "storage/FileScheduleSql.h"
 
 #include <QDir>
 #include <libical/ical.h>
@@ -120,7 +121,12 @@ QByteArray Calendar(const std::vector<Reminder>& reminders, const QDateTime& sta
 
 Written Export(const QString& programFolder, const QString& exportFolder, const QDateTime& now)
 {
-    const ReminderScan scan = Reminders::FindAll(programFolder, now.date(), std::nullopt);
+    return Export(FileScheduleSql::Source(programFolder), exportFolder, now);
+}
+
+Written Export(const ScheduleSource& source, const QString& exportFolder, const QDateTime& now)
+{
+    const ReminderScan scan = Reminders::FindAll(source, now.date(), std::nullopt);
     if (!scan.problems.isEmpty())
         throw std::runtime_error(scan.problems.join(u'\n').toStdString());
     Written written;

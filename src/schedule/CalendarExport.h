@@ -29,10 +29,12 @@ struct Written
     int skipped = 0; // entries left out for an unreadable due date
 };
 
-// Writes every open entry of the ten archives of programFolder (read-only) to Scadenze.ics in exportFolder
+// Writes every open entry of the ten archives of source (read-only) to Scadenze.ics in exportFolder
 // (created when missing), replacing the
 // earlier file only once the new one is whole. Raises std::runtime_error, with a message for the user,
 // when the file cannot be written (the earlier one then stays) or an archive cannot be read.
+Written Export(const ScheduleSource& source, const QString& exportFolder, const QDateTime& now);
+// The same from the archive files of programFolder.
 Written Export(const QString& programFolder, const QString& exportFolder, const QDateTime& now);
 
 } // namespace CalendarExport

@@ -4,53 +4,51 @@
 #include "ScheduleRules.h"
 #include "storage/CategoryDescriptor.h"
 #include "storage/ESQLiteException.h"
-#include "storage/ScheduleTables.h"
-#include "storage/TSQLiteDatabase.h"
-#include "storage/TSQLiteTable.h"
+#include "storage/FileScheduleSql.h"
 #include "storage/Win1252.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace Reminders {
 
-std::vector<Reminder> Find(TSQLiteDatabase& db, int archive, const std::optional<QDate>& until)
+std::vector<Reminder> Find(ScheduleSql& tables, int archive, const std::optional<QDate>& until)
 {
-    const CategoryDescriptor& category = Categories::All.at(std::size_t(archive));
-    const ScheduleTables::State state = ScheduleTables::Inspect(db);
+    const ScheduleTables::State state = tables.Inspect();
     if (state.kind == ScheduleTables::State::Kind::WrongColumns)
         throw ESQLiteException(state.problem);
-    if (state.kind == ScheduleTables::State::Kind::Missing || !db.HasTable(QString(category.tableName)))
+    if (state.kind == ScheduleTables::State::Kind::Missing || !tables.HasCardTable())
         return {};
     // The join leaves out the rows of deleted cards. Two ranges of the index on Scadenza: the dates up to
     // until, and the texts after every date (a due date typed as words by another program), which are
     // listed so that they get corrected.
     QString sql =
         u"SELECT s.ID, s.IDScheda, s.Tipo, s.Descrizione, s.Note, s.Scadenza, s.RipetiMesi, c.varNome "
-        "FROM Scadenze s JOIN %1 c ON c.ID = s.IDScheda"_s.arg(QString(category.tableName));
-    QList<QByteArray> values;
+        "FROM %1 s JOIN %2 c ON c.ID = s.IDScheda"_s.arg(tables.EntriesTable(), tables.CardTable());
+    std::vector<ScheduleSql::Value> values;
     if (until) {
-        sql += u" WHERE s.Scadenza <= ? OR s.Scadenza > '9999-12-31'"_s;
-        values << ScheduleRules::Iso(*until).toUtf8();
+        sql += u" WHERE s.Scadenza%1 <= ? OR s.Scadenza%1 > '9999-12-31'"_s.arg(tables.Bytewise());
+        values.push_back(ScheduleSql::Text(ScheduleRules::Iso(*until)));
     }
-    const auto table = db.OpenQuery(sql, values);
+    const auto rows = tables.Query(sql, values);
+    auto text = [](const ScheduleSql::Row& row, std::size_t column) {
+        return QString::fromUtf8(row.at(column).value_or(QByteArray()));
+    };
     std::vector<Reminder> found;
-    found.reserve(table->RowCount());
-    for (table->GoFirst(); !table->AtEnd(); table->GoNext()) {
+    found.reserve(rows.size());
+    for (const ScheduleSql::Row& row : rows) {
         Reminder r;
         r.archive = archive;
-        r.entryId = table->IntegerValue(0);
-        r.cardId = table->IntegerValue(1);
-        r.kind = QString::fromUtf8(table->TextValue(2));
-        r.description = QString::fromUtf8(table->TextValue(3));
-        r.note = QString::fromUtf8(table->TextValue(4));
-        r.dueText = QString::fromUtf8(table->TextValue(5));
+        r.entryId = row.at(0).value_or("0").toLongLong();
+        r.cardId = row.at(1).value_or("0").toLongLong();
+        r.kind = text(row, 2);
+        r.description = text(row, 3);
+        r.note = text(row, 4);
+        r.dueText = text(row, 5);
         r.due = ScheduleRules::ParseIso(r.dueText);
-        r.repeatMonths = int(table->IntegerValue(6));
-        r.animal = Win1252::Decode(table->TextValue(7));
+        r.repeatMonths = int(row.at(6).value_or("0").toLongLong());
+        r.animal = Win1252::Decode(row.at(7).value_or(QByteArray()));
         if (until && r.due && *r.due > *until)
             continue; // a text of the stored form that names no day
         found.push_back(std::move(r));
@@ -58,18 +56,29 @@ std::vector<Reminder> Find(TSQLiteDatabase& db, int archive, const std::optional
     return found;
 }
 
-ReminderScan FindAll(const QString& programFolder, const QDate& today, const std::optional<QDate>& until)
+std::vector<Reminder> Find(TSQLiteDatabase& db, int archive, const std::optional<QDate>& until)
+{
+    FileScheduleSql tables(Categories::All.at(std::size_t(archive)), db);
+    return Find(tables, archive, until);
+}
+
+ReminderScan FindAll(const ScheduleSource& source, const QDate& today, const std::optional<QDate>& until)
 {
     ReminderScan scan;
+    ScheduleOpener open;
+    try {
+        open = source();
+    } catch (const ESQLiteException& e) {
+        scan.problems << e.message();
+        return scan;
+    }
     for (std::size_t i = 0; i < Categories::All.size(); ++i) {
         const CategoryDescriptor& category = Categories::All[i];
-        const QString path = QDir(programFolder).filePath(QString(category.databaseFileName));
-        if (!QFileInfo(path).isFile())
-            continue;
         try {
-            TSQLiteDatabase db(path, TSQLiteDatabase::DefaultBusyTimeoutMs,
-                               TSQLiteDatabase::Access::ReadOnly);
-            std::vector<Reminder> found = Find(db, int(i), until);
+            const std::unique_ptr<ScheduleSql> tables = open(category, true);
+            if (!tables)
+                continue;
+            std::vector<Reminder> found = Find(*tables, int(i), until);
             std::move(found.begin(), found.end(), std::back_inserter(scan.reminders));
         } catch (const ESQLiteException& e) {
             scan.problems << u"Archivio %1: %2"_s.arg(QString(category.title), e.message());
@@ -77,6 +86,16 @@ ReminderScan FindAll(const QString& programFolder, const QDate& today, const std
     }
     Sort(scan.reminders, today);
     return scan;
+}
+
+ReminderScan FindAll(const QString& programFolder, const QDate& today, const std::optional<QDate>& until)
+{
+    return FindAll(FileScheduleSql::Source(programFolder), today, until);
+}
+
+ReminderScan FindDue(const QString& programFolder, const QDate& today, int noticeDays)
+{
+    return FindDue(FileScheduleSql::Source(programFolder), today, noticeDays);
 }
 
 int DaysOverdue(const Reminder& reminder, const QDate& today)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "storage/ScheduleSql.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -38,17 +40,21 @@ namespace Reminders {
 // The entries of one archive's schedule due on or before until (every entry when until is empty), on db.
 // Entries of cards that no longer exist are left out. Nothing when the archive has no schedule; raises
 // ESQLiteException when its tables have the wrong columns.
+std::vector<Reminder> Find(ScheduleSql& tables, int archive, const std::optional<QDate>& until);
 std::vector<Reminder> Find(TSQLiteDatabase& db, int archive, const std::optional<QDate>& until);
 
-// The same through the ten archives of programFolder, each opened read-only: nothing is created or
-// written, an archive that does not exist has nothing due. Sorted: overdue first, then by due date.
+// The same through the ten archives of source, each opened read-only: nothing is created or written, an
+// archive that does not exist has nothing due. Sorted: overdue first, then by due date.
+ReminderScan FindAll(const ScheduleSource& source, const QDate& today, const std::optional<QDate>& until);
+// The ten archive files of programFolder.
 ReminderScan FindAll(const QString& programFolder, const QDate& today, const std::optional<QDate>& until);
 
 // The entries due within noticeDays of today, or overdue.
-inline ReminderScan FindDue(const QString& programFolder, const QDate& today, int noticeDays)
+inline ReminderScan FindDue(const ScheduleSource& source, const QDate& today, int noticeDays)
 {
-    return FindAll(programFolder, today, today.addDays(noticeDays));
+    return FindAll(source, today, today.addDays(noticeDays));
 }
+ReminderScan FindDue(const QString& programFolder, const QDate& today, int noticeDays);
 
 // Overdue first (an unreadable date counts as overdue), then by date, archive, animal and entry.
 void Sort(std::vector<Reminder>& reminders, const QDate& today);

@@ -3,8 +3,8 @@
 
 #include "ScheduleRules.h"
 #include "storage/ESQLiteException.h"
+#include "storage/FileScheduleSql.h"
 #include "storage/TSQLiteDatabase.h"
-#include "storage/TSQLiteTable.h"
 
 #include <QDir>
 
@@ -12,14 +12,21 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QByteArray utf8(const QString& text)
+using Value = ScheduleSql::Value;
+
+QString text(const ScheduleSql::Row& row, std::size_t column)
 {
-    return text.toUtf8();
+    return QString::fromUtf8(row.at(column).value_or(QByteArray()));
 }
 
-QString text(const TSQLiteTable& row, int column)
+qint64 number(const ScheduleSql::Row& row, std::size_t column)
 {
-    return QString::fromUtf8(row.TextValue(column));
+    return row.at(column).value_or(QByteArray("0")).toLongLong();
+}
+
+Value iso(const QDate& date)
+{
+    return ScheduleSql::Text(ScheduleRules::Iso(date));
 }
 
 const QString CardGone = u"La scheda non \u00e8 pi\u00f9 presente in archivio."_s;
@@ -28,22 +35,39 @@ const QString EntryGone = u"La scadenza non \u00e8 pi\u00f9 presente in archivio
 } // namespace
 
 ScheduleBook::ScheduleBook(const CategoryDescriptor& category, const QString& programFolder)
-    : m_category(category)
-    , m_own(
-          std::make_unique<TSQLiteDatabase>(QDir(programFolder).filePath(QString(category.databaseFileName))))
-    , m_db(m_own.get())
+    : ScheduleBook(category,
+                   std::make_unique<FileScheduleSql>(
+                       category, std::make_unique<TSQLiteDatabase>(
+                                     QDir(programFolder).filePath(QString(category.databaseFileName)))))
 {}
 
 ScheduleBook::ScheduleBook(const CategoryDescriptor& category, TSQLiteDatabase& db)
+    : ScheduleBook(category, std::make_unique<FileScheduleSql>(category, db))
+{}
+
+ScheduleBook::ScheduleBook(const CategoryDescriptor& category, std::unique_ptr<ScheduleSql> tables)
     : m_category(category)
-    , m_db(&db)
+    , m_sql(std::move(tables))
 {}
 
 ScheduleBook::~ScheduleBook() = default;
 
+TSQLiteDatabase& ScheduleBook::Database() const
+{
+    return dynamic_cast<FileScheduleSql&>(*m_sql).Database();
+}
+
 ScheduleTables::State ScheduleBook::Inspect() const
 {
-    return ScheduleTables::Inspect(*m_db);
+    return m_sql->Inspect();
+}
+
+QString ScheduleBook::sql(QString text) const
+{
+    return text.replace(u"{S}"_s, m_sql->EntriesTable())
+        .replace(u"{T}"_s, m_sql->TreatmentsTable())
+        .replace(u"{C}"_s, m_sql->CardTable())
+        .replace(u"{B}"_s, m_sql->Bytewise());
 }
 
 std::vector<ScheduleEntry> ScheduleBook::Entries(qint64 cardId) const
@@ -51,28 +75,28 @@ std::vector<ScheduleEntry> ScheduleBook::Entries(qint64 cardId) const
     const ScheduleTables::State state = Inspect();
     if (state.kind == ScheduleTables::State::Kind::WrongColumns)
         throw ESQLiteException(state.problem);
-    if (state.kind == ScheduleTables::State::Kind::Missing || !m_db->HasTable(QString(m_category.tableName)))
+    if (state.kind == ScheduleTables::State::Kind::Missing || !m_sql->HasCardTable())
         return {};
-    const bool booklet = m_db->HasTable(QString::fromLatin1(ScheduleTables::Treatments));
-    const QString id = QString::number(cardId);
+    const Value id = ScheduleSql::Number(cardId);
     // Rows of a card that no longer exists are never shown.
-    const auto table = m_db->OpenQuery(
-        u"SELECT s.ID, s.IDScheda, s.Tipo, s.Descrizione, s.Scadenza, s.RipetiMesi, s.Note, %1 FROM Scadenze s "
-        "WHERE s.IDScheda = %2 AND EXISTS (SELECT 1 FROM %3 WHERE ID = %2) ORDER BY s.Scadenza, s.ID"_s.arg(
-            booklet ? u"(SELECT MAX(t.Data) FROM Trattamenti t WHERE t.IDScadenza = s.ID)"_s : u"NULL"_s, id,
-            QString(m_category.tableName)));
+    const auto rows = m_sql->Query(
+        sql(u"SELECT s.ID, s.IDScheda, s.Tipo, s.Descrizione, s.Scadenza, s.RipetiMesi, s.Note, %1 FROM {S} s "
+            "WHERE s.IDScheda = ? AND EXISTS (SELECT 1 FROM {C} WHERE ID = ?) ORDER BY s.Scadenza{B}, s.ID"_s
+                .arg(state.booklet ? u"(SELECT MAX(t.Data{B}) FROM {T} t WHERE t.IDScadenza = s.ID)"_s
+                                   : u"NULL"_s)),
+        {id, id});
     std::vector<ScheduleEntry> entries;
-    for (table->GoFirst(); !table->AtEnd(); table->GoNext()) {
+    for (const ScheduleSql::Row& row : rows) {
         ScheduleEntry e;
-        e.id = table->IntegerValue(0);
-        e.cardId = table->IntegerValue(1);
-        e.kind = text(*table, 2);
-        e.description = text(*table, 3);
-        e.dueText = text(*table, 4);
+        e.id = number(row, 0);
+        e.cardId = number(row, 1);
+        e.kind = text(row, 2);
+        e.description = text(row, 3);
+        e.dueText = text(row, 4);
         e.due = ScheduleRules::ParseIso(e.dueText);
-        e.repeatMonths = int(table->IntegerValue(5));
-        e.note = text(*table, 6);
-        e.lastDone = ScheduleRules::ParseIso(text(*table, 7));
+        e.repeatMonths = int(number(row, 5));
+        e.note = text(row, 6);
+        e.lastDone = ScheduleRules::ParseIso(text(row, 7));
         entries.push_back(std::move(e));
     }
     return entries;
@@ -83,75 +107,58 @@ std::vector<BookletRow> ScheduleBook::Booklet(qint64 cardId) const
     const ScheduleTables::State state = Inspect();
     if (state.kind == ScheduleTables::State::Kind::WrongColumns)
         throw ESQLiteException(state.problem);
-    if (!m_db->HasTable(QString::fromLatin1(ScheduleTables::Treatments)) ||
-        !m_db->HasTable(QString(m_category.tableName)))
+    if (!state.booklet || !m_sql->HasCardTable())
         return {};
-    const QString id = QString::number(cardId);
-    const auto table = m_db->OpenQuery(
-        u"SELECT ID, IDScheda, IDScadenza, Tipo, Descrizione, Data, Note FROM Trattamenti WHERE IDScheda = %1 "
-        "AND EXISTS (SELECT 1 FROM %2 WHERE ID = %1) ORDER BY Data DESC, ID DESC"_s.arg(
-            id, QString(m_category.tableName)));
-    std::vector<BookletRow> rows;
-    for (table->GoFirst(); !table->AtEnd(); table->GoNext()) {
+    const Value id = ScheduleSql::Number(cardId);
+    const auto rows = m_sql->Query(
+        sql(u"SELECT ID, IDScheda, IDScadenza, Tipo, Descrizione, Data, Note FROM {T} WHERE IDScheda = ? "
+            "AND EXISTS (SELECT 1 FROM {C} WHERE ID = ?) ORDER BY Data{B} DESC, ID DESC"_s),
+        {id, id});
+    std::vector<BookletRow> booklet;
+    for (const ScheduleSql::Row& row : rows) {
         BookletRow r;
-        r.id = table->IntegerValue(0);
-        r.cardId = table->IntegerValue(1);
-        if (!table->IsNull(2))
-            r.entryId = table->IntegerValue(2);
-        r.kind = text(*table, 3);
-        r.description = text(*table, 4);
-        r.dateText = text(*table, 5);
+        r.id = number(row, 0);
+        r.cardId = number(row, 1);
+        if (row.at(2))
+            r.entryId = number(row, 2);
+        r.kind = text(row, 3);
+        r.description = text(row, 4);
+        r.dateText = text(row, 5);
         r.date = ScheduleRules::ParseIso(r.dateText);
-        r.note = text(*table, 6);
-        rows.push_back(std::move(r));
+        r.note = text(row, 6);
+        booklet.push_back(std::move(r));
     }
-    return rows;
+    return booklet;
 }
 
-template <typename Work> void ScheduleBook::write(qint64 cardId, Work&& work)
+void ScheduleBook::write(qint64 cardId, const std::function<void()>& work)
 {
-    TSQLiteDatabase& db = *m_db;
-    db.StartTransaction();
-    try {
-        // Once per book (a screen makes one for each showing): the tables are checked and made, and the
-        // rows of cards deleted elsewhere removed.
-        if (!m_prepared) {
-            ScheduleTables::Ensure(db);
-            ScheduleTables::RemoveOrphans(db, QString(m_category.tableName));
-        }
-        if (cardId >= 0) {
-            const auto card = db.OpenQuery(u"SELECT ID FROM %1 WHERE ID = %2"_s.arg(
-                QString(m_category.tableName), QString::number(cardId)));
-            if (card->RowCount() == 0)
-                throw ESQLiteException(CardGone);
-        }
-        work(db);
-        db.CommitTransaction();
-        m_prepared = true;
-    } catch (...) {
-        try {
-            db.RollbackTransaction();
-        } catch (const ESQLiteException&) {
-            // The connection rolls back when it is closed all the same.
-        }
-        throw;
-    }
+    m_sql->Write([&] {
+        if (cardId >= 0 && !m_sql->CardExists(cardId))
+            throw ESQLiteException(CardGone);
+        work();
+    });
 }
 
 qint64 ScheduleBook::cardOfEntry(qint64 entryId) const
 {
     // Inside a write: the tables exist and the orphans are gone, so a missing entry or card is one.
-    const auto row = m_db->OpenQuery(u"SELECT IDScheda FROM Scadenze WHERE ID = %1"_s.arg(entryId));
-    if (row->RowCount() == 0)
+    const auto rows =
+        m_sql->Query(sql(u"SELECT IDScheda FROM {S} WHERE ID = ?"_s), {ScheduleSql::Number(entryId)});
+    if (rows.empty())
         throw ESQLiteException(EntryGone);
-    return row->IntegerValue(0);
+    const qint64 cardId = number(rows.front(), 0);
+    // Checked, and on the server kept, as for the writes that name the card.
+    if (!m_sql->CardExists(cardId))
+        throw ESQLiteException(CardGone);
+    return cardId;
 }
 
 std::optional<QDate> ScheduleBook::lastDone(qint64 entryId) const
 {
-    const auto row =
-        m_db->OpenQuery(u"SELECT MAX(Data) FROM Trattamenti WHERE IDScadenza = %1"_s.arg(entryId));
-    return row->RowCount() ? ScheduleRules::ParseIso(text(*row, 0)) : std::nullopt;
+    const auto rows = m_sql->Query(sql(u"SELECT MAX(Data{B}) FROM {T} WHERE IDScadenza = ?"_s),
+                                   {ScheduleSql::Number(entryId)});
+    return rows.empty() ? std::nullopt : ScheduleRules::ParseIso(text(rows.front(), 0));
 }
 
 void ScheduleBook::checkInput(const EntryInput& entry)
@@ -165,52 +172,48 @@ void ScheduleBook::checkInput(const EntryInput& entry)
             ScheduleRules::MaxRepeatMonths));
 }
 
-void ScheduleBook::insertEntry(qint64 cardId, const EntryInput& entry)
+qint64 ScheduleBook::insertEntry(qint64 cardId, const EntryInput& entry)
 {
-    // A new identifier never used by an entry that booklet rows still name: the booklet of a deleted entry
-    // must never count as done for a new one.
-    m_db->ExecuteStatement(
-        u"INSERT INTO Scadenze (ID, IDScheda, Tipo, Descrizione, Scadenza, RipetiMesi, Note) VALUES ("
-        "1 + MAX(COALESCE((SELECT MAX(ID) FROM Scadenze), 0), COALESCE((SELECT MAX(IDScadenza) FROM "
-        "Trattamenti), 0)), %1, ?, ?, ?, %2, ?)"_s.arg(cardId)
-            .arg(entry.repeatMonths),
-        {utf8(entry.kind), utf8(entry.description), utf8(ScheduleRules::Iso(entry.due)), utf8(entry.note)});
+    const QString newId = m_sql->NewEntryId();
+    return m_sql->Insert(
+        sql(u"INSERT INTO {S} (%1IDScheda, Tipo, Descrizione, Scadenza, RipetiMesi, Note) VALUES (%2?, ?, ?, ?, "
+            "?, ?)"_s.arg(newId.isEmpty() ? QString() : u"ID, "_s,
+                          newId.isEmpty() ? QString() : newId + u", "_s)),
+        {ScheduleSql::Number(cardId), ScheduleSql::Text(entry.kind), ScheduleSql::Text(entry.description),
+         iso(entry.due), ScheduleSql::Number(entry.repeatMonths), ScheduleSql::Text(entry.note)});
 }
 
 qint64 ScheduleBook::AddEntry(qint64 cardId, const EntryInput& entry)
 {
     checkInput(entry);
     qint64 id = 0;
-    write(cardId, [&](TSQLiteDatabase& db) {
-        insertEntry(cardId, entry);
-        id = db.LastRowId();
-    });
+    write(cardId, [&] { id = insertEntry(cardId, entry); });
     return id;
 }
 
 void ScheduleBook::UpdateEntry(qint64 entryId, const EntryInput& entry)
 {
     checkInput(entry);
-    write(-1, [&](TSQLiteDatabase& db) {
+    write(-1, [&] {
         cardOfEntry(entryId);
         const std::optional<QDate> done = lastDone(entryId);
         if (done && entry.due < *done)
             throw ESQLiteException(
                 u"La data di scadenza (%1) \u00e8 precedente all'ultima esecuzione (%2)."_s.arg(
                     ScheduleRules::Italian(entry.due), ScheduleRules::Italian(*done)));
-        db.ExecuteStatement(u"UPDATE Scadenze SET Tipo = ?, Descrizione = ?, Scadenza = ?, RipetiMesi = %1, "
-                            "Note = ? WHERE ID = %2"_s.arg(entry.repeatMonths)
-                                .arg(entryId),
-                            {utf8(entry.kind), utf8(entry.description), utf8(ScheduleRules::Iso(entry.due)),
-                             utf8(entry.note)});
+        m_sql->Exec(sql(u"UPDATE {S} SET Tipo = ?, Descrizione = ?, Scadenza = ?, RipetiMesi = ?, Note = ? "
+                        "WHERE ID = ?"_s),
+                    {ScheduleSql::Text(entry.kind), ScheduleSql::Text(entry.description), iso(entry.due),
+                     ScheduleSql::Number(entry.repeatMonths), ScheduleSql::Text(entry.note),
+                     ScheduleSql::Number(entryId)});
     });
 }
 
 void ScheduleBook::DeleteEntry(qint64 entryId)
 {
-    write(-1, [&](TSQLiteDatabase& db) {
+    write(-1, [&] {
         cardOfEntry(entryId);
-        db.ExecuteStatement(u"DELETE FROM Scadenze WHERE ID = %1"_s.arg(entryId));
+        m_sql->Exec(sql(u"DELETE FROM {S} WHERE ID = ?"_s), {ScheduleSql::Number(entryId)});
     });
 }
 
@@ -219,28 +222,29 @@ ScheduleBook::Done ScheduleBook::MarkDone(qint64 entryId, const QDate& date, con
     if (!date.isValid())
         throw ESQLiteException(u"La data di esecuzione non \u00e8 valida."_s);
     Done done;
-    write(-1, [&](TSQLiteDatabase& db) {
+    write(-1, [&] {
         const qint64 cardId = cardOfEntry(entryId);
         const std::optional<QDate> last = lastDone(entryId);
         if (last && date < *last)
             throw ESQLiteException(
                 u"La data di esecuzione (%1) \u00e8 precedente all'ultima esecuzione registrata (%2)."_s.arg(
                     ScheduleRules::Italian(date), ScheduleRules::Italian(*last)));
-        const auto entry =
-            db.OpenQuery(u"SELECT Tipo, Descrizione, RipetiMesi FROM Scadenze WHERE ID = %1"_s.arg(entryId));
-        const int months = int(entry->IntegerValue(2));
-        db.ExecuteStatement(
-            u"INSERT INTO Trattamenti (IDScheda, IDScadenza, Tipo, Descrizione, Data, Note) "
-            "VALUES (%1, %2, ?, ?, ?, ?)"_s.arg(cardId)
-                .arg(entryId),
-            {entry->TextValue(0), entry->TextValue(1), utf8(ScheduleRules::Iso(date)), utf8(note)});
-        done.bookletId = db.LastRowId();
+        const ScheduleSql::Row entry =
+            m_sql
+                ->Query(sql(u"SELECT Tipo, Descrizione, RipetiMesi FROM {S} WHERE ID = ?"_s),
+                        {ScheduleSql::Number(entryId)})
+                .at(0);
+        const int months = int(number(entry, 2));
+        done.bookletId = m_sql->Insert(
+            sql(u"INSERT INTO {T} (IDScheda, IDScadenza, Tipo, Descrizione, Data, Note) VALUES (?, ?, ?, ?, ?, ?)"_s),
+            {ScheduleSql::Number(cardId), ScheduleSql::Number(entryId), entry.at(0), entry.at(1), iso(date),
+             ScheduleSql::Text(note)});
         if (months > 0) {
             done.nextDue = ScheduleRules::NextDue(date, months);
-            db.ExecuteStatement(u"UPDATE Scadenze SET Scadenza = ? WHERE ID = %1"_s.arg(entryId),
-                                {utf8(ScheduleRules::Iso(*done.nextDue))});
+            m_sql->Exec(sql(u"UPDATE {S} SET Scadenza = ? WHERE ID = ?"_s),
+                        {iso(*done.nextDue), ScheduleSql::Number(entryId)});
         } else {
-            db.ExecuteStatement(u"DELETE FROM Scadenze WHERE ID = %1"_s.arg(entryId));
+            m_sql->Exec(sql(u"DELETE FROM {S} WHERE ID = ?"_s), {ScheduleSql::Number(entryId)});
         }
     });
     return done;
@@ -254,20 +258,19 @@ qint64 ScheduleBook::AddBookletRow(qint64 cardId, const QString& kind, const QSt
     if (!date.isValid())
         throw ESQLiteException(u"La data del trattamento non \u00e8 valida."_s);
     qint64 id = 0;
-    write(cardId, [&](TSQLiteDatabase& db) {
-        db.ExecuteStatement(u"INSERT INTO Trattamenti (IDScheda, IDScadenza, Tipo, Descrizione, Data, Note) "
-                            "VALUES (%1, NULL, ?, ?, ?, ?)"_s.arg(cardId),
-                            {utf8(kind), utf8(description), utf8(ScheduleRules::Iso(date)), utf8(note)});
-        id = db.LastRowId();
+    write(cardId, [&] {
+        id = m_sql->Insert(
+            sql(u"INSERT INTO {T} (IDScheda, IDScadenza, Tipo, Descrizione, Data, Note) VALUES (?, NULL, ?, ?, ?, ?)"_s),
+            {ScheduleSql::Number(cardId), ScheduleSql::Text(kind), ScheduleSql::Text(description), iso(date),
+             ScheduleSql::Text(note)});
     });
     return id;
 }
 
 void ScheduleBook::DeleteBookletRow(qint64 rowId)
 {
-    write(-1, [&](TSQLiteDatabase& db) {
-        db.ExecuteStatement(u"DELETE FROM Trattamenti WHERE ID = %1"_s.arg(rowId));
-        if (db.Changes() == 0)
+    write(-1, [&] {
+        if (m_sql->Exec(sql(u"DELETE FROM {T} WHERE ID = ?"_s), {ScheduleSql::Number(rowId)}) == 0)
             throw ESQLiteException(u"La riga del libretto non \u00e8 pi\u00f9 presente in archivio."_s);
     });
 }
@@ -277,12 +280,12 @@ int ScheduleBook::AddEntries(qint64 cardId, const std::vector<EntryInput>& entri
     for (const EntryInput& e : entries)
         checkInput(e);
     int added = 0;
-    write(cardId, [&](TSQLiteDatabase& db) {
+    write(cardId, [&] {
         for (const EntryInput& e : entries) {
-            const auto same = db.OpenQuery(
-                u"SELECT 1 FROM Scadenze WHERE IDScheda = %1 AND Tipo = ? AND Descrizione = ?"_s.arg(cardId),
-                {utf8(e.kind), utf8(e.description)});
-            if (same->RowCount() > 0)
+            const auto same = m_sql->Query(
+                sql(u"SELECT 1 FROM {S} WHERE IDScheda = ? AND Tipo = ? AND Descrizione = ?"_s),
+                {ScheduleSql::Number(cardId), ScheduleSql::Text(e.kind), ScheduleSql::Text(e.description)});
+            if (!same.empty())
                 continue;
             insertEntry(cardId, e);
             ++added;

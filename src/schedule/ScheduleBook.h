@@ -2,7 +2,7 @@
 #pragma once
 
 #include "storage/CategoryDescriptor.h"
-#include "storage/ScheduleTables.h"
+#include "storage/ScheduleSql.h"
 
 #include <QDate>
 #include <QString>
@@ -50,7 +50,8 @@ struct BookletRow
     QString note;
 };
 
-// The health schedule and booklet of the cards of one archive, on one connection. Reads never create
+// The health schedule and booklet of the cards of one archive, on one connection to its file or to the
+// archives' server (ScheduleSql: the same statements on both). Reads never create
 // anything: an archive without the tables has no entries. Each write is one transaction that checks that
 // the card (and the entry) still exist, and either stores everything or nothing; the book's first write also
 // creates the tables when missing and removes the rows of cards another program deleted. Failures, and rules
@@ -62,11 +63,14 @@ public:
     ScheduleBook(const CategoryDescriptor& category, const QString& programFolder);
     // On a connection the caller keeps open.
     ScheduleBook(const CategoryDescriptor& category, TSQLiteDatabase& db);
+    // On the schedule's tables wherever they are.
+    ScheduleBook(const CategoryDescriptor& category, std::unique_ptr<ScheduleSql> tables);
     ~ScheduleBook();
     ScheduleBook(const ScheduleBook&) = delete;
     ScheduleBook& operator=(const ScheduleBook&) = delete;
 
-    TSQLiteDatabase& Database() const noexcept { return *m_db; }
+    // The archive file's connection; only for a book on a file.
+    TSQLiteDatabase& Database() const;
     ScheduleTables::State Inspect() const;
 
     // The card's entries, by due date; empty when the card no longer exists.
@@ -101,14 +105,15 @@ public:
 
 private:
     // Runs work in a write transaction after the common checks; rolled back when anything fails.
-    template <typename Work> void write(qint64 cardId, Work&& work);
+    void write(qint64 cardId, const std::function<void()>& work);
+    // The statement with the tables' names put in: {S} the entries, {T} the booklet, {C} the cards, {B}
+    // what makes a text column compare byte by byte.
+    QString sql(QString text) const;
     qint64 cardOfEntry(qint64 entryId) const;
     std::optional<QDate> lastDone(qint64 entryId) const;
-    void insertEntry(qint64 cardId, const EntryInput& entry);
+    qint64 insertEntry(qint64 cardId, const EntryInput& entry);
     static void checkInput(const EntryInput& entry);
 
     const CategoryDescriptor& m_category;
-    std::unique_ptr<TSQLiteDatabase> m_own;
-    TSQLiteDatabase* m_db;
-    bool m_prepared = false; // a write of this book succeeded: the tables exist and were cleaned
+    std::unique_ptr<ScheduleSql> m_sql;
 };

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "storage/CategoryStore.h"
+#include "storage/ScheduleTables.h"
 
 #include <QByteArray>
 #include <QList>
@@ -84,7 +85,11 @@ public:
 
     // Moving archives. At most limit rows whose identifier is above afterId, whole, in identifier order.
     virtual std::vector<ArchiveRow> RowsAfter(qint64 afterId, int limit) = 0;
+    // The schedule's rows, whole, with their identifiers.
+    virtual ScheduleTables::Rows ScheduleRows() = 0;
     // In one transaction: removes every card, then stores each row that next gives, with its own
-    // identifier, until next gives nothing. When anything fails, the archive stays as it was.
-    virtual void ReplaceAll(const std::function<std::optional<ArchiveRow>()>& next) = 0;
+    // identifier, until next gives nothing, and replaces the schedule's rows by schedule (none: the
+    // archive keeps no schedule). When anything fails, the archive stays as it was.
+    virtual void ReplaceAll(const std::function<std::optional<ArchiveRow>()>& next,
+                            const ScheduleTables::Rows& schedule = {}) = 0;
 };

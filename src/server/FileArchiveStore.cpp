@@ -151,7 +151,15 @@ std::vector<ArchiveRow> FileArchiveStore::RowsAfter(qint64 afterId, int limit)
     return rows;
 }
 
-void FileArchiveStore::ReplaceAll(const std::function<std::optional<ArchiveRow>()>& next)
+ScheduleTables::Rows FileArchiveStore::ScheduleRows()
+{
+    if (!m_store.OpenArchive(m_store.QueryFirst()))
+        return {};
+    return ScheduleTables::ReadAll(*m_store.Database());
+}
+
+void FileArchiveStore::ReplaceAll(const std::function<std::optional<ArchiveRow>()>& next,
+                                  const ScheduleTables::Rows& schedule)
 {
     Open();
     TSQLiteDatabase& db = *m_store.Database();
@@ -180,6 +188,7 @@ void FileArchiveStore::ReplaceAll(const std::function<std::optional<ArchiveRow>(
                                  QString::number(row->id),
                              *row->picture);
         }
+        ScheduleTables::ReplaceAll(db, schedule);
         db.CommitTransaction();
     } catch (...) {
         try {

@@ -25,7 +25,9 @@ public:
     std::vector<QList<QByteArray>> FieldsOfAll(std::span<const int> fields) override;
     qint64 CardCount() override;
     std::vector<ArchiveRow> RowsAfter(qint64 afterId, int limit) override;
-    void ReplaceAll(const std::function<std::optional<ArchiveRow>()>& next) override;
+    ScheduleTables::Rows ScheduleRows() override;
+    void ReplaceAll(const std::function<std::optional<ArchiveRow>()>& next,
+                    const ScheduleTables::Rows& schedule) override;
 
     CategoryStore& Store() noexcept { return m_store; }
 

@@ -227,8 +227,13 @@ qint64 ServerArchiveStore::SaveCard(std::optional<qint64> id, const CardValues& 
 
 void ServerArchiveStore::DeleteCard(qint64 id)
 {
+    // The card first: a schedule write for it holds the card's row (FOR KEY SHARE) until it commits, so
+    // the deletes of the schedule's rows, which come after, see what it wrote.
     m_link->Write([&](PgConnection& connection) {
         connection.Exec("DELETE FROM "_L1 + m_table + " WHERE ID = $1"_L1, {PgParam::Number(id)});
+        for (const QString& table :
+             {ServerSchema::ScheduleTable(m_category), ServerSchema::TreatmentTable(m_category)})
+            connection.Exec("DELETE FROM "_L1 + table + " WHERE IDScheda = $1"_L1, {PgParam::Number(id)});
     });
 }
 
@@ -284,7 +289,73 @@ std::vector<ArchiveRow> ServerArchiveStore::RowsAfter(qint64 afterId, int limit)
     return rows;
 }
 
-void ServerArchiveStore::ReplaceAll(const std::function<std::optional<ArchiveRow>()>& next)
+namespace {
+
+QString columnList(const std::array<const char*, 7>& columns, const QString& suffix = {})
+{
+    QString list;
+    for (const char* c : columns)
+        list += (list.isEmpty() ? QString() : u","_s) + QLatin1StringView(c) + suffix;
+    return list;
+}
+
+std::vector<ScheduleTables::Row> scheduleRowsOf(PgConnection& connection, const QString& table,
+                                                const std::array<const char*, 7>& columns)
+{
+    // As text: the numbers in decimal, as the files give them.
+    const PgResult result = connection.Exec("SELECT "_L1 + columnList(columns, u"::text"_s) + " FROM "_L1 +
+                                            table + " ORDER BY ID"_L1);
+    std::vector<ScheduleTables::Row> rows;
+    rows.reserve(std::size_t(result.Rows()));
+    for (int r = 0; r < result.Rows(); ++r) {
+        ScheduleTables::Row row;
+        for (int c = 0; c < int(row.size()); ++c)
+            row[std::size_t(c)] = result.Value(r, c);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void writeScheduleRows(PgConnection& connection, const QString& table,
+                       const std::array<const char*, 7>& columns,
+                       const std::vector<ScheduleTables::Row>& rows)
+{
+    connection.Exec("DELETE FROM "_L1 + table);
+    const QString sql = "INSERT INTO "_L1 + table + " ("_L1 + columnList(columns) +
+                        ") OVERRIDING SYSTEM VALUE VALUES ($1,$2,$3,$4,$5,$6,$7)"_L1;
+    for (const ScheduleTables::Row& row : rows) {
+        std::vector<PgParam> params;
+        for (const auto& value : row)
+            params.push_back(value ? PgParam{*value, false} : PgParam::Null());
+        connection.Exec(sql, params);
+    }
+}
+
+// New rows of table get identifiers above every one it holds, and above every one the server ever gave.
+void raiseIdentity(PgConnection& connection, const QString& table)
+{
+    connection.Exec(u"SELECT setval(s::regclass, m) FROM (SELECT pg_get_serial_sequence($1, 'id') AS s, "
+                    "(SELECT max(ID) FROM "_s +
+                        table + ") AS m) AS c WHERE m > COALESCE(pg_sequence_last_value(s::regclass), 0)"_L1,
+                    {PgParam::Text(table)});
+}
+
+} // namespace
+
+ScheduleTables::Rows ServerArchiveStore::ScheduleRows()
+{
+    ScheduleTables::Rows rows;
+    m_link->Read([&](PgConnection& connection) {
+        rows.entries =
+            scheduleRowsOf(connection, ServerSchema::ScheduleTable(m_category), ScheduleTables::EntryColumns);
+        rows.treatments = scheduleRowsOf(connection, ServerSchema::TreatmentTable(m_category),
+                                         ScheduleTables::TreatmentColumns);
+    });
+    return rows;
+}
+
+void ServerArchiveStore::ReplaceAll(const std::function<std::optional<ArchiveRow>()>& next,
+                                    const ScheduleTables::Rows& schedule)
 {
     QString sql = "INSERT INTO "_L1 + m_table + " (ID,"_L1;
     QString placeholders = u"$1,"_s;
@@ -305,11 +376,14 @@ void ServerArchiveStore::ReplaceAll(const std::function<std::optional<ArchiveRow
             params.push_back(row->ext ? PgParam{*row->ext, false} : PgParam::Null());
             connection.Exec(sql, params);
         }
-        // New cards get identifiers above every copied one, and above every one the server ever gave.
-        connection.Exec(u"SELECT setval(s::regclass, m) FROM (SELECT pg_get_serial_sequence($1, 'id') AS s, "
-                        "(SELECT max(ID) FROM "_s +
-                            m_table +
-                            ") AS m) AS c WHERE m > COALESCE(pg_sequence_last_value(s::regclass), 0)"_L1,
-                        {PgParam::Text(m_table)});
+        writeScheduleRows(connection, ServerSchema::ScheduleTable(m_category), ScheduleTables::EntryColumns,
+                          schedule.entries);
+        writeScheduleRows(connection, ServerSchema::TreatmentTable(m_category),
+                          ScheduleTables::TreatmentColumns, schedule.treatments);
+        // New cards and schedule rows get identifiers above every copied one, and above every one the
+        // server ever gave.
+        for (const QString& table :
+             {m_table, ServerSchema::ScheduleTable(m_category), ServerSchema::TreatmentTable(m_category)})
+            raiseIdentity(connection, table);
     });
 }

@@ -32,7 +32,9 @@ public:
     std::vector<QList<QByteArray>> FieldsOfAll(std::span<const int> fields) override;
     qint64 CardCount() override;
     std::vector<ArchiveRow> RowsAfter(qint64 afterId, int limit) override;
-    void ReplaceAll(const std::function<std::optional<ArchiveRow>()>& next) override;
+    ScheduleTables::Rows ScheduleRows() override;
+    void ReplaceAll(const std::function<std::optional<ArchiveRow>()>& next,
+                    const ScheduleTables::Rows& schedule) override;
 
 private:
     // The card of the first row of a result of cardColumns(); nothing when it has no rows.

@@ -28,8 +28,33 @@ void ServerLink::Drop() noexcept
     m_connection.reset();
 }
 
+void ServerLink::Snapshot(const std::function<void()>& work)
+{
+    if (m_snapshot)
+        throw ESQLiteException(QStringLiteral("A snapshot is already open on this connection"));
+    PgConnection& connection = Connection();
+    connection.Begin("ISOLATION LEVEL REPEATABLE READ, READ ONLY");
+    m_snapshot = true;
+    try {
+        work();
+        m_snapshot = false;
+        connection.Commit();
+    } catch (...) {
+        m_snapshot = false;
+        if (m_connection && m_connection->IsBroken())
+            Drop();
+        else if (m_connection)
+            m_connection->Rollback();
+        throw;
+    }
+}
+
 void ServerLink::Read(const std::function<void(PgConnection&)>& work)
 {
+    if (m_snapshot) {
+        work(*m_connection);
+        return;
+    }
     for (int attempt = 0;; ++attempt) {
         const bool reused = m_connection != nullptr;
         PgConnection& connection = Connection();
@@ -48,6 +73,8 @@ void ServerLink::Read(const std::function<void(PgConnection&)>& work)
 
 void ServerLink::Write(const std::function<void(PgConnection&)>& work)
 {
+    if (m_snapshot)
+        throw ESQLiteException(QStringLiteral("No write inside a snapshot"));
     for (int attempt = 0;; ++attempt) {
         const bool reused = m_connection != nullptr;
         PgConnection& connection = Connection();

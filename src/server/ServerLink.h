@@ -27,6 +27,11 @@ public:
     // (an insert would be stored twice if its commit had arrived).
     void Write(const std::function<void(PgConnection&)>& work);
 
+    // Runs work inside one REPEATABLE READ, READ ONLY transaction: every read made on this link meanwhile
+    // sees the archives as they were at its start, whatever other workstations write. A lost connection is
+    // raised, never tried again (a new connection would see another moment); writes are refused.
+    void Snapshot(const std::function<void()>& work);
+
     // The connection, opened when there is none.
     PgConnection& Connection();
     // Closes the connection; the next action opens a new one.
@@ -35,4 +40,5 @@ public:
 private:
     QString m_connectionString;
     std::unique_ptr<PgConnection> m_connection;
+    bool m_snapshot = false;
 };

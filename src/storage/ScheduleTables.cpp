@@ -6,6 +6,8 @@
 #include "TSQLiteTable.h"
 
 #include <QStringList>
+#include <memory>
+#include <sqlite3.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -65,7 +67,7 @@ State Inspect(TSQLiteDatabase& db)
         problem = problemOf(db, QString::fromLatin1(Treatments), treatmentColumns(), &treatments);
     if (!problem.isEmpty())
         return {State::Kind::WrongColumns, problem};
-    return {entries ? State::Kind::Ready : State::Kind::Missing, {}};
+    return {entries ? State::Kind::Ready : State::Kind::Missing, {}, treatments};
 }
 
 void Ensure(TSQLiteDatabase& db)
@@ -102,6 +104,95 @@ void RemoveOrphans(TSQLiteDatabase& db, const QString& cardTable)
         db.ExecuteStatement(u"DELETE FROM %1 WHERE IDScheda NOT IN (SELECT ID FROM %2)"_s.arg(
             QString::fromLatin1(table), cardTable));
     }
+}
+
+namespace {
+
+QString joined(const std::array<const char*, 7>& columns)
+{
+    QStringList names;
+    for (const char* c : columns)
+        names << QString::fromLatin1(c);
+    return names.join(u", "_s);
+}
+
+using Statement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
+
+Statement prepare(TSQLiteDatabase& db, const QString& sql)
+{
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db.handle(), sql.toUtf8().constData(), -1, &raw, nullptr) != SQLITE_OK)
+        db.RaiseSqlError(u"Error preparing SQL statement"_s, sql);
+    return Statement(raw, sqlite3_finalize);
+}
+
+std::vector<Row> readTable(TSQLiteDatabase& db, const char* table, const std::array<const char*, 7>& columns)
+{
+    const QString sql = u"SELECT %1 FROM %2 ORDER BY ID"_s.arg(joined(columns), QString::fromLatin1(table));
+    const Statement statement = prepare(db, sql);
+    std::vector<Row> rows;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        Row row;
+        for (int c = 0; c < int(row.size()); ++c) {
+            if (sqlite3_column_type(statement.get(), c) == SQLITE_NULL)
+                continue;
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), c));
+            row[std::size_t(c)] = QByteArray(text ? text : "", sqlite3_column_bytes(statement.get(), c));
+        }
+        rows.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE)
+        db.RaiseSqlError(u"Cannot read the schedule's rows"_s, sql);
+    return rows;
+}
+
+void writeTable(TSQLiteDatabase& db, const char* table, const std::array<const char*, 7>& columns,
+                const std::vector<Row>& rows)
+{
+    const QString sql = u"INSERT INTO %1 (%2) VALUES (?, ?, ?, ?, ?, ?, ?)"_s.arg(QString::fromLatin1(table),
+                                                                                  joined(columns));
+    const Statement statement = prepare(db, sql);
+    for (const Row& row : rows) {
+        sqlite3_reset(statement.get());
+        for (int c = 0; c < int(row.size()); ++c) {
+            const auto& value = row[std::size_t(c)];
+            if (value)
+                sqlite3_bind_text(statement.get(), c + 1, value->constData(), int(value->size()),
+                                  SQLITE_STATIC);
+            else
+                sqlite3_bind_null(statement.get(), c + 1);
+        }
+        if (sqlite3_step(statement.get()) != SQLITE_DONE)
+            db.RaiseSqlError(u"Cannot write the schedule's rows"_s, sql);
+    }
+}
+
+} // namespace
+
+Rows ReadAll(TSQLiteDatabase& db)
+{
+    const State state = Inspect(db);
+    if (state.kind == State::Kind::WrongColumns)
+        throw ESQLiteException(state.problem);
+    Rows rows;
+    if (state.kind == State::Kind::Missing)
+        return rows;
+    rows.entries = readTable(db, Entries, EntryColumns);
+    if (state.booklet)
+        rows.treatments = readTable(db, Treatments, TreatmentColumns);
+    return rows;
+}
+
+void ReplaceAll(TSQLiteDatabase& db, const Rows& rows)
+{
+    if (rows.Empty() && Inspect(db).kind != State::Kind::Ready)
+        return;
+    Ensure(db);
+    db.ExecuteStatement(u"DELETE FROM Scadenze"_s);
+    db.ExecuteStatement(u"DELETE FROM Trattamenti"_s);
+    writeTable(db, Entries, EntryColumns, rows.entries);
+    writeTable(db, Treatments, TreatmentColumns, rows.treatments);
 }
 
 } // namespace ScheduleTables

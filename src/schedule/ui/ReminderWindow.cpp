@@ -18,6 +18,7 @@
 #include "shell/GuideTexts.h"
 #include "storage/CategoryStore.h"
 #include "storage/ESQLiteException.h"
+#include "storage/FileScheduleSql.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -50,8 +51,9 @@ QString delayText(const Reminder& r, const QDate& today)
 
 } // namespace
 
-ReminderWindow::ReminderWindow(ScreenHost& host)
+ReminderWindow::ReminderWindow(ScreenHost& host, ScheduleSource source)
     : m_host(host)
+    , m_source(std::move(source))
 {
     Kit::SetUpWindow(this, u"TfrmPromemoria"_s, u" Scadenze"_s, Kit::Silver);
     setFixedSize(900, 520);
@@ -147,7 +149,7 @@ void ReminderWindow::Refresh()
     ReminderScan scan;
     {
         BusyCursor busy;
-        scan = Reminders::FindDue(m_host.ProgramFolder(), now, NoticeDays());
+        scan = Reminders::FindDue(source(), now, NoticeDays());
     }
     ShowScan(scan, now);
 }
@@ -190,9 +192,9 @@ void ReminderWindow::CheckAfterUnlock()
     if (settings.Text(Section, HiddenKey) == ScheduleRules::Iso(now))
         return;
     const int notice = NoticeDays();
-    m_check = QThread::create([this, folder, now, notice] {
+    m_check = QThread::create([this, scheduleSource = source(), now, notice] {
         try {
-            m_checked = Reminders::FindDue(folder, now, notice);
+            m_checked = Reminders::FindDue(scheduleSource, now, notice);
         } catch (const std::exception& e) {
             m_checked.problems << QString::fromUtf8(e.what());
         }
@@ -216,6 +218,11 @@ void ReminderWindow::CheckAfterUnlock()
 bool ReminderWindow::Checking() const
 {
     return m_check != nullptr;
+}
+
+ScheduleSource ReminderWindow::source() const
+{
+    return m_source ? m_source : FileScheduleSql::Source(m_host.ProgramFolder());
 }
 
 void ReminderWindow::OpenCard(int row)
@@ -262,7 +269,7 @@ void ReminderWindow::ExportCalendar()
     CalendarExport::Written written;
     try {
         BusyCursor busy;
-        written = CalendarExport::Export(m_host.ProgramFolder(), m_host.ExportsFolder(), desktop().Now());
+        written = CalendarExport::Export(source(), m_host.ExportsFolder(), desktop().Now());
     } catch (const std::exception& e) {
         desktop().Warning(
             this, Title,

@@ -21,7 +21,8 @@ class ReminderWindow : public QDialog
 {
     Q_OBJECT
 public:
-    explicit ReminderWindow(ScreenHost& host);
+    // source: where the archives' schedules are; empty, the archive files of the program folder.
+    explicit ReminderWindow(ScreenHost& host, ScheduleSource source = {});
     ~ReminderWindow() override;
 
     // Reads the ten archives again and shows what is due.
@@ -54,7 +55,10 @@ private:
     QDate today() const;
     void finishCheck();
 
+    ScheduleSource source() const;
+
     ScreenHost& m_host;
+    ScheduleSource m_source;
     std::vector<Reminder> m_reminders;
     QDate m_today;
     QTableWidget* m_list = nullptr;

@@ -13,6 +13,7 @@
 #include "schedule/SuggestedSets.h"
 #include "shell/GuideTexts.h"
 #include "storage/ESQLiteException.h"
+#include "storage/FileScheduleSql.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -58,7 +59,7 @@ void setRow(QTableWidget* table, int row, const QStringList& cells, const QColor
 } // namespace
 
 ScheduleScreen::ScheduleScreen(ScreenHost& host, const CategoryDescriptor& category, qint64 cardId,
-                               const QString& animal, QWidget* parent)
+                               const QString& animal, QWidget* parent, const ScheduleSource& source)
     : QDialog(parent)
     , m_host(host)
     , m_category(category)
@@ -164,8 +165,10 @@ ScheduleScreen::ScheduleScreen(ScreenHost& host, const CategoryDescriptor& categ
     });
 
     m_doneDate->setText(ScheduleRules::Italian(today()));
-    Kit::Guarded(this,
-                 [this] { m_book = std::make_unique<ScheduleBook>(m_category, m_host.ProgramFolder()); });
+    Kit::Guarded(this, [this, &source] {
+        const ScheduleOpener open = (source ? source : FileScheduleSql::Source(m_host.ProgramFolder()))();
+        m_book = std::make_unique<ScheduleBook>(m_category, open(m_category, false));
+    });
     Reload();
     if (m_book && m_book->Inspect().kind == ScheduleTables::State::Kind::WrongColumns) {
         const QString problem = m_book->Inspect().problem;

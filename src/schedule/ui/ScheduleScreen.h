@@ -22,8 +22,9 @@ class ScheduleScreen : public QDialog
 {
     Q_OBJECT
 public:
+    // source: where the archives' schedules are; empty, the archive files of the program folder.
     ScheduleScreen(ScreenHost& host, const CategoryDescriptor& category, qint64 cardId, const QString& animal,
-                   QWidget* parent = nullptr);
+                   QWidget* parent = nullptr, const ScheduleSource& source = {});
     ~ScheduleScreen() override;
 
     // The commands, as their buttons run them.

@@ -73,6 +73,8 @@ TfrmAvvio::TfrmAvvio(ScreenHost& host)
     auto* schedule = corner(u"imgScadenze"_s, u"icon_scadenze"_s, u" Scadenze "_s, BandSlot(2));
     auto* importCards = corner(u"imgImporta"_s, u"icon_import"_s, u" Importa schede "_s, BandSlot(3));
     connect(importCards, &CommandPicture::clicked, this, [this] { m_host.Show(ScreenHost::Screen::Import); });
+    auto* server = corner(u"imgServer"_s, u"icon_server"_s, u" Archivi sul server "_s, BandSlot(4));
+    connect(server, &CommandPicture::clicked, this, [this] { m_host.Show(ScreenHost::Screen::Server); });
 
     m_strip = new QLabel(container);
     m_strip->setObjectName(u"imgAnimata"_s);
