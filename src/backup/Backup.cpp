@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QRegularExpression>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -64,10 +65,25 @@ std::unique_ptr<QLockFile> lockDestination(const QString& folder, QString* error
 }
 
 // Nothing but the program's own temporary files: another backup cannot be writing them, the lock is ours.
+// The folders a killed backup of the server or a killed restore left behind: ".codazzurra-backup-" and six
+// letters or digits, as the temporary files are named. Only those modified before olderThan.
+void removeLeftoverFolders(const QString& folder, const QDateTime& olderThan)
+{
+    static const QRegularExpression name(u"^\\.codazzurra-backup-[A-Za-z0-9]{6}$"_s);
+    const QFileInfoList entries =
+        QDir(folder).entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QFileInfo& entry : entries) {
+        if (!entry.isSymLink() && name.match(entry.fileName()).hasMatch() && entry.lastModified() < olderThan)
+            QDir(entry.filePath()).removeRecursively();
+    }
+}
+
+// Called under the destination's lock: no other backup is writing there.
 void removeLeftovers(const QString& folder)
 {
-    AtomicFile::RemoveLeftovers(folder, Generation::TemporaryNames(),
-                                QDateTime::currentDateTime().addDays(1));
+    const QDateTime now = QDateTime::currentDateTime().addDays(1);
+    AtomicFile::RemoveLeftovers(folder, Generation::TemporaryNames(), now);
+    removeLeftoverFolders(folder, now);
 }
 
 bool syncFolder(const QString& folder)
@@ -208,6 +224,7 @@ Outcome Make(const QString& programFolder, const QStringList& destinations, cons
     for (const CategoryDescriptor& c : Categories::All)
         AtomicFile::RemoveLeftovers(programFolder, AtomicFile::TemporaryNames(QString(c.databaseFileName)),
                                     QDateTime::currentDateTime().addSecs(-3600));
+    removeLeftoverFolders(programFolder, QDateTime::currentDateTime().addSecs(-3600));
 
     Temporaries temporaries;
     std::vector<Source> sources;

@@ -185,8 +185,15 @@ private slots:
                                      u"Codazzurra 2020-01-02 00.00.00.zip.bak"_s, u".codazzurra-backup-x"_s};
         for (const QString& name : leftovers + foreign)
             QVERIFY(TestFiles::WriteFile(QDir(backups()).filePath(name), "not a zip"));
+        // A folder a killed backup of the server left, with an archive copy in it; a foreign one beside it.
+        for (const QString& sub : {u".codazzurra-backup-Fo1der"_s, u"mine"_s})
+            QVERIFY(QDir(backups()).mkpath(sub));
+        QVERIFY(TestFiles::WriteFile(QDir(backups()).filePath(u".codazzurra-backup-Fo1der/Cani.db"_s), "x"));
+        QVERIFY(TestFiles::WriteFile(QDir(backups()).filePath(u"mine/.codazzurra-backup-Fo1der"_s), "x"));
         QVERIFY(make(folder(), Start).ok);
         const QStringList after = namesIn(backups());
+        QVERIFY(!QFileInfo::exists(QDir(backups()).filePath(u".codazzurra-backup-Fo1der"_s)));
+        QVERIFY(QFileInfo::exists(QDir(backups()).filePath(u"mine/.codazzurra-backup-Fo1der"_s)));
         for (const QString& name : leftovers)
             QVERIFY2(!after.contains(name), qPrintable(name));
         for (const QString& name : foreign)
