@@ -2,11 +2,11 @@
 #include "ArchiveMove.h"
 
 #include "EServerError.h"
-#include "FileArchiveStore.h"
 #include "ServerArchiveStore.h"
 #include "ServerLink.h"
 #include "program/Console.h"
 #include "program/Settings.h"
+#include "storage/FileArchiveStore.h"
 
 #include <QDir>
 #include <QFileInfo>

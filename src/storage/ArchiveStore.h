@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "storage/CategoryStore.h"
+#include "CategoryStore.h"
 
 #include <QByteArray>
 #include <QList>
