@@ -72,6 +72,7 @@ Screens::Screens(const QString& programFolder)
 
 Screens::Screens(const ::ProgramFolder& folders)
     : m_folders(folders)
+    , m_stores(folders.Data())
     , m_office(folders.Exports())
     , m_backupWorker(std::make_unique<BackupWorker>())
 {
@@ -152,6 +153,23 @@ QString Screens::ProgramFile(const QString& fileName) const
 QString Screens::PasswordFilePath() const
 {
     return ProgramFile(QString::fromLatin1(PasswordFile::FileName));
+}
+
+std::unique_ptr<ArchiveStore> Screens::OpenStore(const CategoryDescriptor& category)
+{
+    return m_stores.Open(category);
+}
+
+std::unique_ptr<ArchiveStore> Screens::OpenDetachedStore(const CategoryDescriptor& category)
+{
+    return m_stores.OpenDetached(category);
+}
+
+QString Screens::ArchivesLocation() const
+{
+    if (m_stores.OnServer())
+        return u"sul server "_s + m_stores.Server();
+    return ScreenHost::ArchivesLocation();
 }
 
 const Screens::Archive* Screens::archive(const CategoryDescriptor& category) const
