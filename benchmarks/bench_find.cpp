@@ -12,6 +12,7 @@
 #include "kit/Desktop.h"
 #include "search/ui/AdvancedSearch.h"
 #include "search/ui/FindDialog.h"
+#include "storage/FileArchiveStore.h"
 
 #include <QComboBox>
 #include <QCursor>
@@ -109,7 +110,7 @@ void timeSearch(const QString& folder, const char* label)
 {
     std::unique_ptr<Screens> screens;
     FindDialog* dialog = openOn(folder, screens);
-    const QByteArray path = dialog->Store().DatabasePath().toUtf8();
+    const QByteArray path = dynamic_cast<FileArchiveStore&>(dialog->Store()).Location().toUtf8();
 
     resetPeak();
     const long before = Bench::residentKb("VmHWM:");
