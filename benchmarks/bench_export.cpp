@@ -73,6 +73,7 @@ public:
     void InhibitScreenSaver(QWidget*, bool) override {}
     void Quit() override {}
     bool Ask(QWidget*, Icon, const QString&, const QString&) override { return false; }
+    int Choose(QWidget*, Icon, const QString&, const QString&, const QStringList&) override { return -1; }
     QDateTime Now() override { return QDateTime::currentDateTime(); }
     bool HasPrinter() override { return false; }
     std::unique_ptr<QPagedPaintDevice> OpenPrintJob() override { return nullptr; }

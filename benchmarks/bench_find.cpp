@@ -42,6 +42,7 @@ public:
     }
     bool Question(QWidget*, const QString&, const QString&) override { return true; }
     bool Ask(QWidget*, Icon, const QString&, const QString&) override { return true; }
+    int Choose(QWidget*, Icon, const QString&, const QString&, const QStringList&) override { return 0; }
     QString ChooseFileToOpen(QWidget*, const QString&, const QString&) override { return {}; }
     QString ChooseFileToSave(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QString ChooseFolder(QWidget*, const QString&) override { return {}; }

@@ -172,6 +172,25 @@ QString Screens::ArchivesLocation() const
     return ScreenHost::ArchivesLocation();
 }
 
+bool Screens::ReachArchives()
+{
+    for (;;) {
+        try {
+            BusyCursor busy;
+            m_stores.Reach();
+            return true;
+        } catch (const ESQLiteException& e) {
+            const QString text =
+                u"Gli archivi sono sul server %1 (Codazzurra.ini, sezione [Archivi]), che non \u00e8 "
+                u"raggiungibile.\n\n%2\n\nControllare che il server sia acceso e raggiungibile dalla rete, "
+                u"poi scegliere \u00abRiprova\u00bb."_s.arg(m_stores.Server(), e.message());
+            if (desktop().Choose(nullptr, Desktop::Icon::Stop, MakerInfo::ApplicationTitle(), text,
+                                 {u"Riprova"_s, u"Esci"_s}) != 0)
+                return false;
+        }
+    }
+}
+
 const Screens::Archive* Screens::archive(const CategoryDescriptor& category) const
 {
     for (std::size_t i = 0; i < Categories::All.size(); ++i) {

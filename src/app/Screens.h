@@ -62,6 +62,10 @@ public:
     void ArchiveDamaged(QWidget* parent, const QString& archiveFile, const QString& detail) override;
     bool BackupRunning() const override;
 
+    // When the archives are on a server: reaches it before the first screen shows, and while it cannot,
+    // says so (naming the server, never the rest of the settings) and offers "Riprova" and "Esci". False
+    // when the user chose to leave. Always true for the file archives.
+    bool ReachArchives();
     ArchiveStores& Stores() noexcept { return m_stores; }
 
     TfrmPassword* Password() const noexcept { return m_password; }
