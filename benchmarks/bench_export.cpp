@@ -31,6 +31,7 @@
 #include "kit/Desktop.h"
 #include "picture/JpegDecoder.h"
 #include "storage/CategoryStore.h"
+#include "storage/FileArchiveStore.h"
 #include "storage/Win1252.h"
 
 #include <QAbstractButton>
@@ -72,6 +73,7 @@ public:
     void InhibitScreenSaver(QWidget*, bool) override {}
     void Quit() override {}
     bool Ask(QWidget*, Icon, const QString&, const QString&) override { return false; }
+    int Choose(QWidget*, Icon, const QString&, const QString&, const QStringList&) override { return -1; }
     QDateTime Now() override { return QDateTime::currentDateTime(); }
     bool HasPrinter() override { return false; }
     std::unique_ptr<QPagedPaintDevice> OpenPrintJob() override { return nullptr; }
@@ -184,7 +186,7 @@ int measurePeak(const QString& what, const QString& folder)
         bool HasDefaultHandler(const QString&) override { return true; }
         bool OpenFile(const QString&) override { return true; }
     } desk;
-    CategoryStore store(dogs(), folder);
+    FileArchiveStore store(dogs(), folder);
     TextGrid grid = ExportGrid::DesignedEmpty();
     ExportGrid::LoadExportGrid(store, grid);
     if (what == u"transfer"_s) {
@@ -255,7 +257,8 @@ int main(int argc, char* argv[])
 
     // An archive of the dogs: every text field filled, a photo of 20 KB on every card.
     const CategoryDescriptor& cani = dogs();
-    CategoryStore store(cani, dir.path());
+    FileArchiveStore archive(cani, dir.path());
+    CategoryStore& store = archive.Store();
     store.OpenArchive(store.QueryFirst());
     fillArchive(store, cards, 20000);
     std::printf("Archive: %d cards, every field filled, a photo of 20 KB each, %lld MB on disk\n", cards,
@@ -270,7 +273,7 @@ int main(int argc, char* argv[])
             run, [&] { storeRead.push_back(Bench::timeMs([&] { store.OpenArchive(shownSql); })); },
             [&] { bare.push_back(Bench::timeMs([&] { bareRead(path, shownSql.toUtf8()); })); });
         TextGrid grid = ExportGrid::DesignedEmpty();
-        gridLoad.push_back(Bench::timeMs([&] { ExportGrid::LoadExportGrid(store, grid); }));
+        gridLoad.push_back(Bench::timeMs([&] { ExportGrid::LoadExportGrid(archive, grid); }));
         everyColumn.push_back(Bench::timeMs([&] { store.OpenArchive(store.QueryAll()); }));
         store.OpenArchive(store.QueryFirst());
     }
@@ -331,7 +334,7 @@ int main(int argc, char* argv[])
         if (run == 0)
             rssAfter = Bench::residentKb();
         TextGrid grid = ExportGrid::DesignedEmpty();
-        loadOnly.push_back(Bench::timeMs([&] { ExportGrid::LoadExportGrid(store, grid); }));
+        loadOnly.push_back(Bench::timeMs([&] { ExportGrid::LoadExportGrid(archive, grid); }));
     }
     viewport->removeEventFilter(&watch);
     std::printf("Opening the export screen on %d cards (%d runs):\n", cards, Runs);

@@ -12,6 +12,7 @@
 #include "kit/Desktop.h"
 #include "search/ui/AdvancedSearch.h"
 #include "search/ui/FindDialog.h"
+#include "storage/FileArchiveStore.h"
 
 #include <QComboBox>
 #include <QCursor>
@@ -41,6 +42,7 @@ public:
     }
     bool Question(QWidget*, const QString&, const QString&) override { return true; }
     bool Ask(QWidget*, Icon, const QString&, const QString&) override { return true; }
+    int Choose(QWidget*, Icon, const QString&, const QString&, const QStringList&) override { return 0; }
     QString ChooseFileToOpen(QWidget*, const QString&, const QString&) override { return {}; }
     QString ChooseFileToSave(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QString ChooseFolder(QWidget*, const QString&) override { return {}; }
@@ -109,7 +111,7 @@ void timeSearch(const QString& folder, const char* label)
 {
     std::unique_ptr<Screens> screens;
     FindDialog* dialog = openOn(folder, screens);
-    const QByteArray path = dialog->Store().DatabasePath().toUtf8();
+    const QByteArray path = dynamic_cast<FileArchiveStore&>(dialog->Store()).Location().toUtf8();
 
     resetPeak();
     const long before = Bench::residentKb("VmHWM:");

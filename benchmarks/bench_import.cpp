@@ -19,6 +19,7 @@
 #include "import/TableSource.h"
 #include "storage/CardFields.h"
 #include "storage/CategoryStore.h"
+#include "storage/FileArchiveStore.h"
 #include "storage/Win1252.h"
 
 #include <QCoreApplication>
@@ -188,7 +189,7 @@ int main(int argc, char* argv[])
     const QString source = dir.filePath(u"source"_s);
     QDir().mkpath(source);
     {
-        CategoryStore store(dogs(), source);
+        FileArchiveStore store(dogs(), source);
         bareInsert(source, rows);
         TextGrid grid = ExportGrid::DesignedEmpty();
         ExportGrid::LoadExportGrid(store, grid);

@@ -5,9 +5,9 @@
 // the empty-key search, and a save with the conflict check. The floor is reading the photo's file.
 #include "BenchSupport.h"
 
-#include "server/FileArchiveStore.h"
 #include "server/ServerArchiveStore.h"
 #include "server/ServerLink.h"
+#include "storage/FileArchiveStore.h"
 #include "support/PgTestServer.h"
 
 #include <QCoreApplication>

@@ -6,6 +6,7 @@
 #include "program/Console.h"
 #include "program/MakerInfo.h"
 #include "server/ArchiveMove.h"
+#include "server/ArchiveStores.h"
 #include "shell/ProgramFolder.h"
 
 #include <QTextStream>
@@ -102,7 +103,8 @@ void printHelp(QTextStream& out, const ProgramFolder& folders)
         line(mode.option + (mode.usage.isEmpty() ? QString() : u" "_s + mode.usage), mode.help);
     line(u"--version"_s, u"Mostra la versione del programma."_s);
     line(u"--help"_s, u"Mostra questo aiuto."_s);
-    out << u'\n' << folders.Description();
+    out << u'\n' << folders.Description() << u"Archivi: "_s << ArchiveStores::Where(folders.Data())
+        << u".\n"_s;
 }
 
 } // namespace

@@ -86,6 +86,7 @@ Screens::Screens(const QString& programFolder)
 
 Screens::Screens(const ::ProgramFolder& folders)
     : m_folders(folders)
+    , m_stores(folders.Data())
     , m_office(folders.Exports())
     , m_backupWorker(std::make_unique<BackupWorker>())
 {
@@ -166,6 +167,42 @@ QString Screens::ProgramFile(const QString& fileName) const
 QString Screens::PasswordFilePath() const
 {
     return ProgramFile(QString::fromLatin1(PasswordFile::FileName));
+}
+
+std::unique_ptr<ArchiveStore> Screens::OpenStore(const CategoryDescriptor& category)
+{
+    return m_stores.Open(category);
+}
+
+std::unique_ptr<ArchiveStore> Screens::OpenDetachedStore(const CategoryDescriptor& category)
+{
+    return m_stores.OpenDetached(category);
+}
+
+QString Screens::ArchivesLocation() const
+{
+    if (m_stores.OnServer())
+        return u"sul server "_s + m_stores.Server();
+    return ScreenHost::ArchivesLocation();
+}
+
+bool Screens::ReachArchives()
+{
+    for (;;) {
+        try {
+            BusyCursor busy;
+            m_stores.Reach();
+            return true;
+        } catch (const ESQLiteException& e) {
+            const QString text =
+                u"Gli archivi sono sul server %1 (Codazzurra.ini, sezione [Archivi]), che non \u00e8 "
+                u"raggiungibile.\n\n%2\n\nControllare che il server sia acceso e raggiungibile dalla rete, "
+                u"poi scegliere \u00abRiprova\u00bb."_s.arg(m_stores.Server(), e.message());
+            if (desktop().Choose(nullptr, Desktop::Icon::Stop, MakerInfo::ApplicationTitle(), text,
+                                 {u"Riprova"_s, u"Esci"_s}) != 0)
+                return false;
+        }
+    }
 }
 
 const Screens::Archive* Screens::archive(const CategoryDescriptor& category) const

@@ -3,6 +3,7 @@
 
 #include "OfficeAutomation.h"
 #include "kit/ScreenHost.h"
+#include "server/ArchiveStores.h"
 #include "shell/ProgramFolder.h"
 #include "storage/CategoryDescriptor.h"
 
@@ -47,6 +48,9 @@ public:
     QString PasswordFilePath() const override;
     QString SharedFile(const QString& fileName) const override { return m_folders.SharedFile(fileName); }
     QString ExportsFolder() const override { return m_folders.Exports(); }
+    std::unique_ptr<ArchiveStore> OpenStore(const CategoryDescriptor& category) override;
+    std::unique_ptr<ArchiveStore> OpenDetachedStore(const CategoryDescriptor& category) override;
+    QString ArchivesLocation() const override;
     void ShowGuideTopic(const GuideTopic& topic) override;
     void OpenMakerWebSite() override;
     const Automation::Registry& OfficeServers() const override { return m_office.Registry(); }
@@ -57,6 +61,12 @@ public:
     CardTarget* CardByToken(const QString& tableName) override;
     void ArchiveDamaged(QWidget* parent, const QString& archiveFile, const QString& detail) override;
     bool BackupRunning() const override;
+
+    // When the archives are on a server: reaches it before the first screen shows, and while it cannot,
+    // says so (naming the server, never the rest of the settings) and offers "Riprova" and "Esci". False
+    // when the user chose to leave. Always true for the file archives.
+    bool ReachArchives();
+    ArchiveStores& Stores() noexcept { return m_stores; }
 
     TfrmPassword* Password() const noexcept { return m_password; }
     TfrmAvvio* StartMenu() const noexcept { return m_startMenu; }
@@ -95,6 +105,7 @@ private:
     void startAutomaticBackup();
 
     ::ProgramFolder m_folders;
+    ArchiveStores m_stores;                       // before the screens, which keep stores of it
     OfficeAutomation m_office;                    // before the screens, which use it until they are destroyed
     std::unique_ptr<BackupWorker> m_backupWorker; // before the screens; ends its work before they go
     std::vector<std::unique_ptr<QWidget>> m_screens;

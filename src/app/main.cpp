@@ -39,6 +39,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     Screens screens(folders);
+    if (!screens.ReachArchives())
+        return 1;
     screens.Password()->show();
     return app.exec();
 }

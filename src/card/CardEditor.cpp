@@ -5,8 +5,8 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-CardEditor::CardEditor(const CategoryDescriptor& category, const QString& programFolder)
-    : m_store(category, programFolder)
+CardEditor::CardEditor(std::unique_ptr<ArchiveStore> store)
+    : m_store(std::move(store))
 {}
 
 QString CardEditor::IdText() const
@@ -35,20 +35,15 @@ void CardEditor::Clear()
     m_stored.reset();
 }
 
-void CardEditor::LoadFromRow(const TSQLiteTable& row)
+void CardEditor::Load(const ArchiveCard& card)
 {
-    // Everything is read before anything changes, so that a row that cannot be read leaves the card as it
-    // was (a new identifier over old texts would make the next save overwrite another card).
-    const qint64 id = row.IntegerValue(row.ColumnIndexOf(u"ID"_s));
-    StoredCard stored = CategoryStore::ReadStoredCard(row);
     CardValues values;
     for (int i = 0; i < CardFields::Count; ++i)
-        values[std::size_t(i)] = Win1252::Decode(stored.texts.at(i));
-
+        values[std::size_t(i)] = Win1252::Decode(card.stored.texts.value(i));
     m_values = values;
-    m_photo = stored.picture;
+    m_photo = card.stored.picture;
     m_pendingPhotoPath.clear();
-    setStored(id, std::move(stored));
+    setStored(card.id, card.stored);
 }
 
 void CardEditor::setStored(qint64 id, StoredCard stored)
@@ -59,33 +54,17 @@ void CardEditor::setStored(qint64 id, StoredCard stored)
 
 void CardEditor::OpenArchive()
 {
-    if (m_store.OpenArchive(m_store.QueryFirst()))
-        m_store.Cursor()->GoFirst();
+    m_store->Open();
 }
 
 bool CardEditor::Navigate(Step step)
 {
-    QString sql;
-    switch (step) {
-    case Step::First:
-        sql = m_store.QueryFirst();
-        break;
-    case Step::Previous:
-        sql = m_id ? m_store.QueryPrevious(*m_id) : m_store.QueryFirst();
-        break;
-    case Step::Next:
-        sql = m_id ? m_store.QueryNext(*m_id) : m_store.QueryFirst();
-        break;
-    case Step::Last:
-        sql = m_store.QueryLast();
-        break;
-    }
-    if (!m_store.OpenArchive(sql))
+    using S = ArchiveStore::Step;
+    static constexpr S steps[] = {S::First, S::Previous, S::Next, S::Last};
+    const std::optional<ArchiveCard> card = m_store->Position(steps[int(step)], m_id);
+    if (!card)
         return false;
-    const TSQLiteTable& row = *m_store.Cursor();
-    if (row.RowCount() == 0)
-        return false;
-    LoadFromRow(row);
+    Load(*card);
     return true;
 }
 
@@ -103,7 +82,7 @@ CardEditor::SaveOutcome CardEditor::Save(bool overwrite)
     SaveOutcome outcome;
     outcome.wasStored = m_id.has_value();
     try {
-        m_store.OpenArchive(m_store.QueryFirst());
+        m_store->Open();
     } catch (const ESQLiteException& e) {
         outcome.error = e.message();
         outcome.failure = e;
@@ -130,7 +109,7 @@ CardEditor::SaveOutcome CardEditor::Save(bool overwrite)
     qint64 id = 0;
     try {
         const StoredCard* expected = (m_id && m_stored && !overwrite) ? &*m_stored : nullptr;
-        id = m_store.SaveCard(m_id, m_values, m_pendingPhotoPath, expected, &written);
+        id = m_store->SaveCard(m_id, m_values, m_pendingPhotoPath, expected, &written);
     } catch (const ECardChangedElsewhere& e) {
         outcome.kind = Kind::ChangedElsewhere;
         outcome.error = e.message();
@@ -143,20 +122,14 @@ CardEditor::SaveOutcome CardEditor::Save(bool overwrite)
     }
     m_pendingPhotoPath.clear();
     m_photo = written.picture;
-    setStored(id, written);
     if (outcome.wasStored) {
+        setStored(id, written);
         outcome.kind = Kind::Updated;
         return outcome;
     }
     outcome.kind = Kind::Inserted;
-    // The new card is shown as the archive holds it: trimmed texts, the photo read back.
-    try {
-        TSQLiteTable& row = m_store.Query(m_store.QueryById(id));
-        if (row.GoLast())
-            LoadFromRow(row);
-    } catch (const ESQLiteException&) {
-        // The card is stored, and known by its identifier; it keeps showing what was typed.
-    }
+    // The new card is shown as the archive holds it (trimmed texts, the photo), as read back in the save.
+    Load(ArchiveCard{id, written});
     return outcome;
 }
 
@@ -173,30 +146,16 @@ bool CardEditor::Duplicate()
     return true;
 }
 
-void CardEditor::ensureConnection()
-{
-    // Delete and compact act on the current connection; a failed open may have left none.
-    if (!m_store.Database())
-        m_store.OpenArchive(m_store.QueryFirst());
-}
-
 CardEditor::DeleteOutcome CardEditor::Delete()
 {
     if (!m_id)
         return DeleteOutcome::NotStored;
-    ensureConnection();
-    m_store.DeleteRow(*m_id);
-    try {
-        m_store.Query(m_store.QueryFirst()).GoFirst();
-    } catch (const ESQLiteException&) {
-        // The card is deleted all the same; the next action opens the archive again.
-    }
+    m_store->DeleteCard(*m_id);
     Clear();
     return DeleteOutcome::Deleted;
 }
 
 void CardEditor::Compact()
 {
-    ensureConnection();
-    m_store.CompactArchive();
+    m_store->Compact();
 }

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "storage/CategoryStore.h"
+#include "storage/ArchiveStore.h"
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
 #include <optional>
 
 // The record card without its widgets: the card shown (its identifier, its 36 values, its photo and the
@@ -37,12 +38,13 @@ public:
 
     enum class DeleteOutcome { NotStored, Deleted };
 
-    CardEditor(const CategoryDescriptor& category, const QString& programFolder);
+    // The card's archive is store's, wherever it lives.
+    explicit CardEditor(std::unique_ptr<ArchiveStore> store);
     CardEditor(const CardEditor&) = delete;
     CardEditor& operator=(const CardEditor&) = delete;
 
-    const CategoryDescriptor& Category() const noexcept { return m_store.category(); }
-    CategoryStore& Store() noexcept { return m_store; }
+    const CategoryDescriptor& Category() const noexcept { return m_store->Category(); }
+    ArchiveStore& Store() noexcept { return *m_store; }
 
     // The card's identifier; empty for a new card, not stored yet.
     std::optional<qint64> Id() const noexcept { return m_id; }
@@ -65,13 +67,10 @@ public:
 
     // An empty new card. The archive's connection and result set stay as they are.
     void Clear();
-    // Shows the current row of a result set of this category, every column included. The row is read
-    // whole before anything changes: when a column cannot be read, the card stays as it was and the
-    // failure is raised.
-    void LoadFromRow(const TSQLiteTable& row);
+    // Shows a card read whole from the archive.
+    void Load(const ArchiveCard& card);
 
-    // Opens the archive (creating its table when missing) positioned on the first card; the card shown
-    // does not change.
+    // Opens the archive (creating it when missing); the card shown does not change.
     void OpenArchive();
     // Opens the archive on the step's card and shows it. False when there is no such card (or the
     // archive's table had to be created): the card stays as it was, edits included.
@@ -94,10 +93,9 @@ public:
     void Compact();
 
 private:
-    void ensureConnection();
     void setStored(qint64 id, StoredCard stored);
 
-    CategoryStore m_store;
+    std::unique_ptr<ArchiveStore> m_store;
     std::optional<qint64> m_id;
     CardValues m_values;
     QByteArray m_photo;

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ExportGrid.h"
 
+#include "storage/ArchiveStore.h"
 #include "storage/CardFields.h"
-#include "storage/CategoryStore.h"
-#include "storage/TSQLiteTable.h"
 #include "storage/Win1252.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -62,40 +61,31 @@ QString CellText(const QString& value)
     return value.left(MaxShownLength) + u"..."_s;
 }
 
-void FillExportGrid(TextGrid& grid, const CategoryDescriptor& category, TSQLiteTable& rows)
+void FillExportGrid(TextGrid& grid, const CategoryDescriptor& category,
+                    const std::vector<QList<QByteArray>>& rows)
 {
     grid.ClearRowsFrom(1);
     const QStringList headers = Headers(category);
     for (int c = 0; c < ColumnCount; ++c)
         grid.SetText(0, c, headers.at(c));
-    const int count = int(rows.RowCount());
+    const int count = int(rows.size());
     grid.SetRowCount(count + 1);
-    std::array<int, Fields.size()> columnOf{};
-    for (std::size_t i = 0; i < Fields.size(); ++i)
-        columnOf[i] = rows.ColumnIndexOf(QString(CardFields::All[std::size_t(Fields[i])].column));
     for (int n = 1; n <= count; ++n) {
-        std::array<QString, Fields.size()> values;
-        for (std::size_t i = 0; i < Fields.size(); ++i)
-            values[i] = Win1252::Decode(rows.BlobText(columnOf[i]));
-        if (!rows.AtEnd())
-            rows.GoNext();
+        const QList<QByteArray>& texts = rows[std::size_t(n - 1)];
         grid.SetText(n, 0, QString::number(n));
         for (std::size_t i = 0; i < Fields.size(); ++i)
-            grid.SetText(n, int(i) + 1, CellText(values[i]));
+            grid.SetText(n, int(i) + 1, CellText(Win1252::Decode(texts.value(qsizetype(i)))));
     }
     for (int c = 0; c < ColumnCount; ++c)
         grid.SetColumnWidth(c, FilledWidths()[std::size_t(c)]);
 }
 
-bool LoadExportGrid(CategoryStore& store, TextGrid& grid)
+bool LoadExportGrid(ArchiveStore& store, TextGrid& grid)
 {
-    if (!store.OpenArchive(store.QueryFieldsOfAll(Fields)))
+    const std::vector<QList<QByteArray>> rows = store.FieldsOfAll(Fields);
+    if (rows.empty())
         return false;
-    TSQLiteTable& rows = *store.Cursor();
-    rows.GoFirst();
-    if (rows.RowCount() == 0)
-        return false;
-    FillExportGrid(grid, store.category(), rows);
+    FillExportGrid(grid, store.Category(), rows);
     return true;
 }
 

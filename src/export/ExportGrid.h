@@ -4,11 +4,13 @@
 #include "TextGrid.h"
 #include "storage/CategoryDescriptor.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QStringList>
 #include <array>
+#include <vector>
 
-class CategoryStore;
-class TSQLiteTable;
+class ArchiveStore;
 
 // The export screen's grid of a whole archive: a running number and 25 single-line text fields per card,
 // one card per row in insertion order, row 0 the headers.
@@ -36,14 +38,15 @@ const std::array<int, ColumnCount>& FilledWidths();
 // otherwise its first 250 characters (not trimmed) followed by "...".
 QString CellText(const QString& value);
 
-// Fills the grid from rows, a result holding the Fields columns of every card in insertion order, read
-// from its first row: clears the data rows, writes the headers, one row per card with its running number
-// and its 25 texts, and the filled widths.
-void FillExportGrid(TextGrid& grid, const CategoryDescriptor& category, TSQLiteTable& rows);
+// Fills the grid from rows, the stored texts of the Fields entries of every card in insertion order:
+// clears the data rows, writes the headers, one row per card with its running number and its 25 texts,
+// and the filled widths.
+void FillExportGrid(TextGrid& grid, const CategoryDescriptor& category,
+                    const std::vector<QList<QByteArray>>& rows);
 
-// What showing the export screen does: opens the archive through store (creating the table when missing)
-// reading only the shown columns, and fills the grid when the archive has cards; otherwise the grid is
-// left as it was. Returns whether it filled. Raises ESQLiteException.
-bool LoadExportGrid(CategoryStore& store, TextGrid& grid);
+// What showing the export screen does: reads the shown columns of every card through store (creating the
+// archive when missing), and fills the grid when the archive has cards; otherwise the grid is left as it
+// was. Returns whether it filled. Raises ESQLiteException.
+bool LoadExportGrid(ArchiveStore& store, TextGrid& grid);
 
 } // namespace ExportGrid

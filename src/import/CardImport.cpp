@@ -3,6 +3,7 @@
 
 #include "DuplicateKeys.h"
 #include "ImportError.h"
+#include "server/ArchiveStores.h"
 #include "storage/CardFields.h"
 #include "storage/CategoryStore.h"
 #include "storage/ESQLiteException.h"
@@ -156,6 +157,13 @@ ImportReport RunImport(CardSource& source, const CategoryDescriptor& category, c
     report.dryRun = !write;
     report.options = options;
     report.rowWord = source.RowWord();
+    // The import reads and writes the archive files themselves; it does not write to the server yet.
+    if (const QString server = ArchiveStores::ServerSetting(programFolder); !server.isEmpty()) {
+        report.outcome = Outcome::Failed;
+        report.error = u"Gli archivi sono sul server %1: l'importazione di schede per ora scrive soltanto "
+                       u"negli archivi su file."_s.arg(ArchiveStores::ServerName(server));
+        return report;
+    }
     CategoryStore store(category, programFolder);
     std::unique_ptr<TSQLiteDatabase> readOnly;
     TSQLiteDatabase* db = nullptr;

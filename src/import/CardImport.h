@@ -76,6 +76,8 @@ struct ImportReport
 // Duplicates: the same non-empty microchip (blanks and case aside), or the same name and date of birth
 // (both non-empty), as a card of the archive or an earlier row.
 // progress, when given, receives the fraction read and returns false to cancel.
+// When the folder's archives are on a server, nothing is read or written: the outcome is Failed, and the
+// error says so.
 ImportReport RunImport(CardSource& source, const CategoryDescriptor& category, const QString& programFolder,
                        const ImportOptions& options, bool write,
                        const std::function<bool(double)>& progress = {});

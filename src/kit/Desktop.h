@@ -27,6 +27,10 @@ public:
     virtual bool Question(QWidget* parent, const QString& title, const QString& text) = 0;
     // Yes and No with an icon, modal to the whole task; true for Yes.
     virtual bool Ask(QWidget* parent, Icon icon, const QString& title, const QString& text) = 0;
+    // A task-modal box with buttons of the given captions, the first the default; the index of the button
+    // chosen, or -1 when the box was closed otherwise.
+    virtual int Choose(QWidget* parent, Icon icon, const QString& title, const QString& text,
+                       const QStringList& buttons) = 0;
     // Empty when the user cancels. filter is in Qt's form ("Name (*.a *.b);;Other (*)").
     virtual QString ChooseFileToOpen(QWidget* parent, const QString& title, const QString& filter) = 0;
     // Asks before replacing an existing file; defaultSuffix is added to a name typed without one.

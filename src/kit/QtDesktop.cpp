@@ -15,6 +15,7 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QWidget>
 
@@ -73,6 +74,21 @@ bool QtDesktop::Ask(QWidget* parent, Icon icon, const QString& title, const QStr
     box.setWindowModality(Qt::ApplicationModal);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+int QtDesktop::Choose(QWidget* parent, Icon icon, const QString& title, const QString& text,
+                      const QStringList& buttons)
+{
+    QMessageBox box(boxIcon(icon), title, text, QMessageBox::NoButton, parent);
+    box.setWindowModality(Qt::ApplicationModal);
+    QList<QAbstractButton*> made;
+    for (const QString& caption : buttons)
+        made.append(
+            box.addButton(caption, made.isEmpty() ? QMessageBox::AcceptRole : QMessageBox::RejectRole));
+    if (!made.isEmpty())
+        box.setDefaultButton(qobject_cast<QPushButton*>(made.constFirst()));
+    box.exec();
+    return int(made.indexOf(box.clickedButton()));
 }
 
 QString QtDesktop::ChooseFileToOpen(QWidget* parent, const QString& title, const QString& filter)

@@ -17,6 +17,8 @@ public:
     void Message(QWidget* parent, Icon icon, const QString& title, const QString& text) override;
     bool Question(QWidget* parent, const QString& title, const QString& text) override;
     bool Ask(QWidget* parent, Icon icon, const QString& title, const QString& text) override;
+    int Choose(QWidget* parent, Icon icon, const QString& title, const QString& text,
+               const QStringList& buttons) override;
     QString ChooseFileToOpen(QWidget* parent, const QString& title, const QString& filter) override;
     QString ChooseFileToSave(QWidget* parent, const QString& title, const QString& filter,
                              const QString& defaultSuffix) override;

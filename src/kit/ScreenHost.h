@@ -2,7 +2,9 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
+class ArchiveStore;
 class CardTarget;
 class QWidget;
 struct CategoryDescriptor;
@@ -45,6 +47,17 @@ public:
     virtual QString SharedFile(const QString& fileName) const = 0;
     // Where the exports leave their documents and workbooks.
     virtual QString ExportsFolder() const = 0;
+
+    // The store of a category's archive, wherever the archives are (the default: the files of the
+    // program folder). Each screen keeps its own; on the server, they share the archive's connection, so
+    // a store is used on the program's main thread only.
+    virtual std::unique_ptr<ArchiveStore> OpenStore(const CategoryDescriptor& category);
+    // A store with a connection of its own, which another thread may use, that reads cards only and
+    // creates nothing (a missing archive reads as empty), and gives up at once when the archive is busy.
+    virtual std::unique_ptr<ArchiveStore> OpenDetachedStore(const CategoryDescriptor& category);
+    // Where the archives are, for the information screen: "nella cartella «…»" or "sul server
+    // host:porta/database".
+    virtual QString ArchivesLocation() const;
 
     // Fills the guide screen with a topic and shows it modally.
     virtual void ShowGuideTopic(const GuideTopic& topic) = 0;

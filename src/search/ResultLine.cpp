@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ResultLine.h"
 
-#include "storage/CategoryStore.h"
+#include "storage/ArchiveStore.h"
 #include "storage/Win1252.h"
 
 using namespace Qt::Literals::StringLiterals;

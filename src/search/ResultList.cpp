@@ -2,7 +2,7 @@
 #include "ResultList.h"
 
 #include "ResultLine.h"
-#include "storage/CategoryStore.h"
+#include "storage/ArchiveStore.h"
 
 #include <QCollator>
 #include <QLocale>

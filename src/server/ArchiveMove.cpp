@@ -2,12 +2,12 @@
 #include "ArchiveMove.h"
 
 #include "EServerError.h"
-#include "FileArchiveStore.h"
 #include "ServerArchiveStore.h"
 #include "ServerLink.h"
 #include "ServerSetting.h"
 #include "program/Console.h"
 #include "program/Settings.h"
+#include "storage/FileArchiveStore.h"
 
 #include <QDir>
 #include <QFileInfo>

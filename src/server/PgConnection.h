@@ -82,6 +82,8 @@ public:
     // Undoes the open transaction; never raises (a lost connection rolls back by itself).
     void Rollback() noexcept;
 
+    // The value of one of the connection's settings ("keepalives_idle"), as libpq uses it; empty when unset.
+    QString Setting(const char* keyword) const;
     // Whether the connection is known to be lost.
     bool IsBroken() const;
     // How the server is named in messages: "host:porta, database nome".

@@ -170,6 +170,11 @@ qint64 ServerArchiveStore::SaveCard(std::optional<qint64> id, const CardValues& 
     const QString path = Win1252::Trimmed(photoPath);
     const QByteArray photo = path.isEmpty() ? QByteArray() : CategoryStore::ReadPictureFile(path);
 
+    // The statement gives back the identifier and the texts as stored, so that the card written needs no
+    // second read (nor its photo a second transfer).
+    QString returning = u" RETURNING ID"_s;
+    for (const CardField& f : CardFields::All)
+        returning += u',' + f.column;
     QString sql;
     if (id) {
         sql = "UPDATE "_L1 + m_table + " SET "_L1;
@@ -181,7 +186,7 @@ qint64 ServerArchiveStore::SaveCard(std::optional<qint64> id, const CardValues& 
             params.push_back(PgParam::Bytes(photo));
         }
         sql.chop(1);
-        sql += " WHERE ID=$"_L1 + QString::number(next);
+        sql += " WHERE ID=$"_L1 + QString::number(next) + returning;
         params.push_back(PgParam::Number(*id));
     } else {
         sql = "INSERT INTO "_L1 + m_table + " ("_L1;
@@ -191,16 +196,17 @@ qint64 ServerArchiveStore::SaveCard(std::optional<qint64> id, const CardValues& 
             placeholders += u'$' + QString::number(i + 1) + u',';
         }
         sql += "Picture,Ext) VALUES ("_L1 + placeholders + u'$' + QString::number(CardFields::Count + 1) +
-               ",'JPG') RETURNING ID"_L1;
+               ",'JPG')"_L1 + returning;
         params.push_back(photo.isEmpty() ? PgParam::Null() : PgParam::Bytes(photo));
     }
 
     qint64 stored = 0;
     m_link->Write([&](PgConnection& connection) {
+        std::optional<ArchiveCard> current;
         if (id && expected) {
             // The row stays locked until the transaction ends: no other workstation writes it between the
             // check and the update.
-            const auto current = cardWhere(connection, u"WHERE ID = $1 FOR UPDATE"_s, {*id});
+            current = cardWhere(connection, u"WHERE ID = $1 FOR UPDATE"_s, {*id});
             if (!current)
                 raiseGone(*id);
             if (current->stored != *expected)
@@ -208,18 +214,29 @@ qint64 ServerArchiveStore::SaveCard(std::optional<qint64> id, const CardValues& 
                     u"The card %1 was changed in the archive after it was read"_s.arg(*id));
         }
         const PgResult result = connection.Exec(sql, params);
-        if (id) {
-            if (result.AffectedRows() == 0)
+        if (result.Rows() == 0) {
+            if (id)
                 raiseGone(*id);
-            stored = *id;
-        } else {
-            stored = result.Number(0, 0);
+            throw ESQLiteException(u"The new card's identifier did not come back"_s);
         }
+        stored = result.Number(0, 0);
         if (written) {
-            const auto card = cardWhere(connection, u"WHERE ID = $1"_s, {stored});
-            if (!card)
-                throw ESQLiteException(u"The card %1 could not be read back"_s.arg(stored));
-            *written = card->stored;
+            StoredCard card;
+            card.texts.reserve(CardFields::Count);
+            for (int i = 0; i < CardFields::Count; ++i)
+                card.texts.append(result.Bytes(0, i + 1));
+            // The photo: the one just stored; a new card's none; the one the check read under the row lock;
+            // read only when none of these is known.
+            if (!photo.isEmpty())
+                card.picture = photo;
+            else if (current)
+                card.picture = current->stored.picture;
+            else if (id)
+                card.picture = connection
+                                   .Exec("SELECT Picture FROM "_L1 + m_table + " WHERE ID = $1"_L1,
+                                         {PgParam::Number(stored)})
+                                   .Bytes(0, 0);
+            *written = std::move(card);
         }
     });
     return stored;

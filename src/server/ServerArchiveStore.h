@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ArchiveStore.h"
+#include "storage/ArchiveStore.h"
 
 #include <memory>
 

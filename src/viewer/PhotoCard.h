@@ -4,7 +4,7 @@
 #include <QByteArray>
 #include <QString>
 
-class TSQLiteTable;
+struct ArchiveCard;
 
 // A card as the photo screens show it: its identifier, name and caption, and its photo.
 struct PhotoCard
@@ -14,7 +14,6 @@ struct PhotoCard
     QString caption;    // likewise
     QByteArray picture; // the stored JPEG bytes; empty when the card has no photo
 
-    // Reads the current row of a result set of a category's table. Raises ESQLiteException when a column
-    // cannot be read.
-    static PhotoCard FromRow(const TSQLiteTable& row);
+    // The photo screens' view of a card read from the archive; the photo's bytes stay shared with it.
+    static PhotoCard FromCard(const ArchiveCard& card);
 };

@@ -1,39 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SlideSequence.h"
 
-#include <QFileInfo>
+using StoreStep = ArchiveStore::Step;
 
-namespace {
-
-// The look-ahead gives up at once when another connection is writing: the step itself will read the card.
-constexpr int LookAheadBusyTimeoutMs = 50;
-
-} // namespace
-
-SlideSequence::SlideSequence(const CategoryDescriptor& category, const QString& programFolder)
-    : m_store(category, programFolder)
+SlideSequence::SlideSequence(std::unique_ptr<ArchiveStore> store, std::unique_ptr<ArchiveStore> lookAhead)
+    : m_store(std::move(store))
+    , m_lookAhead(std::move(lookAhead))
 {}
 
 SlideSequence::Step SlideSequence::Advance()
 {
     Step step;
     if (m_current) {
-        if (!m_store.OpenArchive(m_store.QueryNext(*m_current)))
-            return step;
-        const TSQLiteTable& row = *m_store.Cursor();
-        if (row.RowCount() == 0) {
+        const std::optional<ArchiveCard> next = m_store->Position(StoreStep::Next, *m_current);
+        if (!next) {
             m_current.reset();
             step.outcome = Outcome::PassEnded;
             return step;
         }
-        step.card = PhotoCard::FromRow(row);
+        step.card = PhotoCard::FromCard(*next);
     } else {
-        if (!m_store.OpenArchive(m_store.QueryFirst()))
+        const std::optional<ArchiveCard> first = m_store->Position(StoreStep::First);
+        if (!first)
             return step;
-        const TSQLiteTable& row = *m_store.Cursor();
-        if (row.RowCount() == 0)
-            return step;
-        step.card = PhotoCard::FromRow(row);
+        step.card = PhotoCard::FromCard(*first);
     }
     m_current = step.card.id;
     step.outcome = Outcome::Shown;
@@ -42,27 +32,19 @@ SlideSequence::Step SlideSequence::Advance()
 
 std::optional<PhotoCard> SlideSequence::Upcoming() const
 {
-    const QString path = m_store.DatabasePath();
-    if (!QFileInfo::exists(path))
-        return std::nullopt;
-    TSQLiteDatabase db(path, LookAheadBusyTimeoutMs);
-    if (!db.HasTable(QString(m_store.category().tableName)))
-        return std::nullopt;
     if (m_current) {
-        const auto next = db.OpenQuery(m_store.QueryNext(*m_current));
-        if (next->RowCount() > 0)
-            return PhotoCard::FromRow(*next);
+        if (const auto next = m_lookAhead->Position(StoreStep::Next, *m_current))
+            return PhotoCard::FromCard(*next);
     }
-    const auto first = db.OpenQuery(m_store.QueryFirst());
-    if (first->RowCount() > 0)
-        return PhotoCard::FromRow(*first);
+    if (const auto first = m_lookAhead->Position(StoreStep::First))
+        return PhotoCard::FromCard(*first);
     return std::nullopt;
 }
 
 void SlideSequence::Close() noexcept
 {
     try {
-        m_store.OpenArchive(m_store.QueryFirst());
+        m_store->Open();
     } catch (...) {
         // Leaving the screen never fails.
     }

@@ -2,14 +2,15 @@
 #pragma once
 
 #include "PhotoCard.h"
-#include "storage/CategoryStore.h"
+#include "storage/ArchiveStore.h"
 
+#include <memory>
 #include <optional>
 
 // The slideshow's order without its widgets: the card shown and the step the timer runs. Steps follow
 // identifier order; after the card with the highest identifier one step shows nothing new and forgets the
 // card shown, so that the last card stays for two intervals and the next step starts again from the
-// first. Every step opens the archive afresh on the slideshow's own connection, so a card added meanwhile
+// first. Every step reads the archive afresh through the slideshow's own store, so a card added meanwhile
 // is shown in the same pass when its identifier comes later.
 class SlideSequence
 {
@@ -25,11 +26,13 @@ public:
         PhotoCard card;
     };
 
-    SlideSequence(const CategoryDescriptor& category, const QString& programFolder);
+    // store for the steps; lookAhead, a store of its own that creates nothing (ScreenHost's detached
+    // store), for the look-ahead.
+    SlideSequence(std::unique_ptr<ArchiveStore> store, std::unique_ptr<ArchiveStore> lookAhead);
     SlideSequence(const SlideSequence&) = delete;
     SlideSequence& operator=(const SlideSequence&) = delete;
 
-    CategoryStore& Store() noexcept { return m_store; }
+    ArchiveStore& Store() noexcept { return *m_store; }
     // The card shown; nothing before the first card and after the last.
     std::optional<qint64> Current() const noexcept { return m_current; }
 
@@ -38,15 +41,15 @@ public:
     // One step of the show. Raises ESQLiteException when the archive cannot be opened or read; the card
     // shown then stays the current one, and the next step goes on from it.
     Step Advance();
-    // The card the coming steps will show next (the first card when the next step ends the pass), read on
-    // a connection of its own that creates nothing; nothing when there is none. Raises ESQLiteException
-    // when the archive cannot be read. The sequence itself does not change.
+    // The card the coming steps will show next (the first card when the next step ends the pass), read
+    // through the look-ahead's store; nothing when there is none. Raises ESQLiteException when the
+    // archive cannot be read. The sequence itself does not change.
     std::optional<PhotoCard> Upcoming() const;
-    // Opens the archive on the first card again, as whenever the screen is left; a failure is not
-    // reported.
+    // Opens the archive again, as whenever the screen is left; a failure is not reported.
     void Close() noexcept;
 
 private:
-    CategoryStore m_store;
+    std::unique_ptr<ArchiveStore> m_store;
+    std::unique_ptr<ArchiveStore> m_lookAhead;
     std::optional<qint64> m_current;
 };

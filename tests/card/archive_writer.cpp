@@ -10,6 +10,7 @@
 //       For each folder read from standard input, one a line, saves a new card in that folder's archive
 //       and answers "ok" or the failure, one line each.
 #include "card/CardEditor.h"
+#include "storage/FileArchiveStore.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -27,7 +28,7 @@ const CategoryDescriptor& amici()
 
 int update(const QString& folder, qint64 id, int count)
 {
-    CardEditor editor(amici(), folder);
+    CardEditor editor(std::make_unique<FileArchiveStore>(amici(), folder));
     int saved = 0, conflicts = 0, immediate = 0, waited = 0, other = 0;
     QStringList waits;
     auto failed = [&](const QString& error, qint64 ms) {
@@ -44,10 +45,10 @@ int update(const QString& folder, qint64 id, int count)
         QElapsedTimer timer;
         timer.start();
         try {
-            if (!editor.Store().OpenArchive(editor.Store().QueryById(id)) ||
-                !editor.Store().Cursor()->GoFirst())
+            const std::optional<ArchiveCard> card = editor.Store().Read(id);
+            if (!card)
                 throw ESQLiteException(u"card %1 not found"_s.arg(id));
-            editor.LoadFromRow(*editor.Store().Cursor());
+            editor.Load(*card);
         } catch (const ESQLiteException& e) {
             failed(e.message(), timer.elapsed());
             continue;
@@ -75,7 +76,7 @@ int create()
     QTextStream in(stdin);
     QString folder;
     while (in.readLineInto(&folder)) {
-        CardEditor editor(amici(), folder);
+        CardEditor editor(std::make_unique<FileArchiveStore>(amici(), folder));
         editor.SetValue(CardFields::Nome, u"Nuovo"_s);
         const CardEditor::SaveOutcome outcome = editor.Save();
         const QString answer = outcome.kind == CardEditor::SaveOutcome::Kind::Inserted

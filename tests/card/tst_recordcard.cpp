@@ -83,7 +83,7 @@ private slots:
     {
         startProgram();
         m_card = m_screens->Card(amici());
-        m_card->Store().SetBusyTimeout(100);
+        TestArchive::FileStore(m_card->Store()).SetBusyTimeout(100);
         m_card->show();
     }
     void cleanup() { stopProgram(); }

@@ -3,6 +3,7 @@
 #include "export/ExcelTransfer.h"
 #include "export/ExportGrid.h"
 #include "storage/CategoryStore.h"
+#include "storage/FileArchiveStore.h"
 #include "support/RecordingServer.h"
 #include "support/TestFiles.h"
 
@@ -173,13 +174,14 @@ private slots:
     void loading_readsOnlyTheShownColumnsInInsertionOrder()
     {
         QTemporaryDir dir;
-        CategoryStore store(category("Ricorrenze"), dir.path());
+        FileArchiveStore archive(category("Ricorrenze"), dir.path());
+        CategoryStore& store = archive.Store();
         TextGrid grid = ExportGrid::DesignedEmpty();
         // An archive that does not exist yet is created; the grid keeps its designed form.
-        QVERIFY(!ExportGrid::LoadExportGrid(store, grid));
+        QVERIFY(!ExportGrid::LoadExportGrid(archive, grid));
         QCOMPARE(grid.RowCount(), 10);
         QVERIFY(grid.Text(0, 1).isEmpty());
-        QVERIFY(!ExportGrid::LoadExportGrid(store, grid));
+        QVERIFY(!ExportGrid::LoadExportGrid(archive, grid));
 
         const QString photo = dir.filePath(u"photo.jpg"_s);
         QVERIFY(TestFiles::WriteFile(photo, QByteArray(2 * 1024 * 1024, 'J')));
@@ -193,7 +195,7 @@ private slots:
         store.InsertCard(card({{CardFields::Nome, u"Quarto"_s}, {CardFields::Telefono, QString(300, u'7')}}));
         store.DeleteCard(second);
 
-        QVERIFY(ExportGrid::LoadExportGrid(store, grid));
+        QVERIFY(ExportGrid::LoadExportGrid(archive, grid));
         const TSQLiteTable& read = *store.Cursor();
         QCOMPARE(read.ColumnCount(), 25);
         QVERIFY(!read.ColumnNames().contains(u"Picture"_s, Qt::CaseInsensitive));
@@ -220,7 +222,7 @@ private slots:
         // A later filling with fewer cards leaves no rows of the earlier one behind.
         store.OpenArchive(store.QueryFirst());
         store.DeleteCard(1);
-        QVERIFY(ExportGrid::LoadExportGrid(store, grid));
+        QVERIFY(ExportGrid::LoadExportGrid(archive, grid));
         QCOMPARE(grid.RowCount(), 3);
         QCOMPARE(grid.Text(1, 1), u"Terzo"_s);
     }

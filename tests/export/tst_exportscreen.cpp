@@ -297,7 +297,8 @@ private slots:
             QVERIFY2(QFileInfo::exists(dbPath()), qPrintable(way));
             QCOMPARE(TestFiles::RunSqliteTool(dbPath(), u"SELECT count(*) FROM amici"_s), u"0"_s);
             // The screen's result set is the first card's, not the whole archive's.
-            QVERIFY(m_screen->Store().Cursor() == nullptr || m_screen->Store().Cursor()->RowCount() <= 1);
+            const TSQLiteTable* cursor = TestArchive::FileStore(m_screen->Store()).Cursor();
+            QVERIFY(cursor == nullptr || cursor->RowCount() <= 1);
         }
         QVERIFY(m_desktop->messages.isEmpty());
     }

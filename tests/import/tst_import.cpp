@@ -470,7 +470,7 @@ private slots:
         const auto samples = sampleCards();
         for (qsizetype i = 0; i < samples.size(); ++i)
             archive.AddTexts(i + 1, samples[i]);
-        CategoryStore store(horses(), source);
+        FileArchiveStore store(horses(), source);
         TextGrid grid = ExportGrid::DesignedEmpty();
         QVERIFY(ExportGrid::LoadExportGrid(store, grid));
         FakeDocumentDesk desk;

@@ -403,13 +403,13 @@ private slots:
         m_archive->AddNamed(5, u"Quinto"_s);
         m_archive->AddNamed(9, u"Nono"_s);
         open();
-        QVERIFY(!m_search->Store().Database()); // showing does not open the archive
+        QVERIFY(!TestArchive::FileStore(m_search->Store()).Database()); // showing does not open the archive
         click(u"cmdTrova"_s);
-        const TSQLiteDatabase* searched = m_search->Store().Database();
+        const TSQLiteDatabase* searched = TestArchive::FileStore(m_search->Store()).Database();
         QTest::keyClick(list(), Qt::Key_Escape);
         QVERIFY(!m_search->isVisible());
-        QVERIFY(m_search->Store().Database() != searched);
-        TSQLiteTable* first = m_search->Store().Cursor();
+        QVERIFY(TestArchive::FileStore(m_search->Store()).Database() != searched);
+        TSQLiteTable* first = TestArchive::FileStore(m_search->Store()).Cursor();
         QVERIFY(first && first->RowCount() == 1);
         QCOMPARE(first->IntegerValue(first->ColumnIndexOf(u"ID"_s)), 5);
     }

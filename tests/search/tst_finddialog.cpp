@@ -551,8 +551,8 @@ private slots:
         m_archive->AddNamed(8, u"Ottavo"_s);
         open();
         search(u"Ottavo"_s);
-        const TSQLiteDatabase* searched = m_find->Store().Database();
-        QVERIFY(!m_find->Store().Cursor()); // the search keeps no rows but the list's
+        const TSQLiteDatabase* searched = TestArchive::FileStore(m_find->Store()).Database();
+        QVERIFY(!TestArchive::FileStore(m_find->Store()).Cursor()); // the search keeps no rows but the list's
         if (how == u"esc"_s)
             QTest::keyClick(list(), Qt::Key_Escape);
         else if (how == u"chiudi"_s)
@@ -563,8 +563,8 @@ private slots:
             DoubleClickRow(list(), 0);
         QVERIFY(!m_find->isVisible());
         // A new connection, holding the first card.
-        QVERIFY(m_find->Store().Database() != searched);
-        TSQLiteTable* first = m_find->Store().Cursor();
+        QVERIFY(TestArchive::FileStore(m_find->Store()).Database() != searched);
+        TSQLiteTable* first = TestArchive::FileStore(m_find->Store()).Cursor();
         QVERIFY(first && first->RowCount() == 1);
         QCOMPARE(first->IntegerValue(first->ColumnIndexOf(u"ID"_s)), 4);
         // The list keeps its lines until the next showing.

@@ -6,9 +6,9 @@
 //       Saves a new card of its own, with a 300 kB photo, then reads it and saves it with a changed note,
 //       COUNT times, with the card's conflict check. Prints "saved=S conflicts=C errors=E last=NOTE",
 //       then each error's message on standard error.
-#include "server/FileArchiveStore.h"
 #include "server/ServerArchiveStore.h"
 #include "server/ServerLink.h"
+#include "storage/FileArchiveStore.h"
 
 #include <QCoreApplication>
 #include <QTemporaryFile>

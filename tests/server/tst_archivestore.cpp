@@ -4,12 +4,13 @@
 #include "program/Console.h"
 #include "program/Settings.h"
 #include "server/ArchiveMove.h"
+#include "server/ArchiveStores.h"
 #include "server/EServerError.h"
-#include "server/FileArchiveStore.h"
 #include "server/PgConnection.h"
 #include "server/ServerArchiveStore.h"
 #include "server/ServerLink.h"
 #include "server/ServerSchema.h"
+#include "storage/FileArchiveStore.h"
 #include "storage/TSQLiteDatabase.h"
 #include "storage/Win1252.h"
 #include "support/PgTestServer.h"
@@ -440,6 +441,16 @@ private slots:
         // Over TCP as a workstation connects, with the server named in messages.
         PgConnection tcp(m_server.TcpConnectionString());
         QVERIFY(tcp.ServerName().startsWith(u"127.0.0.1:"_s));
+        // TCP keepalives find a dropped network, unless the string says otherwise.
+        QCOMPARE(tcp.Setting("keepalives"), u"1"_s);
+        QCOMPARE(tcp.Setting("keepalives_idle"), u"30"_s);
+        QCOMPARE(
+            PgConnection(m_server.TcpConnectionString() + u" keepalives_idle=5"_s).Setting("keepalives_idle"),
+            u"5"_s);
+        // Messages and the help name the server by host, port and database only.
+        QCOMPARE(
+            ArchiveStores::ServerName(u"host=db.example port=5433 dbname=archivi user=anna password=x"_s),
+            u"db.example:5433/archivi"_s);
     }
 };
 

@@ -47,6 +47,11 @@ public:
         questions.append({icon, title, text});
         return answers.isEmpty() ? false : answers.takeFirst();
     }
+    int Choose(QWidget*, Icon icon, const QString& title, const QString& text, const QStringList&) override
+    {
+        questions.append({icon, title, text});
+        return choices.isEmpty() ? -1 : choices.takeFirst();
+    }
     QString ChooseFileToOpen(QWidget*, const QString& title, const QString& filter) override
     {
         if (chooserFails)
@@ -135,6 +140,7 @@ public:
     QList<Shown> messages;
     QList<Shown> questions;
     QList<bool> answers; // answers to the next questions; No when empty
+    QList<int> choices;  // buttons chosen in the next boxes of Choose; closed (-1) when empty
     QStringList files;   // answers to the next choosers; cancel when empty
     QStringList chooserTitles;
     QStringList chooserFilters;

@@ -2,12 +2,14 @@
 #pragma once
 
 #include "storage/CategoryStore.h"
+#include "storage/FileArchiveStore.h"
 #include "storage/Win1252.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <memory>
 
 // The horses' archive (category Amici) in a test's folder, changed through connections of the test's own,
 // as another copy of the program would change it.
@@ -20,6 +22,23 @@ public:
 
     static const CategoryDescriptor& Category() { return *Categories::ByKey(QStringLiteral("Amici")); }
     QString Path() const { return QDir(m_folder).filePath(QString(Category().databaseFileName)); }
+
+    // The archive's store as a screen gets it from its host (the file engine), and the look-ahead's.
+    std::unique_ptr<ArchiveStore> Store(int busyTimeoutMs = TSQLiteDatabase::DefaultBusyTimeoutMs) const
+    {
+        return std::make_unique<FileArchiveStore>(Category(), m_folder, busyTimeoutMs);
+    }
+    std::unique_ptr<ArchiveStore> LookAheadStore() const
+    {
+        return std::make_unique<FileArchiveStore>(Category(), m_folder,
+                                                  FileArchiveStore::LookAheadBusyTimeoutMs,
+                                                  FileArchiveStore::Access::LookOnly);
+    }
+    // The connection and result set behind a screen's store of the file archives.
+    static CategoryStore& FileStore(ArchiveStore& store)
+    {
+        return dynamic_cast<FileArchiveStore&>(store).Store();
+    }
 
     // Creates the table when it is missing.
     void Create() const

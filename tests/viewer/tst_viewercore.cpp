@@ -52,7 +52,7 @@ private slots:
         const QByteArray photo = TestFiles::MakeJpeg(QSize(40, 30));
         m_archive->Add(1, " \tFulmine\r\n", photo, "  al galoppo  ");
         m_archive->Add(2, "Caf\xe8\xa0", {}, {}); // Windows-1252; the no-break space is no blank
-        PhotoBrowser browser(TestArchive::Category(), m_dir->path());
+        PhotoBrowser browser(m_archive->Store());
         const auto first = browser.Navigate(Step::First);
         QCOMPARE(first->name, u"Fulmine"_s);
         QCOMPARE(first->caption, u"al galoppo"_s);
@@ -65,7 +65,7 @@ private slots:
 
     void sequence_singleEmptyAndMissing()
     {
-        SlideSequence sequence(TestArchive::Category(), m_dir->path());
+        SlideSequence sequence(m_archive->Store(), m_archive->LookAheadStore());
         QVERIFY(!QFile::exists(m_archive->Path()));
         QCOMPARE(sequence.Upcoming(), std::nullopt); // the look-ahead creates nothing
         QVERIFY(!QFile::exists(m_archive->Path()));
@@ -81,7 +81,7 @@ private slots:
     {
         for (qint64 id : {2, 5, 9})
             m_archive->Add(id, "C");
-        SlideSequence sequence(TestArchive::Category(), m_dir->path());
+        SlideSequence sequence(m_archive->Store(), m_archive->LookAheadStore());
         for (int i = 0; i < 8; ++i) {
             const auto upcoming = sequence.Upcoming();
             // The next card shown, skipping the step that only ends the pass.

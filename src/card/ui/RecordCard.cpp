@@ -146,7 +146,7 @@ QString toStoredLines(QString text)
 RecordCard::RecordCard(ScreenHost& host, const CategoryDescriptor& category)
     : WorkingWindow(Categories::RecordCardName(category), Categories::RecordCardCaption(category), 8)
     , m_host(host)
-    , m_editor(category, host.ProgramFolder())
+    , m_editor(host.OpenStore(category))
 {
     QWidget* container = Container();
     m_status = Kit::MakeStatusBar(container);
@@ -539,17 +539,17 @@ void RecordCard::SanitiseCardText()
     }
 }
 
-void RecordCard::LoadCardFromRow(const TSQLiteTable& row)
+void RecordCard::LoadCard(const ArchiveCard& card)
 {
-    m_editor.LoadFromRow(row);
+    m_editor.Load(card);
     showEditor();
 }
 
-bool RecordCard::ShowChosenRow(const TSQLiteTable& row)
+bool RecordCard::ShowChosenCard(const ArchiveCard& card)
 {
     bool shown = false;
     Kit::Guarded(this, [&] {
-        LoadCardFromRow(row);
+        LoadCard(card);
         shown = true;
     });
     return shown;
@@ -571,7 +571,7 @@ void RecordCard::showEvent(QShowEvent* event)
 void RecordCard::closeEvent(QCloseEvent* event)
 {
     try {
-        m_editor.Store().OpenArchive(m_editor.Store().QueryFirst());
+        m_editor.Store().Open();
     } catch (const std::exception& e) {
         // The start menu comes back all the same; only a damaged archive is told.
         Kit::HandleDamage(this, e);
@@ -748,7 +748,7 @@ void RecordCard::OpenArchiveScreen(ArchiveScreen screen)
 {
     ClearCard();
     try {
-        m_editor.Store().OpenArchive(m_editor.Store().QueryFirst());
+        m_editor.Store().Open();
     } catch (const std::exception& e) {
         // The archive's screens fail silently and leave an empty new card; a damaged archive is told.
         Kit::HandleDamage(this, e);

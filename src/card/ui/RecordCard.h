@@ -12,7 +12,6 @@
 class CommandPicture;
 class PictureBox;
 class QLabel;
-class TSQLiteTable;
 
 // The working screen of one archive: one card at a time, paged in identifier order, created, duplicated,
 // saved, deleted; its photo, its attachments, and the doors to the archive's other screens. The card's
@@ -30,11 +29,11 @@ public:
 
     const CategoryDescriptor& Category() const noexcept { return m_editor.Category(); }
     CardEditor& Editor() noexcept { return m_editor; }
-    CategoryStore& Store() noexcept { return m_editor.Store(); }
+    ArchiveStore& Store() noexcept { return m_editor.Store(); }
 
-    // Fills the card from the current row of a result set of this category. Raises when the row cannot be
-    // read; the card is then unchanged. The preview shows the placeholder when the card has no photo.
-    void LoadCardFromRow(const TSQLiteTable& row);
+    // Fills the card with a card read whole from the archive. The preview shows the placeholder when the
+    // card has no photo.
+    void LoadCard(const ArchiveCard& card);
     // Resets to an empty new card.
     void ClearCard();
     // Replaces every ";" and double quote of the 36 texts by a blank, in the controls too.
@@ -44,7 +43,7 @@ public:
 
     // CardTarget
     void SetValue(int field, const QString& text) override;
-    bool ShowChosenRow(const TSQLiteTable& row) override;
+    bool ShowChosenCard(const ArchiveCard& card) override;
 
     // The 36 texts as the controls hold them.
     CardValues Values() const;

@@ -43,7 +43,7 @@ ExportScreen::ExportScreen(ScreenHost& host, const CategoryDescriptor& category)
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_host(host)
     , m_category(category)
-    , m_store(category, host.ProgramFolder())
+    , m_store(host.OpenStore(category))
 {
     Kit::SetUpWindow(this, Categories::ExportName(category), Categories::ExportCaption(category),
                      Kit::Silver);
@@ -205,7 +205,7 @@ void ExportScreen::hideEvent(QHideEvent* event)
     // However the screen is left (Esci, the close box, Esc), the archive is opened again on its first
     // card, creating its table when missing. Nothing is shown or kept, so a failure is of no consequence.
     try {
-        m_store.OpenArchive(m_store.QueryFirst());
+        m_store->Open();
     } catch (const std::exception& e) {
         Kit::HandleDamage(this, e); // damage is never passed over
     }
@@ -218,7 +218,7 @@ void ExportScreen::LoadArchive()
     m_grid->SetGrid(ExportGrid::DesignedEmpty());
     Kit::Guarded(this, [this] {
         TextGrid grid = ExportGrid::DesignedEmpty();
-        if (ExportGrid::LoadExportGrid(m_store, grid))
+        if (ExportGrid::LoadExportGrid(*m_store, grid))
             m_grid->SetGrid(std::move(grid));
     });
 }

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "storage/CategoryStore.h"
+#include "storage/ArchiveStore.h"
 
 #include <QDialog>
 #include <array>
+#include <memory>
 
 class CommandPicture;
 class ExportGridView;
@@ -33,7 +34,7 @@ public:
     ~ExportScreen() override;
 
     const CategoryDescriptor& Category() const noexcept { return m_category; }
-    CategoryStore& Store() noexcept { return m_store; }
+    ArchiveStore& Store() noexcept { return *m_store; }
     ExportGridView* GridView() const noexcept { return m_grid; }
     const TextGrid& Grid() const;
     QString StatusText() const;
@@ -61,7 +62,7 @@ private:
 
     ScreenHost& m_host;
     const CategoryDescriptor& m_category;
-    CategoryStore m_store;
+    std::unique_ptr<ArchiveStore> m_store;
     QWidget* m_toolbar = nullptr;
     ExportGridView* m_grid = nullptr;
     QLabel* m_status = nullptr;

@@ -16,7 +16,7 @@
 #include "schedule/ScheduleRules.h"
 #include "search/ResultListPrinter.h"
 #include "shell/GuideTexts.h"
-#include "storage/CategoryStore.h"
+#include "storage/ArchiveStore.h"
 #include "storage/ESQLiteException.h"
 #include "storage/FileScheduleSql.h"
 
@@ -231,17 +231,17 @@ void ReminderWindow::OpenCard(int row)
         return;
     const Reminder& r = m_reminders[std::size_t(row)];
     const CategoryDescriptor& category = Categories::All.at(std::size_t(r.archive));
-    // The card as it is now, every column, read on a connection of this window; the record card is
-    // opened first (it opens on an empty card), then shown the card.
-    CategoryStore store(category, m_host.ProgramFolder());
-    if (!store.OpenArchive(store.QueryById(r.cardId)) || store.Cursor()->RowCount() == 0) {
+    // The card as it is now, read whole through a store of this window; the record card is opened first
+    // (it opens on an empty card), then shown the card.
+    const std::optional<ArchiveCard> chosen = m_host.OpenStore(category)->Read(r.cardId);
+    if (!chosen) {
         desktop().Plain(this, u"La scheda selezionata non \u00e8 pi\u00f9 presente in archivio."_s);
         Refresh();
         return;
     }
     m_host.ShowArchiveScreen(category, ScreenHost::ArchiveScreen::RecordCard);
     CardTarget* card = m_host.CardByToken(QString(category.tableName));
-    if (card && card->ShowChosenRow(*store.Cursor())) {
+    if (card && card->ShowChosenCard(*chosen)) {
         close();
         emit CardOpened();
     }

@@ -150,7 +150,7 @@ void FindDialog::showEvent(QShowEvent* event)
     if (event->spontaneous())
         return;
     clearList();
-    Kit::Guarded(this, [this] { Store().OpenArchive(Store().QueryFirst()); });
+    Kit::Guarded(this, [this] { Store().Open(); });
     forgetLastFindKey();
     m_findKey->clear();
     showCount(m_count);

@@ -23,7 +23,7 @@ SearchScreen::SearchScreen(ScreenHost& host, const CategoryDescriptor& category,
     : QDialog(nullptr,
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , m_host(host)
-    , m_store(category, host.ProgramFolder())
+    , m_store(host.OpenStore(category))
 {
     Kit::SetUpWindow(this, objectName, title, Kit::Silver);
     setFixedSize(ClientSize);
@@ -112,14 +112,14 @@ bool SearchScreen::handBack(int index, bool load)
         return true;
     bool shown = false;
     Kit::Guarded(this, [&] {
-        // The card as it is now, every column, on this screen's own connection.
-        TSQLiteTable& row = m_store.Query(m_store.QueryById(*id));
-        if (row.RowCount() == 0) {
+        // The card as it is now, read whole through this screen's own store.
+        const std::optional<ArchiveCard> chosen = m_store->Read(*id);
+        if (!chosen) {
             desktop().Plain(this, SearchTexts::CardGone);
             return;
         }
         CardTarget* card = m_host.CardByToken(QString(Category().tableName));
-        shown = card && card->ShowChosenRow(row);
+        shown = card && card->ShowChosenCard(*chosen);
     });
     return shown;
 }
@@ -139,12 +139,12 @@ void SearchScreen::showEvent(QShowEvent* event)
 void SearchScreen::hideEvent(QHideEvent* event)
 {
     QDialog::hideEvent(event);
-    // However the screen is left ("Chiudi", the close box, Esc, a chosen card), its connection is opened
-    // again on the first card. A failure there is not reported: the screen is gone all the same.
+    // However the screen is left ("Chiudi", the close box, Esc, a chosen card), its store opens the archive
+    // again. A failure there is not reported: the screen is gone all the same.
     if (event->spontaneous())
         return;
     try {
-        m_store.OpenArchive(m_store.QueryFirst());
+        m_store->Open();
     } catch (const std::exception& e) {
         Kit::HandleDamage(this, e); // damage is never passed over
     }

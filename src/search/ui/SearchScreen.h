@@ -3,9 +3,10 @@
 
 #include "ListPrinting.h"
 #include "search/ResultList.h"
-#include "storage/CategoryStore.h"
+#include "storage/ArchiveStore.h"
 
 #include <QDialog>
+#include <memory>
 
 class QLabel;
 class QListView;
@@ -13,7 +14,7 @@ class ResultListModel;
 class ScreenHost;
 
 // What the find dialog and the advanced search share: a fixed-size modal dialog of 783 x 505 on silver,
-// the screen's own archive connection, the sorted result list behind lstRecords, the in-list find, the
+// the screen's own store of the archive, the sorted result list behind lstRecords, the in-list find, the
 // hand-back of a chosen card to the record card, printing, and the closing rule (however the screen is
 // left, it opens its archive again on the first card, and a failure there is not reported).
 class SearchScreen : public QDialog
@@ -26,8 +27,8 @@ public:
 
     ~SearchScreen() override;
 
-    const CategoryDescriptor& Category() const noexcept { return m_store.category(); }
-    CategoryStore& Store() noexcept { return m_store; }
+    const CategoryDescriptor& Category() const noexcept { return m_store->Category(); }
+    ArchiveStore& Store() noexcept { return *m_store; }
     const ResultList& Results() const noexcept { return m_results; }
     QListView* List() const noexcept { return m_list; }
     // The selected line of lstRecords, or -1.
@@ -51,7 +52,7 @@ protected:
     // The in-list find with the key typed: the empty-list message, the selection, the remembered key.
     void findInList(const QString& key);
     void forgetLastFindKey() { m_lastFindKey.clear(); }
-    // The card behind line index, read whole on this screen's connection and shown on the record card.
+    // The card behind line index, read whole through this screen's store and shown on the record card.
     // True when the card is shown and the screen should close; otherwise the reason has been shown and the
     // record card is unchanged. When load is false the record card is left as it is and the screen
     // closes all the same.
@@ -65,7 +66,7 @@ protected:
     ScreenHost& m_host;
 
 private:
-    CategoryStore m_store;
+    std::unique_ptr<ArchiveStore> m_store;
     ResultList m_results;
     ResultListModel* m_model = nullptr;
     QListView* m_list = nullptr;

@@ -42,8 +42,9 @@ TfrmInfo::TfrmInfo(ScreenHost& host)
     maker->setGeometry(0, 206, 420, 70);
     Kit::SetColour(maker, QPalette::WindowText, QColor(60, 80, 110));
     // Where the files are, without a line of its own on the written layout.
-    const QString folders = u"Cartella dei dati: %1\nEsportazioni: %2"_s.arg(
-        QDir::toNativeSeparators(m_host.ProgramFolder()), QDir::toNativeSeparators(m_host.ExportsFolder()));
+    const QString folders = u"Cartella dei dati: %1\nArchivi: %2\nEsportazioni: %3"_s.arg(
+        QDir::toNativeSeparators(m_host.ProgramFolder()), m_host.ArchivesLocation(),
+        QDir::toNativeSeparators(m_host.ExportsFolder()));
     group->setToolTip(folders);
 
     const QFont linkFont = Kit::Verdana(13, true);

@@ -47,7 +47,7 @@ PhotoViewer::PhotoViewer(ScreenHost& host, const CategoryDescriptor& category)
                     Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                         Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
     , m_category(category)
-    , m_browser(category, host.ProgramFolder())
+    , m_browser(host.OpenStore(category))
 {
     Kit::SetColour(this, QPalette::Window, Qt::black);
 

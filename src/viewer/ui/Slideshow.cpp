@@ -31,7 +31,7 @@ const QString UndecodableSuffix = u" (foto non visualizzabile)"_s;
 Slideshow::Slideshow(ScreenHost& host, const CategoryDescriptor& category)
     : QDialog(nullptr, Qt::Window | Qt::FramelessWindowHint)
     , m_category(category)
-    , m_sequence(category, host.ProgramFolder())
+    , m_sequence(host.OpenStore(category), host.OpenDetachedStore(category))
 {
     Kit::SetUpWindow(this, Categories::SlideshowName(category), QString(), Qt::white);
 

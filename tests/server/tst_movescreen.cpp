@@ -67,7 +67,7 @@ void click(ServerScreen& screen, const QString& button)
 
 } // namespace
 
-class TestServerScreen : public QObject
+class TestMoveScreen : public QObject
 {
     Q_OBJECT
 
@@ -147,5 +147,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestServerScreen)
-#include "tst_serverscreen.moc"
+QTEST_MAIN(TestMoveScreen)
+#include "tst_movescreen.moc"

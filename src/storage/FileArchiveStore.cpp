@@ -1,23 +1,53 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileArchiveStore.h"
 
+#include <QFileInfo>
 #include <memory>
 #include <sqlite3.h>
 
 using namespace Qt::Literals::StringLiterals;
 
 FileArchiveStore::FileArchiveStore(const CategoryDescriptor& category, const QString& programFolder,
-                                   int busyTimeoutMs)
+                                   int busyTimeoutMs, Access access)
     : m_store(category, programFolder, busyTimeoutMs)
+    , m_busyTimeoutMs(busyTimeoutMs)
+    , m_access(access)
 {}
+
+void FileArchiveStore::requireFullAccess() const
+{
+    if (m_access != Access::Full)
+        throw ESQLiteException(u"This store of the archive only reads"_s);
+}
 
 void FileArchiveStore::Open()
 {
+    if (m_access != Access::Full)
+        return;
+    m_fresh = false;
     m_store.OpenArchive(m_store.QueryFirst());
+    m_fresh = true;
+}
+
+std::optional<ArchiveCard> FileArchiveStore::lookAt(const QString& sql) const
+{
+    const QString path = m_store.DatabasePath();
+    if (!QFileInfo::exists(path))
+        return std::nullopt;
+    TSQLiteDatabase db(path, m_busyTimeoutMs);
+    if (!db.HasTable(QString(m_store.category().tableName)))
+        return std::nullopt;
+    const auto row = db.OpenQuery(sql);
+    if (row->RowCount() == 0)
+        return std::nullopt;
+    return ArchiveCard{row->IntegerValue(row->ColumnIndexOf(u"ID"_s)), CategoryStore::ReadStoredCard(*row)};
 }
 
 std::optional<ArchiveCard> FileArchiveStore::cardAt(const QString& sql)
 {
+    if (m_access != Access::Full)
+        return lookAt(sql);
+    m_fresh = false;
     if (!m_store.OpenArchive(sql))
         return std::nullopt;
     const TSQLiteTable& row = *m_store.Cursor();
@@ -47,21 +77,33 @@ std::optional<ArchiveCard> FileArchiveStore::Position(Step step, std::optional<q
 
 std::optional<ArchiveCard> FileArchiveStore::Read(qint64 id)
 {
-    return cardAt(m_store.QueryById(id));
+    // On the connection the store holds, when it holds one (a search screen reads the chosen card on the
+    // connection that found it); otherwise on a new one.
+    if (m_access != Access::Full || !m_store.Database())
+        return cardAt(m_store.QueryById(id));
+    m_fresh = false;
+    const TSQLiteTable& row = m_store.Query(m_store.QueryById(id));
+    if (row.RowCount() == 0)
+        return std::nullopt;
+    return ArchiveCard{row.IntegerValue(row.ColumnIndexOf(u"ID"_s)), CategoryStore::ReadStoredCard(row)};
 }
 
 std::vector<CardSummary> FileArchiveStore::FindByField(int field, const QString& key)
 {
+    m_fresh = false;
     return m_store.FindByField(field, key);
 }
 
 std::vector<CardSummary> FileArchiveStore::FindByFields(const AdvancedSearchTexts& texts)
 {
+    m_fresh = false;
     return m_store.FindByFields(texts);
 }
 
 void FileArchiveStore::ensureConnection()
 {
+    requireFullAccess();
+    m_fresh = false;
     if (!m_store.Database())
         Open();
 }
@@ -69,8 +111,12 @@ void FileArchiveStore::ensureConnection()
 qint64 FileArchiveStore::SaveCard(std::optional<qint64> id, const CardValues& values,
                                   const QString& photoPath, const StoredCard* expected, StoredCard* written)
 {
-    // A fresh connection, as the record card opens before each save: it sees the file as it is now.
-    Open();
+    // A fresh connection, as the record card opens before each save: it sees the file as it is now. One
+    // that Open() made just before is fresh already.
+    requireFullAccess();
+    if (!m_fresh)
+        Open();
+    m_fresh = false;
     return m_store.SaveCard(id, values, photoPath, expected, written);
 }
 
@@ -89,6 +135,7 @@ void FileArchiveStore::Compact()
 std::vector<QList<QByteArray>> FileArchiveStore::FieldsOfAll(std::span<const int> fields)
 {
     std::vector<QList<QByteArray>> rows;
+    m_fresh = false;
     if (!m_store.OpenArchive(m_store.QueryFieldsOfAll(fields)))
         return rows;
     TSQLiteTable& table = *m_store.Cursor();
@@ -105,6 +152,7 @@ std::vector<QList<QByteArray>> FileArchiveStore::FieldsOfAll(std::span<const int
 
 qint64 FileArchiveStore::CardCount()
 {
+    m_fresh = false;
     if (!m_store.OpenArchive(m_store.QueryFirst()))
         return 0;
     TSQLiteTable& count = m_store.Query("SELECT COUNT(*) FROM "_L1 + m_store.category().tableName);
@@ -115,6 +163,7 @@ qint64 FileArchiveStore::CardCount()
 std::vector<ArchiveRow> FileArchiveStore::RowsAfter(qint64 afterId, int limit)
 {
     std::vector<ArchiveRow> rows;
+    m_fresh = false;
     if (!m_store.OpenArchive(m_store.QueryFirst()))
         return rows;
     // Read through SQLite itself: a result set keeps neither NULL apart from an empty text nor a TEXT
@@ -161,7 +210,9 @@ ScheduleTables::Rows FileArchiveStore::ScheduleRows()
 void FileArchiveStore::ReplaceAll(const std::function<std::optional<ArchiveRow>()>& next,
                                   const ScheduleTables::Rows& schedule)
 {
+    requireFullAccess();
     Open();
+    m_fresh = false;
     TSQLiteDatabase& db = *m_store.Database();
     const QString table(m_store.category().tableName);
     db.StartTransaction();

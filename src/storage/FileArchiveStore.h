@@ -8,8 +8,16 @@
 class FileArchiveStore final : public ArchiveStore
 {
 public:
+    enum class Access {
+        Full,    // every operation, the archive created when missing
+        LookOnly // positions and reads only, each on a connection of its own that creates nothing: nothing
+                 // when the file or its table is missing
+    };
+    // A look that gives up at once when another connection is writing: the caller reads again later.
+    static constexpr int LookAheadBusyTimeoutMs = 50;
+
     FileArchiveStore(const CategoryDescriptor& category, const QString& programFolder,
-                     int busyTimeoutMs = TSQLiteDatabase::DefaultBusyTimeoutMs);
+                     int busyTimeoutMs = TSQLiteDatabase::DefaultBusyTimeoutMs, Access access = Access::Full);
 
     const CategoryDescriptor& Category() const noexcept override { return m_store.category(); }
     QString Location() const override { return m_store.DatabasePath(); }
@@ -33,7 +41,13 @@ public:
 
 private:
     std::optional<ArchiveCard> cardAt(const QString& sql);
+    std::optional<ArchiveCard> lookAt(const QString& sql) const;
     void ensureConnection();
+    void requireFullAccess() const;
 
     CategoryStore m_store;
+    int m_busyTimeoutMs;
+    Access m_access;
+    // The connection was opened by Open() and nothing has used it since: a save need not open another.
+    bool m_fresh = false;
 };

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "storage/CategoryStore.h"
-#include "storage/ScheduleTables.h"
+#include "CategoryStore.h"
+#include "ScheduleTables.h"
 
 #include <QByteArray>
 #include <QList>
