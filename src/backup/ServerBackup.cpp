@@ -2,11 +2,11 @@
 #include "ServerBackup.h"
 
 #include "server/ArchiveMove.h"
-#include "server/FileArchiveStore.h"
 #include "server/ServerArchiveStore.h"
 #include "server/ServerLink.h"
 #include "storage/CategoryDescriptor.h"
 #include "storage/ESQLiteException.h"
+#include "storage/FileArchiveStore.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,11 +5,11 @@
 #include "kit/ScreenHost.h"
 #include "program/Settings.h"
 #include "schedule/ScheduleBook.h"
-#include "server/FileArchiveStore.h"
 #include "server/ServerArchiveStore.h"
 #include "server/ServerLink.h"
 #include "server/ui/ServerScreen.h"
 #include "shell/ui/TfrmAvvio.h"
+#include "storage/FileArchiveStore.h"
 #include "support/FakeDesktop.h"
 #include "support/PgTestServer.h"
 
