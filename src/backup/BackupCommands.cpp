@@ -91,8 +91,9 @@ int List(Console& console)
     const QString folder = console.arguments.isEmpty() ? Backup::FirstDestination(console.folder)
                                                        : absolute(console, console.arguments.first());
     for (const Generation::Listed& g : Generation::List(folder)) {
+        const qint64 cards = cardsOf(g.manifest);
         console.out << g.path << u'\t' << g.manifest.date.toString(u"dd/MM/yyyy HH:mm:ss"_s) << u'\t'
-                    << g.size << u" byte\t"_s << cardsOf(g.manifest) << u" schede\t"_s
+                    << g.size << u" byte\t"_s << cards << (cards == 1 ? u" scheda\t"_s : u" schede\t"_s)
                     << Manifest::ReasonText(g.manifest.reason) << u'\n';
     }
     return 0;

@@ -53,7 +53,8 @@ Outcome copyAll(const Pairs& pairs, const Progress& progress)
             qint64 scheduleRows = 0;
             const qint64 cards = CopyArchive(*source, *destination, &scheduleRows, progress, done, total);
             done += cards;
-            QString line = u"%1: %2 schede copiate e verificate"_s.arg(title).arg(cards);
+            QString line = cards == 1 ? u"%1: 1 scheda copiata e verificata"_s.arg(title)
+                                      : u"%1: %2 schede copiate e verificate"_s.arg(title).arg(cards);
             if (scheduleRows > 0)
                 line += u", con %1 %2 di scadenze e libretto"_s.arg(scheduleRows)
                             .arg(scheduleRows == 1 ? u"riga"_s : u"righe"_s);
@@ -187,6 +188,11 @@ Outcome ToServer(const QString& folder, bool replace, const Progress& progress)
             u"Il server contiene gi\u00e0 delle schede: nulla \u00e8 stato copiato (sostituirle con "
             u"quelle dei file va chiesto espressamente)"_s;
         return outcome; // nothing was written
+    }
+    if (pairs.empty()) {
+        outcome.reason = u"Nella cartella %1 non c'\u00e8 alcun archivio: nulla \u00e8 stato copiato"_s.arg(
+            QDir::toNativeSeparators(folder));
+        return outcome;
     }
     Outcome copied = copyAll(pairs, progress);
     copied.lines = outcome.lines + copied.lines;

@@ -375,6 +375,10 @@ private slots:
         // byte 0x81, a photo, gaps between identifiers; and a dogs' archive with no cards.
         QTemporaryDir dir;
         Settings(dir.path()).SetText("Archivi", "Server", m_server.ConnectionString());
+        // A folder without archives copies nothing, and says so.
+        const ArchiveMove::Outcome none = ArchiveMove::ToServer(dir.path(), false, {});
+        QCOMPARE(none.status, ArchiveMove::Status::Refused);
+        QVERIFY2(none.reason.contains(u"alcun archivio"_s), qPrintable(none.reason));
         FileArchiveStore(*Categories::ByKey(u"Infanzia"_s), dir.path()).Open();
         FileArchiveStore(amici(), dir.path()).Open();
         {

@@ -69,7 +69,7 @@ ServerScreen::ServerScreen(ScreenHost& host, QWidget* parent)
     });
     connect(&m_worker, &BackupWorker::Finished, this, [this] {
         setBusy(false);
-        m_progress->setValue(0);
+        m_progress->setValue(m_outcome.status == ArchiveMove::Status::Copied ? 100 : 0);
         m_results->clear();
         m_results->addItems(m_outcome.lines);
         if (auto done = std::exchange(m_done, {}))
