@@ -438,6 +438,11 @@ Outcome Make(const QString& programFolder, const QStringList& destinations, cons
             break;
         }
         added = added && zip_set_file_compression(z, zip_uint64_t(index), ZIP_CM_STORE, 0) == 0;
+        // The password file and the settings, unpacked by hand, are readable by their owner only; the
+        // archive copies keep the mode of their files.
+        if (copies[i].isEmpty())
+            added = added && zip_file_set_external_attributes(z, zip_uint64_t(index), 0, ZIP_OPSYS_UNIX,
+                                                              zip_uint32_t(0100600) << 16) == 0;
     }
     if (added) {
         zip_source_t* source =
