@@ -82,6 +82,8 @@ ReminderScan FindAll(const ScheduleSource& source, const QDate& today, const std
             std::move(found.begin(), found.end(), std::back_inserter(scan.reminders));
         } catch (const ESQLiteException& e) {
             scan.problems << u"Archivio %1: %2"_s.arg(QString(category.title), e.message());
+            if (e.IsDamage())
+                scan.damaged.emplace_back(e.DatabaseFile(), e.message());
         }
     }
     Sort(scan.reminders, today);

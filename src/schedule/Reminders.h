@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class TSQLiteDatabase;
@@ -33,6 +34,9 @@ struct ReminderScan
 {
     std::vector<Reminder> reminders;
     QStringList problems;
+    // The archives found damaged (their files, and SQLite's words), also among the problems: damage is
+    // never passed over, so the screen offers their restore.
+    std::vector<std::pair<QString, QString>> damaged;
 };
 
 namespace Reminders {

@@ -228,6 +228,17 @@ private slots:
         QCOMPARE(count(next.Database(), u"SELECT count(*) FROM Scadenze WHERE IDScheda = 99"_s), 0);
     }
 
+    // A damaged archive is named among the problems and handed on as damage, so that its restore is
+    // offered; the other archives are still read.
+    void damagedArchiveIsHandedOnAsDamage()
+    {
+        QVERIFY(TestFiles::WriteFile(m_dir->filePath(u"Gatti.db"_s), QByteArray(8192, 'x')));
+        const ReminderScan scan = Reminders::FindDue(m_dir->path(), QDate(2024, 1, 1), 14);
+        QCOMPARE(scan.damaged.size(), std::size_t(1));
+        QVERIFY(scan.damaged[0].first.endsWith(u"Gatti.db"_s));
+        QVERIFY(scan.problems.join(u' ').contains(u"Archivio Gatti"_s));
+    }
+
     // A Scadenze table with other columns is not the program's: the schedule says so, the reminders name
     // the archive, and the card is saved and deleted as before.
     void wrongColumnsLeaveTheCardWorking()
@@ -242,6 +253,7 @@ private slots:
         const ReminderScan scan = Reminders::FindDue(m_dir->path(), QDate(2024, 1, 1), 14);
         QCOMPARE(scan.problems.size(), 1);
         QVERIFY(scan.problems[0].startsWith(u"Archivio Cani"_s));
+        QVERIFY(scan.damaged.empty()); // not the program's, but not damaged either
         const qint64 fido = addCard(u"Fido"_s);
         m_store->DeleteRow(fido);
         m_store->DeleteRow(rex);

@@ -205,6 +205,9 @@ void ReminderWindow::CheckAfterUnlock()
         m_check = nullptr;
         const ReminderScan scan = std::move(m_checked);
         m_checked = {};
+        // A damaged archive is offered its restore now, not only when it is next opened.
+        if (!scan.damaged.empty())
+            m_host.ArchiveDamaged(parentWidget(), scan.damaged.front().first, scan.damaged.front().second);
         // Nothing due: the window stays closed, and so it does when the user opened it meanwhile.
         if (scan.reminders.empty() || isVisible())
             return;
