@@ -235,20 +235,29 @@ QByteArray checksumText(uLong crc)
 }
 
 // The generation at path read through once, with its manifest; crc receives the CRC-32 its seal should carry.
+// The generation at path opened, with its manifest in v, holding exactly the files the manifest names and
+// the manifest; nothing (and v's reason) otherwise.
+Zip openWithManifest(const QString& path, Generation::Verdict& v)
+{
+    Zip z = openForReading(path, &v.reason);
+    if (!z)
+        return z;
+    v.manifest = manifestOf(z.get(), &v.reason);
+    if (!v.manifest)
+        return {};
+    if (zip_get_num_entries(z.get(), 0) != zip_int64_t(v.manifest->Files().size() + 1)) {
+        v.reason = u"il numero di file non corrisponde all'elenco del contenuto"_s;
+        return {};
+    }
+    return z;
+}
+
 Generation::Verdict readWhole(const QString& path, const Generation::Progress& progress, uLong* crc)
 {
     Generation::Verdict v;
-    Zip z = openForReading(path, &v.reason);
+    Zip z = openWithManifest(path, v);
     if (!z)
         return v;
-    v.manifest = manifestOf(z.get(), &v.reason);
-    if (!v.manifest)
-        return v;
-    // Exactly the files the manifest names, and the manifest.
-    if (zip_get_num_entries(z.get(), 0) != zip_int64_t(v.manifest->Files().size() + 1)) {
-        v.reason = u"il numero di file non corrisponde all'elenco del contenuto"_s;
-        return v;
-    }
     const Reading reading = readThrough(z.get(), path, *v.manifest, progress);
     if (!reading.ok) {
         v.reason = reading.reason;
@@ -347,16 +356,9 @@ Verdict Verify(const QString& path, const QString& onlyFile, const Progress& pro
         v.ok = true;
         return v;
     }
-    Zip z = openForReading(path, &v.reason);
+    Zip z = openWithManifest(path, v);
     if (!z)
         return v;
-    v.manifest = manifestOf(z.get(), &v.reason);
-    if (!v.manifest)
-        return v;
-    if (zip_get_num_entries(z.get(), 0) != zip_int64_t(v.manifest->Files().size() + 1)) {
-        v.reason = u"il numero di file non corrisponde all'elenco del contenuto"_s;
-        return v;
-    }
     const Manifest::Entry* e = v.manifest->Find(onlyFile);
     if (!e || !e->damage.isEmpty()) {
         v.reason = u"%1 non \u00e8 compreso"_s.arg(onlyFile);
