@@ -3,6 +3,7 @@
 
 #include "ImportError.h"
 #include "ZipReader.h"
+#include "storage/ArchiveStore.h"
 #include "storage/CardFields.h"
 #include "storage/TSQLiteDatabase.h"
 #include "storage/Win1252.h"
@@ -40,15 +41,6 @@ public:
 private:
     sqlite3_stmt* m_stmt = nullptr;
 };
-
-// The target's statement, bound and run once per row.
-void runBound(TSQLiteDatabase& target, sqlite3_stmt* stmt, const QString& sql)
-{
-    const int rc = sqlite3_step(stmt);
-    sqlite3_reset(stmt);
-    if (rc != SQLITE_DONE)
-        target.RaiseSqlError(u"Could not store an imported schedule row"_s, sql);
-}
 
 } // namespace
 
@@ -167,42 +159,24 @@ void ArchiveCardSource::Inserted(qint64 sourceId, qint64 newId)
     m_newIds.insert(sourceId, newId);
 }
 
-QStringList ArchiveCardSource::Finish(TSQLiteDatabase* target, bool write)
+QStringList ArchiveCardSource::Finish(CardBatch& target, bool write)
 {
     QStringList lines;
     const bool entries = hasTable("Scadenze");
     const bool treatments = hasTable("Trattamenti");
     if (!entries && !treatments)
         return lines;
-    if (write) {
-        // The tables as the schedule keeps them, created in this same transaction when missing.
-        target->ExecuteStatement(
-            u"CREATE TABLE IF NOT EXISTS Scadenze (ID INTEGER PRIMARY KEY, IDScheda INTEGER NOT "
-            "NULL, Tipo TEXT NOT NULL, Descrizione TEXT, Scadenza TEXT NOT NULL, RipetiMesi "
-            "INTEGER NOT NULL DEFAULT 0, Note TEXT)"_s);
-        target->ExecuteStatement(u"CREATE INDEX IF NOT EXISTS Scadenze_Scadenza ON Scadenze (Scadenza)"_s);
-        target->ExecuteStatement(u"CREATE INDEX IF NOT EXISTS Scadenze_IDScheda ON Scadenze (IDScheda)"_s);
-        target->ExecuteStatement(
-            u"CREATE TABLE IF NOT EXISTS Trattamenti (ID INTEGER PRIMARY KEY, IDScheda INTEGER "
-            "NOT NULL, IDScadenza INTEGER, Tipo TEXT, Descrizione TEXT, Data TEXT, Note TEXT)"_s);
-        target->ExecuteStatement(
-            u"CREATE INDEX IF NOT EXISTS Trattamenti_IDScheda ON Trattamenti (IDScheda)"_s);
-        target->ExecuteStatement(
-            u"CREATE INDEX IF NOT EXISTS Trattamenti_IDScadenza ON Trattamenti (IDScadenza)"_s);
-    }
     QHash<qint64, qint64> newEntryIds;
     qint64 entryCount = 0, treatmentCount = 0;
-    auto copy = [&](const QString& select, const QString& insert, int columns, bool isEntries) {
-        Query rows(m_db, select);
-        sqlite3_stmt* stmt = nullptr;
-        if (write && sqlite3_prepare_v2(target->handle(), insert.toUtf8().constData(), -1, &stmt, nullptr) !=
-                         SQLITE_OK)
-            target->RaiseSqlError(u"Could not prepare the schedule's import"_s, insert);
-        struct Finalise
-        {
-            sqlite3_stmt* s;
-            ~Finalise() { sqlite3_finalize(s); }
-        } finalise{stmt};
+    // Each row of the card's schedule with its card, and the entry a treatment fulfilled, remapped.
+    auto copy = [&](bool isEntries) {
+        const auto& columns = isEntries ? ScheduleTables::EntryColumns : ScheduleTables::TreatmentColumns;
+        QString names;
+        for (const char* c : columns)
+            names += (names.isEmpty() ? QString() : u","_s) + QLatin1StringView(c);
+        Query rows(m_db, u"SELECT %1 FROM %2 ORDER BY ID"_s.arg(
+                             names, QLatin1StringView(isEntries ? ScheduleTables::Entries
+                                                                : ScheduleTables::Treatments)));
         int rc;
         while ((rc = sqlite3_step(rows.get())) == SQLITE_ROW) {
             const qint64 card = sqlite3_column_int64(rows.get(), 1);
@@ -211,38 +185,31 @@ QStringList ArchiveCardSource::Finish(TSQLiteDatabase* target, bool write)
             ++(isEntries ? entryCount : treatmentCount);
             if (!write)
                 continue;
-            sqlite3_bind_int64(stmt, 1, m_newIds.value(card));
-            for (int c = 2; c < columns; ++c) {
-                sqlite3_value* v = sqlite3_column_value(rows.get(), c);
-                if (!isEntries && c == 2) {
-                    // The entry it fulfilled, remapped; NULL when that entry was not carried over.
-                    const qint64 entry = sqlite3_column_int64(rows.get(), c);
-                    if (sqlite3_column_type(rows.get(), c) != SQLITE_NULL && newEntryIds.contains(entry))
-                        sqlite3_bind_int64(stmt, c, newEntryIds.value(entry));
-                    else
-                        sqlite3_bind_null(stmt, c);
-                } else {
-                    sqlite3_bind_value(stmt, c, v);
-                }
+            ScheduleTables::Row row;
+            for (int c = 2; c < int(row.size()); ++c) {
+                if (sqlite3_column_type(rows.get(), c) != SQLITE_NULL)
+                    row[std::size_t(c)] = columnBytes(rows.get(), c);
             }
-            runBound(*target, stmt, insert);
+            row[1] = QByteArray::number(m_newIds.value(card));
+            if (!isEntries) {
+                // NULL when the entry it fulfilled was not carried over.
+                const qint64 entry = sqlite3_column_int64(rows.get(), 2);
+                row[2] = row[2] && newEntryIds.contains(entry)
+                             ? std::optional(QByteArray::number(newEntryIds.value(entry)))
+                             : std::nullopt;
+            }
+            const qint64 id = target.InsertScheduleRow(isEntries, row);
             if (isEntries)
-                newEntryIds.insert(sqlite3_column_int64(rows.get(), 0), target->LastRowId());
+                newEntryIds.insert(sqlite3_column_int64(rows.get(), 0), id);
         }
         if (rc != SQLITE_DONE)
             throw EImportError(u"Lettura delle scadenze di origine non riuscita: %1."_s.arg(
                 QString::fromUtf8(sqlite3_errmsg(m_db))));
     };
     if (entries)
-        copy(
-            u"SELECT ID,IDScheda,Tipo,Descrizione,Scadenza,RipetiMesi,Note FROM Scadenze ORDER BY ID"_s,
-            u"INSERT INTO Scadenze (IDScheda,Tipo,Descrizione,Scadenza,RipetiMesi,Note) VALUES (?,?,?,?,?,?)"_s,
-            7, true);
+        copy(true);
     if (treatments)
-        copy(
-            u"SELECT ID,IDScheda,IDScadenza,Tipo,Descrizione,Data,Note FROM Trattamenti ORDER BY ID"_s,
-            u"INSERT INTO Trattamenti (IDScheda,IDScadenza,Tipo,Descrizione,Data,Note) VALUES (?,?,?,?,?,?)"_s,
-            7, false);
+        copy(false);
     lines << (write ? u"Scadenze importate: %1"_s : u"Scadenze da importare: %1"_s).arg(entryCount)
           << (write ? u"Trattamenti importati: %1"_s : u"Trattamenti da importare: %1"_s).arg(treatmentCount);
     return lines;

@@ -28,7 +28,7 @@ public:
     double Progress() const override;
     QString RowWord() const override;
     void Inserted(qint64 sourceId, qint64 newId) override;
-    QStringList Finish(TSQLiteDatabase* target, bool write) override;
+    QStringList Finish(CardBatch& target, bool write) override;
 
 private:
     bool hasTable(const char* name) const;

@@ -5,17 +5,13 @@
 #include "ImportError.h"
 #include "server/ArchiveStores.h"
 #include "storage/CardFields.h"
-#include "storage/CategoryStore.h"
 #include "storage/ESQLiteException.h"
-#include "storage/TSQLiteDatabase.h"
-#include "storage/TSQLiteTable.h"
 #include "storage/Win1252.h"
 
 #include <QFileInfo>
 #include <QHash>
 #include <array>
 #include <optional>
-#include <sqlite3.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -103,35 +99,139 @@ QList<char32_t> unrepresentable(const QString& text)
     return found;
 }
 
-// A statement prepared once and finalised on every path.
-class Prepared
+// The import's work on the archive's batch: every row checked, and stored when write is set and no row
+// has a problem left. report.outcome says how it ended: Imported only when everything is to be kept.
+void importInto(CardBatch& batch, CardSource& source, const CategoryDescriptor& category, bool write,
+                const std::function<bool(double)>& progress, ImportReport& report)
 {
-public:
-    Prepared(TSQLiteDatabase& db, const QString& sql)
-        : m_db(db)
-        , m_sql(sql)
-    {
-        if (sqlite3_prepare_v2(db.handle(), sql.toUtf8().constData(), -1, &m_stmt, nullptr) != SQLITE_OK)
-            db.RaiseSqlError(u"Could not prepare the import's statement"_s, sql);
-    }
-    ~Prepared() { sqlite3_finalize(m_stmt); }
-    Prepared(const Prepared&) = delete;
-    Prepared& operator=(const Prepared&) = delete;
-    sqlite3_stmt* get() const { return m_stmt; }
-    void run()
-    {
-        const int rc = sqlite3_step(m_stmt);
-        sqlite3_reset(m_stmt);
-        sqlite3_clear_bindings(m_stmt);
-        if (rc != SQLITE_DONE)
-            m_db.RaiseSqlError(u"Could not store an imported card"_s, m_sql);
-    }
+    // The archive's cards, for the duplicates: origin > 0 is a row of the file, < 0 a card's ID.
+    DuplicateKeys seen;
+    constexpr std::array<int, 3> KeyFields = {CardFields::Nome, CardFields::DataNasc, CardFields::Microchip};
+    batch.ForEachCard(KeyFields, [&](qint64 id, const QList<QByteArray>& texts) {
+        for (const quint64 k :
+             keysOf(Win1252::Decode(texts[0]), Win1252::Decode(texts[1]), Win1252::Decode(texts[2])))
+            seen.FindOrAdd(k, -id);
+    });
 
-private:
-    TSQLiteDatabase& m_db;
-    QString m_sql;
-    sqlite3_stmt* m_stmt = nullptr;
-};
+    const QString word = source.RowWord();
+    ImportCandidate card;
+    bool blocked = false;
+    while (source.Next(card)) {
+        // Cancelled before the row is counted: the report's counts agree with each other.
+        if (progress && (report.rowsRead + 1) % 64 == 0 && !progress(source.Progress())) {
+            report.outcome = Outcome::Cancelled;
+            return;
+        }
+        ++report.rowsRead;
+        QStringList problems = card.problems;
+        // The card's save replaces these, and stored cards never hold them.
+        bool sanitised = false;
+        for (int f = 0; f < CardFields::EditableCount; ++f) {
+            QString& text = card.values[std::size_t(f)];
+            if (text.contains(u';') || text.contains(u'"')) {
+                text.replace(u';', u' ').replace(u'"', u' ');
+                sanitised = true;
+            }
+        }
+        if (Win1252::Trimmed(card.values[CardFields::Nome]).isEmpty())
+            problems.append(u"manca il nome"_s);
+        bool skip = false;
+        QStringList replaced;
+        std::array<QByteArray, CardFields::Count> bytes;
+        for (int f = 0; f < CardFields::Count; ++f) {
+            QString& text = card.values[std::size_t(f)];
+            if (const auto e = encoded(text)) {
+                bytes[std::size_t(f)] = Win1252::Trimmed(*e);
+                continue;
+            }
+            const QList<char32_t> bad = unrepresentable(text);
+            QStringList names;
+            for (const char32_t c : bad)
+                names.append(named(c));
+            const QString field = f < CardFields::EditableCount
+                                      ? CardFields::Label(f, category).remove(u':')
+                                      : QString(CardFields::All[std::size_t(f)].column);
+            const QString what = u"%1: %2"_s.arg(field, names.join(u", "_s));
+            if (report.options.unrepresentable == ImportOptions::Unrepresentable::Refuse) {
+                problems.append(u"caratteri che l'archivio non pu\u00f2 contenere in "_s + what);
+            } else if (report.options.unrepresentable == ImportOptions::Unrepresentable::Skip) {
+                skip = true;
+                replaced.append(what);
+            } else {
+                QString fixed;
+                for (const char32_t c : text.toUcs4())
+                    fixed += bad.contains(c) ? u"?"_s : QString::fromUcs4(&c, 1);
+                text = fixed;
+                bytes[std::size_t(f)] = Win1252::Trimmed(encoded(text).value_or(QByteArray()));
+                replaced.append(what);
+            }
+        }
+        if (!problems.isEmpty()) {
+            ++report.problemRows;
+            addLine(report.problems, card.row, problems.join(u"; "_s));
+            blocked = true;
+            continue;
+        }
+        if (skip) {
+            ++report.skippedRows;
+            addNote(report, card.row,
+                    u"saltata: caratteri che l'archivio non pu\u00f2 contenere in "_s +
+                        replaced.join(u"; "_s));
+            continue;
+        }
+        // Duplicates.
+        const QList<quint64> keys = keysOf(card.values[CardFields::Nome], card.values[CardFields::DataNasc],
+                                           card.values[CardFields::Microchip]);
+        qint64 like = 0;
+        int likeKey = -1;
+        for (qsizetype k = 0; k < keys.size(); ++k) {
+            const qint64 met = seen.FindOrAdd(keys[k], card.row);
+            if (met != 0 && like == 0) {
+                like = met;
+                likeKey = int(k);
+            }
+        }
+        if (like != 0) {
+            const bool byChip = likeKey == 0 && !microchipKey(card.values[CardFields::Microchip]).isEmpty();
+            const QString how = byChip ? u"stesso microchip"_s : u"stesso nome e data di nascita"_s;
+            const QString of = like < 0 ? u"della scheda n. %1 gi\u00e0 in archivio"_s.arg(-like)
+                                        : u"della %1 %2"_s.arg(word).arg(like);
+            ++report.duplicateRows;
+            addLine(report.duplicates, card.row, how + u' ' + of);
+            if (report.options.duplicates == ImportOptions::Duplicates::Refuse) {
+                blocked = true;
+                continue;
+            }
+            if (report.options.duplicates == ImportOptions::Duplicates::Skip) {
+                ++report.skippedRows;
+                continue;
+            }
+        }
+        if (sanitised)
+            addNote(report, card.row, u"\u00ab;\u00bb e virgolette sostituiti da spazi"_s);
+        if (!replaced.isEmpty())
+            addNote(report, card.row,
+                    u"sostituiti con \u00ab?\u00bb i caratteri di "_s + replaced.join(u"; "_s));
+        ++report.accepted;
+        if (!write) {
+            source.Inserted(card.sourceId, 0);
+            continue;
+        }
+        if (blocked)
+            continue;
+        source.Inserted(card.sourceId, batch.Insert(bytes, card.photo));
+    }
+    if (progress && !progress(1.0)) {
+        report.outcome = Outcome::Cancelled;
+        return;
+    }
+    if (blocked) {
+        report.outcome = Outcome::Problems;
+        return;
+    }
+    report.extra = source.Finish(batch, write);
+    report.outcome = write ? Outcome::Imported : Outcome::Ready;
+}
 
 } // namespace
 
@@ -157,216 +257,19 @@ ImportReport RunImport(CardSource& source, const CategoryDescriptor& category, c
     report.dryRun = !write;
     report.options = options;
     report.rowWord = source.RowWord();
-    // The import reads and writes the archive files themselves; it does not write to the server yet.
-    if (const QString server = ArchiveStores::ServerSetting(programFolder); !server.isEmpty()) {
-        report.outcome = Outcome::Failed;
-        report.error = u"Gli archivi sono sul server %1: l'importazione di schede per ora scrive soltanto "
-                       u"negli archivi su file."_s.arg(ArchiveStores::ServerName(server));
-        return report;
-    }
-    CategoryStore store(category, programFolder);
-    std::unique_ptr<TSQLiteDatabase> readOnly;
-    TSQLiteDatabase* db = nullptr;
-    bool transaction = false;
     try {
-        if (write) {
-            // Creates the table when missing; the import then holds the write lock from its first read of
-            // the archive to its commit, so that no other copy adds a duplicate meanwhile.
-            store.OpenArchive(store.QueryFirst());
-            db = store.Database();
-            db->StartTransaction();
-            transaction = true;
-        } else if (QFileInfo::exists(store.DatabasePath())) {
-            readOnly = std::make_unique<TSQLiteDatabase>(store.DatabasePath());
-            if (readOnly->HasTable(QString(category.tableName)))
-                db = readOnly.get();
-        }
-
-        // The archive's cards, for the duplicates: origin > 0 is a row of the file, < 0 a card's ID.
-        DuplicateKeys seen;
-        qint64 lastId = 0;
-        if (db) {
-            const auto cards =
-                db->OpenQuery(u"SELECT ID,varNome,varDataNasc,varMicrochip FROM "_s + category.tableName);
-            for (cards->GoFirst(); !cards->AtEnd(); cards->GoNext()) {
-                const qint64 id = cards->IntegerValue(0);
-                lastId = std::max(lastId, id);
-                for (const quint64 k :
-                     keysOf(Win1252::Decode(cards->BlobText(1)), Win1252::Decode(cards->BlobText(2)),
-                            Win1252::Decode(cards->BlobText(3))))
-                    seen.FindOrAdd(k, -id);
-            }
-        }
-
-        std::unique_ptr<Prepared> insert;
-        if (write) {
-            QString columns, params;
-            for (const CardField& f : CardFields::All) {
-                columns += f.column + u',';
-                params += u"?,"_s;
-            }
-            insert = std::make_unique<Prepared>(*db, u"INSERT INTO "_s + category.tableName + u'(' + columns +
-                                                         u"Picture,Ext) VALUES ("_s + params + u"?,'JPG')"_s);
-        }
-
-        const QString word = source.RowWord();
-        ImportCandidate card;
-        bool blocked = false;
-        while (source.Next(card)) {
-            // Cancelled before the row is counted: the report's counts agree with each other.
-            if (progress && (report.rowsRead + 1) % 64 == 0 && !progress(source.Progress())) {
-                report.outcome = Outcome::Cancelled;
-                if (transaction)
-                    db->RollbackTransaction();
-                return report;
-            }
-            ++report.rowsRead;
-            QStringList problems = card.problems;
-            // The card's save replaces these, and stored cards never hold them.
-            bool sanitised = false;
-            for (int f = 0; f < CardFields::EditableCount; ++f) {
-                QString& text = card.values[std::size_t(f)];
-                if (text.contains(u';') || text.contains(u'"')) {
-                    text.replace(u';', u' ').replace(u'"', u' ');
-                    sanitised = true;
-                }
-            }
-            if (Win1252::Trimmed(card.values[CardFields::Nome]).isEmpty())
-                problems.append(u"manca il nome"_s);
-            bool skip = false;
-            QStringList replaced;
-            std::array<QByteArray, CardFields::Count> bytes;
-            for (int f = 0; f < CardFields::Count; ++f) {
-                QString& text = card.values[std::size_t(f)];
-                if (const auto e = encoded(text)) {
-                    bytes[std::size_t(f)] = Win1252::Trimmed(*e);
-                    continue;
-                }
-                const QList<char32_t> bad = unrepresentable(text);
-                QStringList names;
-                for (const char32_t c : bad)
-                    names.append(named(c));
-                const QString field = f < CardFields::EditableCount
-                                          ? CardFields::Label(f, category).remove(u':')
-                                          : QString(CardFields::All[std::size_t(f)].column);
-                const QString what = u"%1: %2"_s.arg(field, names.join(u", "_s));
-                if (options.unrepresentable == ImportOptions::Unrepresentable::Refuse) {
-                    problems.append(u"caratteri che l'archivio non pu\u00f2 contenere in "_s + what);
-                } else if (options.unrepresentable == ImportOptions::Unrepresentable::Skip) {
-                    skip = true;
-                    replaced.append(what);
-                } else {
-                    QString fixed;
-                    for (const char32_t c : text.toUcs4())
-                        fixed += bad.contains(c) ? u"?"_s : QString::fromUcs4(&c, 1);
-                    text = fixed;
-                    bytes[std::size_t(f)] = Win1252::Trimmed(encoded(text).value_or(QByteArray()));
-                    replaced.append(what);
-                }
-            }
-            if (!problems.isEmpty()) {
-                ++report.problemRows;
-                addLine(report.problems, card.row, problems.join(u"; "_s));
-                blocked = true;
-                continue;
-            }
-            if (skip) {
-                ++report.skippedRows;
-                addNote(report, card.row,
-                        u"saltata: caratteri che l'archivio non pu\u00f2 contenere in "_s +
-                            replaced.join(u"; "_s));
-                continue;
-            }
-            // Duplicates.
-            const QList<quint64> keys =
-                keysOf(card.values[CardFields::Nome], card.values[CardFields::DataNasc], card.values[15]);
-            qint64 like = 0;
-            int likeKey = -1;
-            for (qsizetype k = 0; k < keys.size(); ++k) {
-                const qint64 met = seen.FindOrAdd(keys[k], card.row);
-                if (met != 0 && like == 0) {
-                    like = met;
-                    likeKey = int(k);
-                }
-            }
-            if (like != 0) {
-                const bool byChip = likeKey == 0 && !microchipKey(card.values[15]).isEmpty();
-                const QString how = byChip ? u"stesso microchip"_s : u"stesso nome e data di nascita"_s;
-                const QString of = like < 0 ? u"della scheda n. %1 gi\u00e0 in archivio"_s.arg(-like)
-                                            : u"della %1 %2"_s.arg(word).arg(like);
-                ++report.duplicateRows;
-                addLine(report.duplicates, card.row, how + u' ' + of);
-                if (options.duplicates == ImportOptions::Duplicates::Refuse) {
-                    blocked = true;
-                    continue;
-                }
-                if (options.duplicates == ImportOptions::Duplicates::Skip) {
-                    ++report.skippedRows;
-                    continue;
-                }
-            }
-            if (sanitised)
-                addNote(report, card.row, u"\u00ab;\u00bb e virgolette sostituiti da spazi"_s);
-            if (!replaced.isEmpty())
-                addNote(report, card.row,
-                        u"sostituiti con \u00ab?\u00bb i caratteri di "_s + replaced.join(u"; "_s));
-            ++report.accepted;
-            if (!write) {
-                source.Inserted(card.sourceId, 0);
-                continue;
-            }
-            if (blocked)
-                continue;
-            sqlite3_stmt* stmt = insert->get();
-            for (int f = 0; f < CardFields::Count; ++f) {
-                const QByteArray& b = bytes[std::size_t(f)];
-                sqlite3_bind_text(stmt, f + 1, b.constData(), int(b.size()), SQLITE_STATIC);
-            }
-            if (!card.photo.isEmpty())
-                sqlite3_bind_blob(stmt, CardFields::Count + 1, card.photo.constData(), int(card.photo.size()),
-                                  SQLITE_STATIC);
-            insert->run();
-            source.Inserted(card.sourceId, db->LastRowId());
-        }
-        if (progress && !progress(1.0)) {
-            report.outcome = Outcome::Cancelled;
-            if (transaction)
-                db->RollbackTransaction();
-            return report;
-        }
-        if (blocked) {
-            report.outcome = Outcome::Problems;
-            if (transaction)
-                db->RollbackTransaction();
-            return report;
-        }
-        if (write) {
-            // Schedule rows left by a card deleted elsewhere under an ID that a new card now has never
-            // attach to the new animal.
-            for (const QString& table : {u"Scadenze"_s, u"Trattamenti"_s}) {
-                if (db->HasTable(table))
-                    db->ExecuteStatement(u"DELETE FROM %1 WHERE IDScheda > %2"_s.arg(table).arg(lastId));
-            }
-        }
-        report.extra = source.Finish(db, write);
-        if (transaction) {
-            db->CommitTransaction();
-            transaction = false;
-        }
-        report.outcome = write ? Outcome::Imported : Outcome::Ready;
+        ArchiveStores stores(programFolder);
+        const std::unique_ptr<ArchiveStore> store = stores.Open(category);
+        store->AddCards(write, [&](CardBatch& batch) {
+            importInto(batch, source, category, write, progress, report);
+            return report.outcome == Outcome::Imported;
+        });
     } catch (const EImportError& e) {
         report.outcome = Outcome::Unreadable;
         report.error = e.message();
     } catch (const ESQLiteException& e) {
         report.outcome = Outcome::Failed;
         report.error = e.message();
-    }
-    if (transaction) {
-        try {
-            db->RollbackTransaction();
-        } catch (const ESQLiteException&) {
-            // The connection goes with the store, which rolls back all the same.
-        }
     }
     return report;
 }

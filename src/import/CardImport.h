@@ -69,15 +69,13 @@ struct ImportReport
 };
 
 // The import of cards into one archive of the program folder. The dry run reads the whole source and the
-// archive without changing anything; the import does the same work inside one write transaction with one
-// prepared insert and commits only when no row has a problem left: all or nothing. Both apply the
-// card's rules: the name is required, ";" and double quotes become blanks (as the card's save does, and
-// the report says so), and a text the archive cannot hold is refused unless options say otherwise.
-// Duplicates: the same non-empty microchip (blanks and case aside), or the same name and date of birth
-// (both non-empty), as a card of the archive or an earlier row.
-// progress, when given, receives the fraction read and returns false to cancel.
-// When the folder's archives are on a server, nothing is read or written: the outcome is Failed, and the
-// error says so.
+// archive without changing anything; the import does the same work inside one write transaction and
+// commits only when no row has a problem left: all or nothing. Both apply the card's rules: the name is
+// required, ";" and double quotes become blanks (as the card's save does, and the report says so), and a text
+// the archive cannot hold is refused unless options say otherwise. Duplicates: the same non-empty microchip
+// (blanks and case aside), or the same name and date of birth (both non-empty), as a card of the archive or
+// an earlier row. progress, when given, receives the fraction read and returns false to cancel. The archive
+// is the folder's, in its file or on the server its settings name.
 ImportReport RunImport(CardSource& source, const CategoryDescriptor& category, const QString& programFolder,
                        const ImportOptions& options, bool write,
                        const std::function<bool(double)>& progress = {});

@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <QStringList>
 
-class TSQLiteDatabase;
+class CardBatch;
 
 // One card as a source offers it to the import, with what the source already found wrong with it.
 struct ImportCandidate
@@ -36,10 +36,10 @@ public:
         Q_UNUSED(sourceId)
         Q_UNUSED(newId)
     }
-    // Called once every card is stored, inside the same transaction, with the target archive (nullptr in
-    // a dry run of an archive that does not exist yet): stores what comes with the cards when write is
-    // set, and returns lines for the report. Raises ESQLiteException to undo the whole import.
-    virtual QStringList Finish(TSQLiteDatabase* target, bool write)
+    // Called once every card is stored, inside the same transaction, with the target archive's batch:
+    // stores what comes with the cards when write is set, and returns lines for the report. Raises
+    // ESQLiteException to undo the whole import.
+    virtual QStringList Finish(CardBatch& target, bool write)
     {
         Q_UNUSED(target)
         Q_UNUSED(write)

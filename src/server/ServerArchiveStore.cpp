@@ -285,6 +285,128 @@ qint64 ServerArchiveStore::CardCount()
     return count;
 }
 
+namespace {
+
+// The import's writes into the archive's schema, inside the transaction of one ServerLink::Write; or, in a
+// dry run (no connection given), its reads only, each through the link.
+class ServerCardBatch final : public CardBatch
+{
+public:
+    ServerCardBatch(const CategoryDescriptor& category, ServerLink& link, PgConnection* connection)
+        : m_category(category)
+        , m_link(link)
+        , m_connection(connection)
+        , m_table(ServerSchema::CardTable(category))
+    {}
+
+    void ForEachCard(std::span<const int> fields,
+                     const std::function<void(qint64, const QList<QByteArray>&)>& each) override
+    {
+        QString columns = u"ID"_s;
+        for (const int f : fields)
+            columns += u',' + CardFields::All.at(std::size_t(f)).column;
+        const QString sql = "SELECT "_L1 + columns + " FROM "_L1 + m_table + " ORDER BY ID"_L1;
+        auto walk = [&](const PgResult& result) {
+            QList<QByteArray> texts;
+            for (int r = 0; r < result.Rows(); ++r) {
+                texts.clear();
+                for (int c = 1; c < result.Columns(); ++c)
+                    texts.append(result.Bytes(r, c));
+                each(result.Number(r, 0), texts);
+            }
+        };
+        if (m_connection) {
+            walk(m_connection->Exec(sql));
+            return;
+        }
+        // Read whole before each card is handed on: a read the link makes again on a new connection
+        // never hands a card twice.
+        std::optional<PgResult> result;
+        m_link.Read([&](PgConnection& connection) { result.emplace(connection.Exec(sql)); });
+        walk(*result);
+    }
+
+    qint64 Insert(const std::array<QByteArray, CardFields::Count>& texts, const QByteArray& photo) override
+    {
+        if (m_insert.isEmpty()) {
+            QString placeholders;
+            m_insert = "INSERT INTO "_L1 + m_table + " ("_L1;
+            for (int i = 0; i < CardFields::Count; ++i) {
+                m_insert += CardFields::All[std::size_t(i)].column + u',';
+                placeholders += u'$' + QString::number(i + 1) + u',';
+            }
+            m_insert += "Picture,Ext) VALUES ("_L1 + placeholders + u'$' +
+                        QString::number(CardFields::Count + 1) + ",'JPG') RETURNING ID"_L1;
+        }
+        std::vector<PgParam> params;
+        params.reserve(CardFields::Count + 1);
+        for (const QByteArray& text : texts)
+            params.push_back(PgParam::Bytes(text));
+        params.push_back(photo.isEmpty() ? PgParam::Null() : PgParam::Bytes(photo));
+        return writing().Exec(m_insert, params).Number(0, 0);
+    }
+
+    qint64 InsertScheduleRow(bool entry, const ScheduleTables::Row& row) override
+    {
+        const auto& columns = entry ? ScheduleTables::EntryColumns : ScheduleTables::TreatmentColumns;
+        QString names;
+        std::vector<PgParam> params;
+        for (std::size_t c = 1; c < columns.size(); ++c) {
+            names += (c > 1 ? u","_s : QString()) + QLatin1StringView(columns[c]);
+            params.push_back(row[c] ? PgParam{*row[c], false} : PgParam::Null());
+        }
+        const QString table =
+            entry ? ServerSchema::ScheduleTable(m_category) : ServerSchema::TreatmentTable(m_category);
+        return writing()
+            .Exec("INSERT INTO "_L1 + table + " ("_L1 + names +
+                      ") VALUES ($1,$2,$3,$4,$5,$6) RETURNING ID"_L1,
+                  params)
+            .Number(0, 0);
+    }
+
+private:
+    PgConnection& writing()
+    {
+        if (!m_connection)
+            throw ESQLiteException(u"A trial import writes nothing"_s);
+        return *m_connection;
+    }
+
+    const CategoryDescriptor& m_category;
+    ServerLink& m_link;
+    PgConnection* m_connection;
+    QString m_table;
+    QString m_insert;
+};
+
+// Raised through the link's transaction to roll it back when the import decides to store nothing.
+struct KeepNothing
+{};
+
+} // namespace
+
+void ServerArchiveStore::AddCards(bool write, const std::function<bool(CardBatch&)>& work)
+{
+    if (!write) {
+        ServerCardBatch batch(m_category, *m_link, nullptr);
+        work(batch);
+        return;
+    }
+    try {
+        m_link->Write([&](PgConnection& connection) {
+            // Two imports into one archive run one after the other, so that the second sees the first's
+            // cards among the duplicates. A workstation saving a single card is not kept waiting.
+            connection.Exec(u"SELECT pg_advisory_xact_lock(hashtext($1))"_s,
+                            {PgParam::Text(u"importazione "_s + m_table)});
+            ServerCardBatch batch(m_category, *m_link, &connection);
+            if (!work(batch))
+                throw KeepNothing{};
+        });
+    } catch (const KeepNothing&) {
+        // Rolled back: nothing stored, as asked.
+    }
+}
+
 std::vector<ArchiveRow> ServerArchiveStore::RowsAfter(qint64 afterId, int limit)
 {
     std::vector<ArchiveRow> rows;

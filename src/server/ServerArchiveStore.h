@@ -31,6 +31,7 @@ public:
     void Compact() override {}
     std::vector<QList<QByteArray>> FieldsOfAll(std::span<const int> fields) override;
     qint64 CardCount() override;
+    void AddCards(bool write, const std::function<bool(CardBatch&)>& work) override;
     std::vector<ArchiveRow> RowsAfter(qint64 afterId, int limit) override;
     ScheduleTables::Rows ScheduleRows() override;
     void ReplaceAll(const std::function<std::optional<ArchiveRow>()>& next,

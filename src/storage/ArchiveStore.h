@@ -32,6 +32,24 @@ struct ArchiveRow
     bool operator==(const ArchiveRow&) const = default;
 };
 
+// What an import writes into an archive, inside the one transaction of ArchiveStore::AddCards.
+class CardBatch
+{
+public:
+    virtual ~CardBatch() = default;
+    // Calls each with the identifier and the texts of the given CardFields entries of every card, in
+    // identifier order; never the photos.
+    virtual void ForEachCard(std::span<const int> fields,
+                             const std::function<void(qint64 id, const QList<QByteArray>& texts)>& each) = 0;
+    // Stores a new card: its 36 texts as they are to lie in the archive, its JPEG bytes (empty for none).
+    // Returns its identifier.
+    virtual qint64 Insert(const std::array<QByteArray, CardFields::Count>& texts,
+                          const QByteArray& photo) = 0;
+    // Stores a schedule row (Scadenze when entry is set, otherwise Trattamenti) whose card is one this batch
+    // stored: its columns as ScheduleTables gives them, the ID left out. Returns the row's identifier.
+    virtual qint64 InsertScheduleRow(bool entry, const ScheduleTables::Row& row) = 0;
+};
+
 // One archive as the screens use it, wherever it lives: a SQLite file beside the program
 // (FileArchiveStore) or a schema on the archives' server (ServerArchiveStore). The screens speak in cards,
 // never in SQL, so both engines answer the same questions the same way:
@@ -82,6 +100,12 @@ public:
     // The texts of the given CardFields entries of every card, in identifier order; never the photos.
     virtual std::vector<QList<QByteArray>> FieldsOfAll(std::span<const int> fields) = 0;
     virtual qint64 CardCount() = 0;
+
+    // Adding cards in number (the import). With write set: work runs in one transaction that keeps other
+    // writers out from its first read to its end (the archive created when missing); what it inserted is
+    // stored when it returns true, nothing when it returns false or raises. Without write (a dry run):
+    // work only reads, nothing is locked or created, and a missing archive has no cards.
+    virtual void AddCards(bool write, const std::function<bool(CardBatch&)>& work) = 0;
 
     // Moving archives. At most limit rows whose identifier is above afterId, whole, in identifier order.
     virtual std::vector<ArchiveRow> RowsAfter(qint64 afterId, int limit) = 0;

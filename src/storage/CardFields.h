@@ -39,6 +39,7 @@ enum Index : int {
     Colore = 11,
     Pelo = 12,
     Passaporto = 14,
+    Microchip = 15,
     Sterilizzato = 17,
     Profilo = 21,
     Addestratore = 22,

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileArchiveStore.h"
 
+#include "ScheduleTables.h"
+
 #include <QFileInfo>
 #include <memory>
 #include <sqlite3.h>
@@ -158,6 +160,162 @@ qint64 FileArchiveStore::CardCount()
     TSQLiteTable& count = m_store.Query("SELECT COUNT(*) FROM "_L1 + m_store.category().tableName);
     count.GoFirst();
     return count.IntegerValue(0);
+}
+
+namespace {
+
+using Statement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
+
+Statement prepared(TSQLiteDatabase& db, const QString& sql)
+{
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db.handle(), sql.toUtf8().constData(), -1, &raw, nullptr) != SQLITE_OK)
+        db.RaiseSqlError(u"Could not prepare the import's statement"_s, sql);
+    return Statement(raw, sqlite3_finalize);
+}
+
+// Runs a bound statement once and makes it ready for the next row.
+void run(TSQLiteDatabase& db, sqlite3_stmt* stmt)
+{
+    const int rc = sqlite3_step(stmt);
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    if (rc != SQLITE_DONE)
+        db.RaiseSqlError(u"Could not store an imported row"_s, QString::fromUtf8(sqlite3_sql(stmt)));
+}
+
+// The import's writes into the archive file, on the connection that holds its write transaction (or, in a
+// dry run, a read-only connection, or none when the archive does not exist yet).
+class FileCardBatch final : public CardBatch
+{
+public:
+    FileCardBatch(TSQLiteDatabase* db, const CategoryDescriptor& category)
+        : m_db(db)
+        , m_table(category.tableName)
+    {}
+
+    void ForEachCard(std::span<const int> fields,
+                     const std::function<void(qint64, const QList<QByteArray>&)>& each) override
+    {
+        if (!m_db || !m_db->HasTable(m_table))
+            return;
+        QString columns = u"ID"_s;
+        for (const int f : fields)
+            columns += u',' + CardFields::All.at(std::size_t(f)).column;
+        const auto cards =
+            m_db->OpenQuery("SELECT "_L1 + columns + " FROM "_L1 + m_table + " ORDER BY ID"_L1);
+        QList<QByteArray> texts;
+        for (cards->GoFirst(); !cards->AtEnd(); cards->GoNext()) {
+            texts.clear();
+            for (int c = 0; c < int(fields.size()); ++c)
+                texts.append(cards->BlobText(c + 1));
+            each(cards->IntegerValue(0), texts);
+        }
+    }
+
+    qint64 Insert(const std::array<QByteArray, CardFields::Count>& texts, const QByteArray& photo) override
+    {
+        if (!m_insert) {
+            // Schedule rows left by a card deleted by another program, under an identifier a new card is
+            // about to take, never attach to the new animal.
+            const ScheduleTables::State state = ScheduleTables::Inspect(*m_db);
+            if (state.kind == ScheduleTables::State::Kind::Ready) {
+                const auto last = m_db->OpenQuery("SELECT COALESCE(MAX(ID), 0) FROM "_L1 + m_table);
+                const QString above = u" WHERE IDScheda > "_s + QString::number(last->IntegerValue(0));
+                m_db->ExecuteStatement(u"DELETE FROM Scadenze"_s + above);
+                if (state.booklet)
+                    m_db->ExecuteStatement(u"DELETE FROM Trattamenti"_s + above);
+            }
+            QString columns, params;
+            for (const CardField& f : CardFields::All) {
+                columns += f.column + u',';
+                params += u"?,"_s;
+            }
+            m_insert.emplace(prepared(*m_db, "INSERT INTO "_L1 + m_table + u'(' + columns +
+                                                 "Picture,Ext) VALUES ("_L1 + params + "?,'JPG')"_L1));
+        }
+        sqlite3_stmt* stmt = m_insert->get();
+        for (int f = 0; f < CardFields::Count; ++f) {
+            const QByteArray& b = texts[std::size_t(f)];
+            sqlite3_bind_text(stmt, f + 1, b.constData(), int(b.size()), SQLITE_STATIC);
+        }
+        if (!photo.isEmpty())
+            sqlite3_bind_blob(stmt, CardFields::Count + 1, photo.constData(), int(photo.size()),
+                              SQLITE_STATIC);
+        run(*m_db, stmt);
+        return m_db->LastRowId();
+    }
+
+    qint64 InsertScheduleRow(bool entry, const ScheduleTables::Row& row) override
+    {
+        std::optional<Statement>& insert = entry ? m_entry : m_treatment;
+        if (!insert) {
+            ScheduleTables::Ensure(*m_db);
+            const auto& columns = entry ? ScheduleTables::EntryColumns : ScheduleTables::TreatmentColumns;
+            QString names;
+            for (std::size_t c = 1; c < columns.size(); ++c)
+                names += (c > 1 ? u","_s : QString()) + QLatin1StringView(columns[c]);
+            insert.emplace(prepared(
+                *m_db,
+                u"INSERT INTO %1 (%2) VALUES (?,?,?,?,?,?)"_s.arg(
+                    QLatin1StringView(entry ? ScheduleTables::Entries : ScheduleTables::Treatments), names)));
+        }
+        // Bound as text: the columns' affinity stores the numbers as integers.
+        for (std::size_t c = 1; c < row.size(); ++c) {
+            if (row[c])
+                sqlite3_bind_text(insert->get(), int(c), row[c]->constData(), int(row[c]->size()),
+                                  SQLITE_STATIC);
+        }
+        run(*m_db, insert->get());
+        return m_db->LastRowId();
+    }
+
+private:
+    TSQLiteDatabase* m_db;
+    QString m_table;
+    std::optional<Statement> m_insert, m_entry, m_treatment;
+};
+
+} // namespace
+
+void FileArchiveStore::AddCards(bool write, const std::function<bool(CardBatch&)>& work)
+{
+    m_fresh = false;
+    if (!write) {
+        const QString path = m_store.DatabasePath();
+        // A connection that only reads; a missing file is not created.
+        std::unique_ptr<TSQLiteDatabase> readOnly;
+        if (QFileInfo::exists(path))
+            readOnly = std::make_unique<TSQLiteDatabase>(path, m_busyTimeoutMs);
+        FileCardBatch batch(readOnly.get(), m_store.category());
+        work(batch);
+        return;
+    }
+    requireFullAccess();
+    // Creates the table when missing; the transaction then holds the write lock from the first read of the
+    // archive to the commit, so that no other copy adds a card meanwhile.
+    Open();
+    m_fresh = false;
+    TSQLiteDatabase& db = *m_store.Database();
+    db.StartTransaction();
+    try {
+        bool keep = false;
+        {
+            FileCardBatch batch(&db, m_store.category());
+            keep = work(batch);
+        }
+        if (keep)
+            db.CommitTransaction();
+        else
+            db.RollbackTransaction();
+    } catch (...) {
+        try {
+            db.RollbackTransaction();
+        } catch (const ESQLiteException&) {
+            // The connection goes with the store, which rolls back all the same.
+        }
+        throw;
+    }
 }
 
 std::vector<ArchiveRow> FileArchiveStore::RowsAfter(qint64 afterId, int limit)

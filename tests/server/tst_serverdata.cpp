@@ -4,6 +4,8 @@
 #include "backup/Backup.h"
 #include "backup/Restore.h"
 #include "backup/ServerBackup.h"
+#include "import/ArchiveCardSource.h"
+#include "import/CardImport.h"
 #include "program/Console.h"
 #include "program/Settings.h"
 #include "schedule/Reminders.h"
@@ -166,6 +168,50 @@ private slots:
         // A new card never meets the deleted card's rows.
         const qint64 next = store->SaveCard({}, named(u"Nuovo"_s), {});
         QVERIFY(book.Entries(next).empty() && book.Booklet(next).empty());
+    }
+
+    void import_sameOnBothEngines_data() { schedule_sameOnBothEngines_data(); }
+    void import_sameOnBothEngines()
+    {
+        QFETCH(bool, onServer);
+        const QString target = folder(u"target"_s, onServer);
+        const auto store = onServer ? serverStore() : std::make_unique<FileArchiveStore>(cavalli(), target);
+        CardValues fido = named(u"Fido \u00e0"_s);
+        fido[CardFields::Microchip] = u"380 260 1"_s;
+        store->SaveCard({}, fido, {});
+        const QString source = filesWithSchedule(u"source"_s);
+        fido[CardFields::Microchip] = u"3802601"_s; // the same microchip, written without blanks
+        FileArchiveStore(cavalli(), source).SaveCard(2, fido, {});
+        ImportOptions options;
+        options.duplicates = ImportOptions::Duplicates::Skip;
+        auto import = [&](bool write, const std::function<bool(double)>& progress = {}) {
+            ArchiveCardSource cards(source, cavalli());
+            return RunImport(cards, cavalli(), target, options, write, progress);
+        };
+
+        // The trial and a cancelled import change nothing; the import adds Rex with his schedule, Fido
+        // being there already.
+        ImportReport report = import(false);
+        QCOMPARE(report.outcome, ImportReport::Outcome::Ready);
+        QCOMPARE(report.accepted, qint64(1));
+        QCOMPARE(report.duplicateRows, qint64(1));
+        QCOMPARE(import(true, [](double done) { return done < 1; }).outcome,
+                 ImportReport::Outcome::Cancelled);
+        QCOMPARE(store->CardCount(), 1);
+        QVERIFY(store->ScheduleRows().Empty());
+        report = import(true);
+        QCOMPARE(report.outcome, ImportReport::Outcome::Imported);
+        QVERIFY2(report.extra.contains(u"Trattamenti importati: 2"_s), qPrintable(report.extra.join(u'\n')));
+        const auto rex = store->Position(ArchiveStore::Step::Last);
+        QCOMPARE(rex->stored.texts.at(CardFields::Nome), QByteArray("Rex"));
+        const ScheduleTables::Rows rows = store->ScheduleRows();
+        QCOMPARE(rows.entries.size(), std::size_t(1));
+        QCOMPARE(rows.treatments.size(), std::size_t(2));
+        const QByteArray rexId = QByteArray::number(rex->id);
+        QCOMPARE(rows.entries[0][1], rexId);
+        QCOMPARE(rows.treatments[0][1], rexId);
+        // The treatment that fulfilled the entry points at the entry's new row.
+        QCOMPARE(rows.treatments[0][2].value_or(rows.treatments[1][2].value_or("none")), rows.entries[0][0]);
     }
 
     void move_carriesTheScheduleRows()
