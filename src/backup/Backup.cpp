@@ -9,6 +9,7 @@
 #include "program/Settings.h"
 #include "server/PgConnection.h"
 #include "server/ServerLink.h"
+#include "server/ServerSchema.h"
 #include "server/ServerSetting.h"
 #include "shell/PasswordFile.h"
 #include "storage/AtomicFile.h"
@@ -20,6 +21,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QRegularExpression>
+#include <QSysInfo>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -612,13 +614,40 @@ Outcome MakeAutomatic(const QString& programFolder, const Options& options)
         outcome.error = u"impossibile raggiungere il server degli archivi: %1"_s.arg(e.message());
         return outcome;
     }
+    // Made today by another workstation (into its own destinations): not due here.
+    try {
+        const PgResult last = link->Connection().Exec(
+            u"SELECT to_char(max(Quando) AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS') FROM "_s +
+            QLatin1StringView(ServerSchema::BackupsTable));
+        const QDateTime when = QDateTime::fromString(QString::fromUtf8(last.Bytes(0, 0)) + u'Z', Qt::ISODate);
+        if (when.isValid() && when.secsTo(options.now) < AutomaticAfterSecs) {
+            outcome.skipped = true;
+            return outcome;
+        }
+    } catch (const ESQLiteException& e) {
+        outcome.error = u"impossibile raggiungere il server degli archivi: %1"_s.arg(e.message());
+        return outcome;
+    }
     if (!AutomaticDue(programFolder, options.now)) {
         outcome.skipped = true;
         return outcome;
     }
     Options locked = options;
     locked.link = link;
-    return MakeConfigured(programFolder, locked);
+    outcome = MakeConfigured(programFolder, locked);
+    if (outcome.ok) {
+        // Noted on the server for the other workstations. A note that fails costs one more backup
+        // tomorrow, never this one.
+        try {
+            link->Connection().Exec(u"INSERT INTO "_s + QLatin1StringView(ServerSchema::BackupsTable) +
+                                        u" (Quando, Postazione, Copia) VALUES ($1, $2, $3)"_s,
+                                    {PgParam::Text(options.now.toUTC().toString(Qt::ISODate)),
+                                     PgParam::Text(QSysInfo::machineHostName()),
+                                     PgParam::Text(QFileInfo(outcome.paths.value(0)).fileName())});
+        } catch (const ESQLiteException&) {
+        }
+    }
+    return outcome;
 }
 
 } // namespace Backup

@@ -77,7 +77,8 @@ bool AutomaticDue(const QString& programFolder, const QDateTime& now);
 
 // The automatic backup after the password: a generation into the configured destinations when one is
 // due. With the archives on a server, one workstation at a time makes it: the run holds a session lock
-// on the server (pg_try_advisory_lock), and a workstation that does not get it skips quietly.
+// on the server (pg_try_advisory_lock), and a workstation that does not get it skips quietly; the server
+// records each automatic backup, and one made by any workstation in the last day makes it not due.
 Outcome MakeAutomatic(const QString& programFolder, const Options& options);
 
 } // namespace Backup

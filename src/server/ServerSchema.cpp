@@ -43,6 +43,9 @@ QString stepSql(int version)
                    " IDScadenza bigint, Tipo text, Descrizione text, Data text, Note text);\n"_L1;
         }
     }
+    if (version == 3)
+        sql += "CREATE TABLE IF NOT EXISTS "_L1 + QLatin1StringView(BackupsTable) +
+               " (Quando timestamptz NOT NULL, Postazione text NOT NULL, Copia text NOT NULL);\n"_L1;
     return sql;
 }
 

@@ -11,10 +11,12 @@ class PgConnection;
 // gatti, …), holding the card table under the category's table name and the schedule's two tables; and
 // the schema codazzurra, whose table versione records the version of the whole layout.
 //
-// Versions: 1 the card tables; 2 the schedule's tables (Scadenze, Trattamenti).
+// Versions: 1 the card tables; 2 the schedule's tables (Scadenze, Trattamenti); 3 codazzurra.copie, the
+// automatic backups made by the workstations (when, on which workstation, the generation's file name).
 namespace ServerSchema {
 
-inline constexpr int Version = 2;
+inline constexpr int Version = 3;
+inline constexpr const char* BackupsTable = "codazzurra.copie";
 
 // "cani" for Cani.db.
 QString SchemaName(const CategoryDescriptor& category);

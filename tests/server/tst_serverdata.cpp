@@ -337,6 +337,12 @@ private slots:
         Backup::Options later = options;
         later.now = options.now.addSecs(3600);
         QVERIFY(Backup::MakeAutomatic(install, later).skipped);
+        // Nor on another workstation, whose own destination holds none; due there the next day.
+        const QString second = folder(u"seconda"_s, true);
+        QVERIFY(Backup::MakeAutomatic(second, later).skipped);
+        QVERIFY(Generation::List(Backup::FirstDestination(second)).empty());
+        later.now = options.now.addDays(1).addSecs(60);
+        QVERIFY(Backup::MakeAutomatic(second, later).ok);
         PgConnection after(m_server.ConnectionString());
         QCOMPARE(
             after
