@@ -178,6 +178,25 @@ Checked checkAndHash(const QString& copy, const QString& table, const std::atomi
     return c;
 }
 
+// The newest automatic backup the server records: when (invalid when none), where, which file.
+struct ServerNote
+{
+    QDateTime when;
+    QString workstation;
+    QString file;
+};
+
+ServerNote lastServerNote(PgConnection& connection)
+{
+    const PgResult last = connection.Exec(
+        u"SELECT to_char(Quando AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"'), Postazione, Copia FROM "_s +
+        QLatin1StringView(ServerSchema::BackupsTable) + u" ORDER BY Quando DESC LIMIT 1"_s);
+    if (last.Rows() == 0)
+        return {};
+    return {QDateTime::fromString(QString::fromUtf8(last.Bytes(0, 0)), Qt::ISODate),
+            QString::fromUtf8(last.Bytes(0, 1)), QString::fromUtf8(last.Bytes(0, 2))};
+}
+
 struct ZipProgress
 {
     const Generation::Progress* progress;
@@ -616,10 +635,7 @@ Outcome MakeAutomatic(const QString& programFolder, const Options& options)
     }
     // Made today by another workstation (into its own destinations): not due here.
     try {
-        const PgResult last = link->Connection().Exec(
-            u"SELECT to_char(max(Quando) AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS') FROM "_s +
-            QLatin1StringView(ServerSchema::BackupsTable));
-        const QDateTime when = QDateTime::fromString(QString::fromUtf8(last.Bytes(0, 0)) + u'Z', Qt::ISODate);
+        const QDateTime when = lastServerNote(link->Connection()).when;
         if (when.isValid() && when.secsTo(options.now) < AutomaticAfterSecs) {
             outcome.skipped = true;
             return outcome;
@@ -648,6 +664,23 @@ Outcome MakeAutomatic(const QString& programFolder, const Options& options)
         }
     }
     return outcome;
+}
+
+QString LastServerAutomatic(const QString& programFolder)
+{
+    const QString server = ServerSetting::Of(programFolder);
+    if (server.isEmpty())
+        return {};
+    try {
+        ServerLink link(server);
+        const ServerNote note = lastServerNote(link.Connection());
+        if (!note.when.isValid())
+            return {};
+        return u"%1, sulla postazione %2 (%3)"_s.arg(note.when.toLocalTime().toString(u"dd/MM/yyyy HH:mm"_s),
+                                                     note.workstation, note.file);
+    } catch (const ESQLiteException&) {
+        return {};
+    }
 }
 
 } // namespace Backup

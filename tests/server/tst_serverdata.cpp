@@ -341,6 +341,10 @@ private slots:
         const QString second = folder(u"seconda"_s, true);
         QVERIFY(Backup::MakeAutomatic(second, later).skipped);
         QVERIFY(Generation::List(Backup::FirstDestination(second)).empty());
+        const QString note = Backup::LastServerAutomatic(second);
+        QVERIFY2(note.startsWith(options.now.toString(u"dd/MM/yyyy HH:mm"_s)) &&
+                     note.contains(QFileInfo(made.paths.front()).fileName()),
+                 qPrintable(note));
         later.now = options.now.addDays(1).addSecs(60);
         QVERIFY(Backup::MakeAutomatic(second, later).ok);
         PgConnection after(m_server.ConnectionString());

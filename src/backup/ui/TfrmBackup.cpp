@@ -147,6 +147,7 @@ void TfrmBackup::showEvent(QShowEvent* event)
         return;
     Kit::CentreOnDesktop(this);
     m_lastResult.clear();
+    m_serverNote = Backup::LastServerAutomatic(m_host.ProgramFolder());
     setBusy(m_worker.IsRunning());
     Refresh();
 }
@@ -178,6 +179,8 @@ void TfrmBackup::showStatus()
     if (const auto since = Backup::SecondSkippedSince(folder))
         text += u"\nLa seconda destinazione non era disponibile: saltata dal %1."_s.arg(
             since->toString(u"dd/MM/yyyy HH:mm"_s));
+    if (!m_serverNote.isEmpty())
+        text += u"\nUltima copia automatica degli archivi del server: %1."_s.arg(m_serverNote);
     if (m_worker.IsRunning() && !m_done)
         text += u"\nCopia di sicurezza automatica in corso."_s;
     if (!m_lastResult.isEmpty())

@@ -61,4 +61,5 @@ private:
     QMap<QString, QString> m_verdicts; // path -> "OK" or why it is damaged, for this session
     std::function<void()> m_done;      // what follows this screen's own work
     QString m_lastResult;
+    QString m_serverNote; // the newest automatic backup of the server's archives, by any workstation
 };
