@@ -28,6 +28,7 @@ public:
     qint64 SaveCard(std::optional<qint64> id, const CardValues& values, const QString& photoPath,
                     const StoredCard* expected = nullptr, StoredCard* written = nullptr) override;
     void DeleteCard(qint64 id) override;
+    bool CanCompact() const noexcept override { return false; }
     void Compact() override {}
     std::vector<QList<QByteArray>> FieldsOfAll(std::span<const int> fields) override;
     qint64 CardCount() override;

@@ -94,7 +94,9 @@ public:
                             const StoredCard* expected = nullptr, StoredCard* written = nullptr) = 0;
     // Deletes the card; a card already gone is no error.
     virtual void DeleteCard(qint64 id) = 0;
-    // Gives the space of deleted cards back (the server does it by itself).
+    // Whether Compact has anything to do: the server gives the space of deleted cards back by itself.
+    virtual bool CanCompact() const noexcept = 0;
+    // Gives the space of deleted cards back.
     virtual void Compact() = 0;
 
     // The texts of the given CardFields entries of every card, in identifier order; never the photos.

@@ -132,6 +132,13 @@ private slots:
                      m_desktop->lastText().contains(u"non \u00e8 pi\u00f9 presente"_s),
                  qPrintable(m_desktop->lastText()));
         QCOMPARE(other->CardCount(), 0);
+
+        // The server gives the space back by itself: nothing to ask, and never "completata".
+        m_desktop->clear();
+        m_card->CompactArchive();
+        QVERIFY(m_desktop->questions.isEmpty());
+        QVERIFY2(m_desktop->lastText().contains(u"non serve ottimizzarlo"_s),
+                 qPrintable(m_desktop->lastText()));
     }
 
     void serverStopped_theTypedCardStaysAndSavesOnceBack()

@@ -727,6 +727,11 @@ void RecordCard::DeleteCard()
 
 void RecordCard::CompactArchive()
 {
+    if (!m_editor.Store().CanCompact()) {
+        desktop().Plain(this, u"L'archivio \u00e8 sul server, che recupera da s\u00e9 lo spazio delle schede "
+                              "cancellate: non serve ottimizzarlo."_s);
+        return;
+    }
     if (!desktop().Question(
             this, u"Conferma ottimizzazione archivio"_s,
             u"Questa funzione provveder\u00e0 a rimuovere lo spazio inutilizzato dall'archivio "
