@@ -3,20 +3,56 @@
 
 #include "EServerError.h"
 
+#include <QStringList>
 #include <QtEndian>
+#include <array>
 #include <libpq-fe.h>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// libpq's own texts, one line, without whatever the connection string said of a password.
+// libpq's own texts, one line (its lines kept apart by a full stop), without whatever the connection
+// string said of a password.
 QString cleaned(const char* message, const QByteArray& password)
 {
     QByteArray text(message ? message : "");
     if (!password.isEmpty())
         text.replace(password, "***");
-    return QString::fromUtf8(text).simplified();
+    QStringList lines;
+    for (const QString& line : QString::fromUtf8(text).split(u'\n', Qt::SkipEmptyParts)) {
+        if (const QString l = line.simplified(); !l.isEmpty())
+            lines << (l.endsWith(u'.') || l.endsWith(u'?') ? l : l + u'.');
+    }
+    QString joined = lines.join(u' ');
+    if (joined.endsWith(u'.'))
+        joined.chop(1);
+    return joined;
+}
+
+// What a failed connection means, in the user's words; empty when libpq's text is not one of these.
+QString connectionProblem(const QString& libpq)
+{
+    static const std::array<std::pair<const char*, const char*>, 10> known = {{
+        {"Connection refused",
+         "il server non risponde (\u00e8 acceso? accetta collegamenti su quella porta?)"},
+        {"No such file or directory",
+         "il server non risponde (\u00e8 acceso? accetta collegamenti su quella porta?)"},
+        {"could not translate host name", "il nome del server non si trova in rete"},
+        {"timeout expired", "il server non ha risposto in tempo"},
+        {"timed out", "il server non ha risposto in tempo"},
+        {"password authentication failed", "il server non ha accettato l'utente o la password"},
+        {"no password supplied",
+         "il server chiede una password, che va scritta nel file .pgpass dell'utente"},
+        {"no pg_hba.conf entry", "il server non accetta collegamenti da questo computer (pg_hba.conf)"},
+        {"does not exist", "il database o l'utente indicato non esiste sul server"},
+        {"No route to host", "il server non \u00e8 raggiungibile in rete"},
+    }};
+    for (const auto& [english, italian] : known) {
+        if (libpq.contains(QLatin1StringView(english), Qt::CaseInsensitive))
+            return QString::fromUtf8(italian);
+    }
+    return {};
 }
 
 // The password the connection string itself holds, if any (libpq never puts one into its messages, but
@@ -129,7 +165,11 @@ PgConnection::PgConnection(const QString& connectionString)
                        u", database "_s + name(PQdb(m_conn), "?");
     }
     if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
-        const QString reason = m_conn ? cleaned(PQerrorMessage(m_conn), password) : u"memoria esaurita"_s;
+        QString reason = m_conn ? cleaned(PQerrorMessage(m_conn), password) : u"memoria esaurita"_s;
+        if (const QString problem = connectionProblem(reason); !problem.isEmpty())
+            reason = problem + u". Dettagli: "_s + reason;
+        if (!reason.endsWith(u'?'))
+            reason += u'.';
         PQfinish(m_conn);
         m_conn = nullptr;
         throw EServerError(

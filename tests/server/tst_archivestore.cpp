@@ -440,6 +440,9 @@ private slots:
             } catch (const EServerError& e) {
                 QVERIFY(e.ConnectionLost());
                 QVERIFY2(!e.message().contains(u"Segreto42"_s), qPrintable(e.message()));
+                // Said in the user's words first, libpq's own after.
+                QVERIFY2(!info.contains(u"user="_s) || e.message().contains(u"il server non risponde"_s),
+                         qPrintable(e.message()));
             }
         }
         // Over TCP as a workstation connects, with the server named in messages.
