@@ -365,7 +365,8 @@ void Screens::ArchiveDamaged(QWidget* parent, const QString& archiveFile, const 
         return;
     }
     const QString damaged =
-        u"L'archivio \u00ab%1\u00bb \u00e8 danneggiato e non pu\u00f2 essere letto (%2)."_s.arg(name, detail);
+        u"L'archivio \u00ab%1\u00bb \u00e8 danneggiato e non pu\u00f2 essere letto.\n\n%2"_s.arg(name,
+                                                                                                 detail);
     const QDateTime now = desktop().Now();
     const QString question =
         damaged +

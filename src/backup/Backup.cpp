@@ -186,11 +186,16 @@ struct ServerNote
     QString file;
 };
 
-ServerNote lastServerNote(PgConnection& connection)
+// The newest note not later than before, when given: a note from a workstation whose clock ran ahead
+// never keeps the others from their backups.
+ServerNote lastServerNote(PgConnection& connection, const std::optional<QDateTime>& before = std::nullopt)
 {
     const PgResult last = connection.Exec(
         u"SELECT to_char(Quando AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"'), Postazione, Copia FROM "_s +
-        QLatin1StringView(ServerSchema::BackupsTable) + u" ORDER BY Quando DESC LIMIT 1"_s);
+            QLatin1StringView(ServerSchema::BackupsTable) +
+            (before ? u" WHERE Quando <= $1::timestamptz"_s : QString()) + u" ORDER BY Quando DESC LIMIT 1"_s,
+        before ? std::vector<PgParam>{PgParam::Text(before->toUTC().toString(Qt::ISODate))}
+               : std::vector<PgParam>{});
     if (last.Rows() == 0)
         return {};
     return {QDateTime::fromString(QString::fromUtf8(last.Bytes(0, 0)), Qt::ISODate),
@@ -633,16 +638,15 @@ Outcome MakeAutomatic(const QString& programFolder, const Options& options)
         outcome.error = u"impossibile raggiungere il server degli archivi: %1"_s.arg(e.message());
         return outcome;
     }
-    // Made today by another workstation (into its own destinations): not due here.
+    // Made today by another workstation (into its own destinations): not due here. A note that cannot be
+    // read makes it due: one backup too many, never one too few.
     try {
-        const QDateTime when = lastServerNote(link->Connection()).when;
+        const QDateTime when = lastServerNote(link->Connection(), options.now).when;
         if (when.isValid() && when.secsTo(options.now) < AutomaticAfterSecs) {
             outcome.skipped = true;
             return outcome;
         }
-    } catch (const ESQLiteException& e) {
-        outcome.error = u"impossibile raggiungere il server degli archivi: %1"_s.arg(e.message());
-        return outcome;
+    } catch (const ESQLiteException&) {
     }
     if (!AutomaticDue(programFolder, options.now)) {
         outcome.skipped = true;
@@ -666,14 +670,16 @@ Outcome MakeAutomatic(const QString& programFolder, const Options& options)
     return outcome;
 }
 
-QString LastServerAutomatic(const QString& programFolder)
+QString LastServerAutomatic(const QString& programFolder, const QDateTime& now)
 {
     const QString server = ServerSetting::Of(programFolder);
     if (server.isEmpty())
         return {};
     try {
-        ServerLink link(server);
-        const ServerNote note = lastServerNote(link.Connection());
+        // Only a note: a server that does not answer is given up soon (a later keyword wins in libpq; a
+        // URI takes none).
+        ServerLink link(server.contains(u"://"_s) ? server : server + u" connect_timeout=3"_s);
+        const ServerNote note = lastServerNote(link.Connection(), now);
         if (!note.when.isValid())
             return {};
         return u"%1, sulla postazione %2 (%3)"_s.arg(note.when.toLocalTime().toString(u"dd/MM/yyyy HH:mm"_s),

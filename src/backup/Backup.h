@@ -81,9 +81,9 @@ bool AutomaticDue(const QString& programFolder, const QDateTime& now);
 // records each automatic backup, and one made by any workstation in the last day makes it not due.
 Outcome MakeAutomatic(const QString& programFolder, const Options& options);
 
-// The newest automatic backup the server records, made by any workstation: "12/03/2026 10:15, sulla
+// The newest automatic backup the server records by now, made by any workstation: "12/03/2026 10:15, sulla
 // postazione ufficio (Codazzurra 2026-03-12 10.15.00.zip)". Empty when the archives are files, when the
-// server records none, or when it cannot be reached (this is only a note).
-QString LastServerAutomatic(const QString& programFolder);
+// server records none, or when it cannot be reached within a few seconds (this is only a note).
+QString LastServerAutomatic(const QString& programFolder, const QDateTime& now);
 
 } // namespace Backup

@@ -8,8 +8,6 @@
 #include <exception>
 #include <new>
 
-using namespace Qt::Literals::StringLiterals;
-
 namespace {
 
 ScreenHost* damageHost = nullptr;
@@ -28,12 +26,8 @@ bool HandleDamage(QWidget* parent, const std::exception& failure)
     const auto* e = dynamic_cast<const ESQLiteException*>(&failure);
     if (!e || !e->IsDamage())
         return false;
-    // Said in the user's words; SQLite's own report follows for whoever looks into it.
-    const QString what = (e->SqliteCode() & 0xff) == ESQLiteException::NotADatabaseCode
-                             ? u"il file non ha pi\u00f9 la forma di un archivio"_s
-                             : u"una parte del suo contenuto \u00e8 rovinata"_s;
     if (damageHost)
-        damageHost->ArchiveDamaged(parent, e->DatabaseFile(), what + u"; dettagli: "_s + e->message());
+        damageHost->ArchiveDamaged(parent, e->DatabaseFile(), e->DamageDescription());
     else
         desktop().Error(parent, e->message());
     return true;

@@ -81,7 +81,8 @@ public:
 
     // The archive file could not be opened or read because it is damaged (SQLite found it corrupt, or not a
     // database): tells the user, naming it, and offers to restore it from its newest generation that
-    // verifies. detail is SQLite's own report. The default only tells.
+    // verifies. detail says what is wrong, in the user's words, then SQLite's own report. The default only
+    // tells.
     virtual void ArchiveDamaged(QWidget* parent, const QString& archiveFile, const QString& detail);
     // Whether a backup is running now (the start menu shows it).
     virtual bool BackupRunning() const { return false; }

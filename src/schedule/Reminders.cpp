@@ -83,7 +83,7 @@ ReminderScan FindAll(const ScheduleSource& source, const QDate& today, const std
         } catch (const ESQLiteException& e) {
             scan.problems << u"Archivio %1: %2"_s.arg(QString(category.title), e.message());
             if (e.IsDamage())
-                scan.damaged.emplace_back(e.DatabaseFile(), e.message());
+                scan.damaged.emplace_back(e.DatabaseFile(), e.DamageDescription());
         }
     }
     Sort(scan.reminders, today);

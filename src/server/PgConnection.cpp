@@ -30,9 +30,12 @@ QString cleaned(const char* message, const QByteArray& password)
     return joined;
 }
 
-// What a failed connection means, in the user's words; empty when libpq's text is not one of these.
-QString connectionProblem(const QString& libpq)
+// What a failed connection means, in the user's words; empty when libpq's text is not one of these. Of a
+// server name with several addresses, libpq reports each attempt: the last one says why it ended.
+QString connectionProblem(const QString& message)
 {
+    const qsizetype last = message.lastIndexOf(u"failed:"_s);
+    const QString libpq = last >= 0 ? message.mid(last) : message;
     static const std::array<std::pair<const char*, const char*>, 10> known = {{
         {"Connection refused",
          "il server non risponde (\u00e8 acceso? accetta collegamenti su quella porta?)"},

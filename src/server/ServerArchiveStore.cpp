@@ -470,12 +470,14 @@ void writeScheduleRows(PgConnection& connection, const QString& table,
     }
 }
 
-// New rows of table get identifiers above every one it holds, and above every one the server ever gave.
-void raiseIdentity(PgConnection& connection, const QString& table)
+// New rows of table get identifiers above every one it holds, above every one the server ever gave, and
+// above the values of also (more maxima, as SQL), when given.
+void raiseIdentity(PgConnection& connection, const QString& table, const QString& also = {})
 {
     connection.Exec(u"SELECT setval(s::regclass, m) FROM (SELECT pg_get_serial_sequence($1, 'id') AS s, "
-                    "(SELECT max(ID) FROM "_s +
-                        table + ") AS m) AS c WHERE m > COALESCE(pg_sequence_last_value(s::regclass), 0)"_L1,
+                    "GREATEST((SELECT max(ID) FROM "_s +
+                        table + u')' + (also.isEmpty() ? QString() : u", "_s + also) +
+                        ") AS m) AS c WHERE m > COALESCE(pg_sequence_last_value(s::regclass), 0)"_L1,
                     {PgParam::Text(table)});
 }
 
@@ -521,8 +523,14 @@ void ServerArchiveStore::ReplaceAll(const std::function<std::optional<ArchiveRow
                           ScheduleTables::TreatmentColumns, schedule.treatments);
         // New cards and schedule rows get identifiers above every copied one, and above every one the
         // server ever gave.
-        for (const QString& table :
-             {m_table, ServerSchema::ScheduleTable(m_category), ServerSchema::TreatmentTable(m_category)})
-            raiseIdentity(connection, table);
+        // New cards also get identifiers above those of schedule rows whose card a program that knows
+        // only the card table deleted from the file: such rows never attach to a new animal.
+        const QString entries = ServerSchema::ScheduleTable(m_category);
+        const QString treatments = ServerSchema::TreatmentTable(m_category);
+        raiseIdentity(connection, m_table,
+                      "(SELECT max(IDScheda) FROM "_L1 + entries + "), (SELECT max(IDScheda) FROM "_L1 +
+                          treatments + u')');
+        raiseIdentity(connection, entries);
+        raiseIdentity(connection, treatments);
     });
 }

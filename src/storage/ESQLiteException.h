@@ -32,6 +32,16 @@ public:
         return primary == CorruptCode || primary == NotADatabaseCode;
     }
 
+    // What damage means for the user, then SQLite's own report: "Il file non è più un archivio leggibile.
+    // Dettagli: …".
+    QString DamageDescription() const
+    {
+        const bool notADatabase = (m_sqliteCode & 0xff) == NotADatabaseCode;
+        return (notADatabase ? QStringLiteral("Il file non \u00e8 pi\u00f9 un archivio leggibile.")
+                             : QStringLiteral("Una parte del suo contenuto \u00e8 rovinata.")) +
+               QStringLiteral(" Dettagli: ") + m_message;
+    }
+
 private:
     QString m_message;
     int m_sqliteCode = 0;

@@ -260,6 +260,12 @@ private slots:
         QCOMPARE(run(ArchiveMove::CopyFromServer, {back}), 0);
         QCOMPARE(FileArchiveStore(cavalli(), back).ScheduleRows(), copied);
         QCOMPARE(ScheduleBook(cavalli(), back).Booklet(1).size(), std::size_t(2));
+
+        // Rows whose card another program deleted from the file never attach to a card made on the server.
+        TSQLiteDatabase(QDir(files).filePath(u"Cavalli.db"_s))
+            .ExecuteStatement(u"UPDATE Scadenze SET IDScheda = 9"_s);
+        QCOMPARE(run(ArchiveMove::CopyToServer, {u"--replace"_s}), 0);
+        QVERIFY(server->SaveCard({}, named(u"Nuovo"_s), {}) > 9);
     }
 
     void backup_ofServer_restoresToFilesAndBack()
@@ -330,6 +336,9 @@ private slots:
             QVERIFY(skipped.skipped && !skipped.ok && skipped.error.isEmpty());
             QVERIFY(Generation::List(Backup::FirstDestination(install)).empty());
         }
+        // A note from a workstation whose clock ran a year ahead keeps no one from the backup.
+        PgConnection(m_server.ConnectionString())
+            .Exec(u"INSERT INTO codazzurra.copie VALUES ('2027-03-01T10:00:00Z', 'avanti', 'x.zip')"_s);
         const Backup::Outcome made = Backup::MakeAutomatic(install, options);
         QVERIFY2(made.ok, qPrintable(made.error));
         QCOMPARE(Generation::List(Backup::FirstDestination(install)).size(), std::size_t(1));
@@ -341,7 +350,7 @@ private slots:
         const QString second = folder(u"seconda"_s, true);
         QVERIFY(Backup::MakeAutomatic(second, later).skipped);
         QVERIFY(Generation::List(Backup::FirstDestination(second)).empty());
-        const QString note = Backup::LastServerAutomatic(second);
+        const QString note = Backup::LastServerAutomatic(second, later.now);
         QVERIFY2(note.startsWith(options.now.toString(u"dd/MM/yyyy HH:mm"_s)) &&
                      note.contains(QFileInfo(made.paths.front()).fileName()),
                  qPrintable(note));

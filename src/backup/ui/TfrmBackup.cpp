@@ -5,6 +5,7 @@
 #include "backup/BackupWorker.h"
 #include "backup/Generation.h"
 #include "backup/Restore.h"
+#include "kit/BusyCursor.h"
 #include "kit/Colours.h"
 #include "kit/Controls.h"
 #include "kit/Desktop.h"
@@ -147,7 +148,10 @@ void TfrmBackup::showEvent(QShowEvent* event)
         return;
     Kit::CentreOnDesktop(this);
     m_lastResult.clear();
-    m_serverNote = Backup::LastServerAutomatic(m_host.ProgramFolder());
+    {
+        BusyCursor busy;
+        m_serverNote = Backup::LastServerAutomatic(m_host.ProgramFolder(), desktop().Now());
+    }
     setBusy(m_worker.IsRunning());
     Refresh();
 }
