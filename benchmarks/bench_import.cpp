@@ -200,7 +200,7 @@ int main(int argc, char* argv[])
             ExcelExportResult::Outcome::Done)
             std::fprintf(stderr, "export failed\n");
     }
-    const QString workbook = QDir(source).filePath(u"Esportazioni/Archivio cani.xlsx"_s);
+    const QString workbook = QDir(source).filePath(u"Archivio cani.xlsx"_s);
     Bench::Figures floorParse, readBack, xlsxDryRun;
     for (int run = 0; run < Runs; ++run) {
         floorParse.ms.push_back(bareParse(workbook));
