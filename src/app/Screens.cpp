@@ -326,12 +326,18 @@ void Screens::startAutomaticBackup()
                     for (auto& c : *connections)
                         QObject::disconnect(c);
                     m_startMenu->SetBackupRunning(false);
-                    // Damage is never silent; an ordinary failure is tried again at the next unlock.
-                    if (!outcome->damaged.isEmpty())
+                    // Damage is never silent, but told once: an archive the user was just offered to
+                    // restore is not named again. An ordinary failure is tried again at the next unlock.
+                    QStringList untold;
+                    for (const QString& line : outcome->damaged) {
+                        if (!m_damageTold.contains(line.section(u':', 0, 0)))
+                            untold << line;
+                    }
+                    if (!untold.isEmpty())
                         desktop().Warning(
                             m_startMenu, u"Copia di sicurezza"_s,
                             u"La copia di sicurezza automatica non comprende questi archivi, che "
-                            u"sono danneggiati:\n%1"_s.arg(outcome->damaged.join(u'\n')));
+                            u"sono danneggiati:\n%1"_s.arg(untold.join(u'\n')));
                 });
             const QString folder = m_folders.Data();
             const QDateTime now = desktop().Now();
@@ -349,6 +355,7 @@ void Screens::startAutomaticBackup()
 void Screens::ArchiveDamaged(QWidget* parent, const QString& archiveFile, const QString& detail)
 {
     const QString name = QFileInfo(archiveFile).fileName();
+    m_damageTold.insert(name);
     const QString title = u"Archivio danneggiato"_s;
     bool isArchive = false;
     for (const CategoryDescriptor& c : Categories::All)

@@ -7,6 +7,7 @@
 #include "shell/ProgramFolder.h"
 #include "storage/CategoryDescriptor.h"
 
+#include <QSet>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -108,6 +109,7 @@ private:
     ArchiveStores m_stores;                       // before the screens, which keep stores of it
     OfficeAutomation m_office;                    // before the screens, which use it until they are destroyed
     std::unique_ptr<BackupWorker> m_backupWorker; // before the screens; ends its work before they go
+    QSet<QString> m_damageTold; // the archives whose damage the user was told of (file names)
     std::vector<std::unique_ptr<QWidget>> m_screens;
     TfrmPassword* m_password = nullptr;
     TfrmAvvio* m_startMenu = nullptr;

@@ -149,6 +149,28 @@ private slots:
         QVERIFY(m_desktop->messages.last().text.contains(u"danneggiato"_s));
     }
 
+    void damagedArchiveAtTheUnlockIsToldOnce()
+    {
+        Backup::Options options;
+        options.now = m_desktop->now.addDays(-2);
+        QVERIFY(Backup::MakeConfigured(folder(), options).ok);
+        TestArchive archive(folder());
+        QByteArray bytes = TestFiles::ReadFile(archive.Path());
+        bytes.replace(0, 16, "not a database!!");
+        bytes.append("changed");
+        QVERIFY(TestFiles::WriteFile(archive.Path(), bytes));
+        // The check after the password offers the restore (declined); the automatic backup, which leaves
+        // the archive out, does not name it a second time.
+        m_screens->Unlocked();
+        QCoreApplication::processEvents();
+        waitForWorker();
+        QCOMPARE(Generation::List(Backup::FirstDestination(folder())).size(), std::size_t(2));
+        qsizetype told = 0;
+        for (const auto& shown : m_desktop->questions + m_desktop->messages)
+            told += shown.text.contains(u"Cavalli.db"_s) ? 1 : 0;
+        QCOMPARE(told, qsizetype(1));
+    }
+
     void automaticBackupAfterThePasswordShowsItsIndicator()
     {
         Settings(folder()).SetText(Backup::Section, Backup::SecondKey, m_dir->filePath(u"chiavetta"_s));
