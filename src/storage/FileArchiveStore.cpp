@@ -2,6 +2,7 @@
 #include "FileArchiveStore.h"
 
 #include "ScheduleTables.h"
+#include "SqlStatement.h"
 
 #include <QFileInfo>
 #include <memory>
@@ -164,14 +165,24 @@ qint64 FileArchiveStore::CardCount()
 
 namespace {
 
-using Statement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
-
-Statement prepared(TSQLiteDatabase& db, const QString& sql)
+// Runs work in one write transaction on db: committed when it returns true, rolled back when it returns
+// false or raises.
+void inTransaction(TSQLiteDatabase& db, const std::function<bool()>& work)
 {
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db.handle(), sql.toUtf8().constData(), -1, &raw, nullptr) != SQLITE_OK)
-        db.RaiseSqlError(u"Could not prepare the import's statement"_s, sql);
-    return Statement(raw, sqlite3_finalize);
+    db.StartTransaction();
+    try {
+        if (work())
+            db.CommitTransaction();
+        else
+            db.RollbackTransaction();
+    } catch (...) {
+        try {
+            db.RollbackTransaction();
+        } catch (const ESQLiteException&) {
+            // The connection goes with the store, which rolls back all the same.
+        }
+        throw;
+    }
 }
 
 // Runs a bound statement once and makes it ready for the next row.
@@ -231,8 +242,10 @@ public:
                 columns += f.column + u',';
                 params += u"?,"_s;
             }
-            m_insert.emplace(prepared(*m_db, "INSERT INTO "_L1 + m_table + u'(' + columns +
-                                                 "Picture,Ext) VALUES ("_L1 + params + "?,'JPG')"_L1));
+            m_insert.emplace(*m_db,
+                             "INSERT INTO "_L1 + m_table + u'(' + columns + "Picture,Ext) VALUES ("_L1 +
+                                 params + "?,'JPG')"_L1,
+                             "Could not prepare the import's statement");
         }
         sqlite3_stmt* stmt = m_insert->get();
         for (int f = 0; f < CardFields::Count; ++f) {
@@ -248,17 +261,18 @@ public:
 
     qint64 InsertScheduleRow(bool entry, const ScheduleTables::Row& row) override
     {
-        std::optional<Statement>& insert = entry ? m_entry : m_treatment;
+        std::optional<SqlStatement>& insert = entry ? m_entry : m_treatment;
         if (!insert) {
             ScheduleTables::Ensure(*m_db);
             const auto& columns = entry ? ScheduleTables::EntryColumns : ScheduleTables::TreatmentColumns;
             QString names;
             for (std::size_t c = 1; c < columns.size(); ++c)
                 names += (c > 1 ? u","_s : QString()) + QLatin1StringView(columns[c]);
-            insert.emplace(prepared(
+            insert.emplace(
                 *m_db,
                 u"INSERT INTO %1 (%2) VALUES (?,?,?,?,?,?)"_s.arg(
-                    QLatin1StringView(entry ? ScheduleTables::Entries : ScheduleTables::Treatments), names)));
+                    QLatin1StringView(entry ? ScheduleTables::Entries : ScheduleTables::Treatments), names),
+                "Could not prepare the import's statement");
         }
         // Bound as text: the columns' affinity stores the numbers as integers.
         for (std::size_t c = 1; c < row.size(); ++c) {
@@ -273,7 +287,7 @@ public:
 private:
     TSQLiteDatabase* m_db;
     QString m_table;
-    std::optional<Statement> m_insert, m_entry, m_treatment;
+    std::optional<SqlStatement> m_insert, m_entry, m_treatment;
 };
 
 } // namespace
@@ -297,25 +311,10 @@ void FileArchiveStore::AddCards(bool write, const std::function<bool(CardBatch&)
     Open();
     m_fresh = false;
     TSQLiteDatabase& db = *m_store.Database();
-    db.StartTransaction();
-    try {
-        bool keep = false;
-        {
-            FileCardBatch batch(&db, m_store.category());
-            keep = work(batch);
-        }
-        if (keep)
-            db.CommitTransaction();
-        else
-            db.RollbackTransaction();
-    } catch (...) {
-        try {
-            db.RollbackTransaction();
-        } catch (const ESQLiteException&) {
-            // The connection goes with the store, which rolls back all the same.
-        }
-        throw;
-    }
+    inTransaction(db, [&] {
+        FileCardBatch batch(&db, m_store.category()); // its statements end before the transaction does
+        return work(batch);
+    });
 }
 
 std::vector<ArchiveRow> FileArchiveStore::RowsAfter(qint64 afterId, int limit)
@@ -326,15 +325,13 @@ std::vector<ArchiveRow> FileArchiveStore::RowsAfter(qint64 afterId, int limit)
         return rows;
     // Read through SQLite itself: a result set keeps neither NULL apart from an empty text nor a TEXT
     // column's bytes, and a copy must keep both.
-    const TSQLiteDatabase& db = *m_store.Database();
+    TSQLiteDatabase& db = *m_store.Database();
     QString sql = u"SELECT ID"_s;
     for (const CardField& f : CardFields::All)
         sql += u',' + f.column;
     sql += ",Picture,Ext FROM "_L1 + m_store.category().tableName + " WHERE ID > ?1 ORDER BY ID LIMIT ?2"_L1;
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db.handle(), sql.toUtf8().constData(), -1, &raw, nullptr) != SQLITE_OK)
-        db.RaiseSqlError(u"Cannot read the archive's rows"_s, sql);
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
+    const SqlStatement statement(db, sql, "Cannot read the archive's rows");
+    sqlite3_stmt* raw = statement.get();
     sqlite3_bind_int64(raw, 1, afterId);
     sqlite3_bind_int64(raw, 2, limit);
     auto value = [raw](int column) -> std::optional<QByteArray> {
@@ -373,8 +370,7 @@ void FileArchiveStore::ReplaceAll(const std::function<std::optional<ArchiveRow>(
     m_fresh = false;
     TSQLiteDatabase& db = *m_store.Database();
     const QString table(m_store.category().tableName);
-    db.StartTransaction();
-    try {
+    inTransaction(db, [&] {
         db.ExecuteStatement("DELETE FROM "_L1 + table);
         while (const std::optional<ArchiveRow> row = next()) {
             // Texts are bound as TEXT, as the program stores them; a NULL stays NULL.
@@ -398,13 +394,6 @@ void FileArchiveStore::ReplaceAll(const std::function<std::optional<ArchiveRow>(
                              *row->picture);
         }
         ScheduleTables::ReplaceAll(db, schedule);
-        db.CommitTransaction();
-    } catch (...) {
-        try {
-            db.RollbackTransaction();
-        } catch (const ESQLiteException&) {
-            // Replaced at the next open, which rolls back all the same.
-        }
-        throw;
-    }
+        return true;
+    });
 }

@@ -2,6 +2,7 @@
 #include "ScheduleTables.h"
 
 #include "ESQLiteException.h"
+#include "SqlStatement.h"
 #include "TSQLiteDatabase.h"
 #include "TSQLiteTable.h"
 
@@ -116,20 +117,10 @@ QString joined(const std::array<const char*, 7>& columns)
     return names.join(u", "_s);
 }
 
-using Statement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
-
-Statement prepare(TSQLiteDatabase& db, const QString& sql)
-{
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db.handle(), sql.toUtf8().constData(), -1, &raw, nullptr) != SQLITE_OK)
-        db.RaiseSqlError(u"Error preparing SQL statement"_s, sql);
-    return Statement(raw, sqlite3_finalize);
-}
-
 std::vector<Row> readTable(TSQLiteDatabase& db, const char* table, const std::array<const char*, 7>& columns)
 {
     const QString sql = u"SELECT %1 FROM %2 ORDER BY ID"_s.arg(joined(columns), QString::fromLatin1(table));
-    const Statement statement = prepare(db, sql);
+    const SqlStatement statement(db, sql, "Error preparing SQL statement");
     std::vector<Row> rows;
     int rc = SQLITE_ROW;
     while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
@@ -152,7 +143,7 @@ void writeTable(TSQLiteDatabase& db, const char* table, const std::array<const c
 {
     const QString sql = u"INSERT INTO %1 (%2) VALUES (?, ?, ?, ?, ?, ?, ?)"_s.arg(QString::fromLatin1(table),
                                                                                   joined(columns));
-    const Statement statement = prepare(db, sql);
+    const SqlStatement statement(db, sql, "Error preparing SQL statement");
     for (const Row& row : rows) {
         sqlite3_reset(statement.get());
         for (int c = 0; c < int(row.size()); ++c) {
