@@ -41,13 +41,7 @@ qint64 DuplicateKeys::FindOrAdd(quint64 key, qint64 origin)
         moveToDisk();
     }
     // Most keys are new: one insert, and a look-up only when it changed nothing.
-    sqlite3_bind_int64(m_add, 1, sqlite3_int64(key));
-    sqlite3_bind_int64(m_add, 2, origin);
-    const int rc = sqlite3_step(m_add);
-    sqlite3_reset(m_add);
-    if (rc != SQLITE_DONE)
-        fail("inserimento");
-    if (sqlite3_changes(m_db) > 0)
+    if (addToDisk(key, origin))
         return 0;
     sqlite3_bind_int64(m_find, 1, sqlite3_int64(key));
     qint64 found = 0;
@@ -83,12 +77,17 @@ void DuplicateKeys::moveToDisk()
     m_memory = {};
     std::sort(held.begin(), held.end(),
               [](const auto& a, const auto& b) { return qint64(a.first) < qint64(b.first); });
-    for (const auto& [key, origin] : held) {
-        sqlite3_bind_int64(m_add, 1, sqlite3_int64(key));
-        sqlite3_bind_int64(m_add, 2, origin);
-        const int rc = sqlite3_step(m_add);
-        sqlite3_reset(m_add);
-        if (rc != SQLITE_DONE)
-            fail("inserimento");
-    }
+    for (const auto& [key, origin] : held)
+        addToDisk(key, origin);
+}
+
+bool DuplicateKeys::addToDisk(quint64 key, qint64 origin)
+{
+    sqlite3_bind_int64(m_add, 1, sqlite3_int64(key));
+    sqlite3_bind_int64(m_add, 2, origin);
+    const int rc = sqlite3_step(m_add);
+    sqlite3_reset(m_add);
+    if (rc != SQLITE_DONE)
+        fail("inserimento");
+    return sqlite3_changes(m_db) > 0;
 }

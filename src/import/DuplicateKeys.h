@@ -29,6 +29,8 @@ public:
 
 private:
     void moveToDisk();
+    // Inserts the key unless the table holds it; whether it was inserted.
+    bool addToDisk(quint64 key, qint64 origin);
     [[noreturn]] void fail(const char* what) const;
 
     qsizetype m_memoryKeys;
